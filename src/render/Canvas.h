@@ -1,0 +1,75 @@
+#pragma once
+// The drawing interfaces the plots are drawn through. The core never touches
+// a toolkit: the program implements these with Qt, the tests with recorders
+// that check coordinates and order.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvelin::render {
+
+class RasterImage;
+
+// A font as the window names it: a face and a character height in pixels
+// (the window's own font is "Times New Roman" with a 16-pixel character
+// height, which is 12 points on a 96-dpi screen).
+struct FontSpec {
+  std::string name = "Times New Roman";
+  int pixel_height = 16;
+  bool bold = false;
+  bool italic = false;
+  bool operator==(const FontSpec&) const = default;
+};
+
+struct TextSize {
+  int width = 0;
+  int height = 0;
+  bool operator==(const TextSize&) const = default;
+};
+
+// Measures text the way the window's invisible label does: the size the
+// label takes when given the text as its caption in the given font.
+class TextMeasurer {
+ public:
+  virtual ~TextMeasurer() = default;
+  virtual void SetFont(const FontSpec& font) = 0;
+  virtual TextSize Measure(std::string_view text) = 0;
+};
+
+enum class BrushStyle { Solid, Clear, Cross };
+
+// The canvas of the window's picture: a bitmap as large as the client area.
+// A brush style other than Solid draws text with a transparent background.
+class PictureCanvas {
+ public:
+  virtual ~PictureCanvas() = default;
+  virtual void SetBrushColor(uint32_t rgb) = 0;  // 0x00RRGGBB
+  virtual void SetBrushStyle(BrushStyle style) = 0;
+  virtual void FillRect(int left, int top, int right, int bottom) = 0;
+  virtual void SetFont(const FontSpec& font) = 0;
+  // (x, y) is the top-left corner of the text.
+  virtual void TextOut(int x, int y, std::string_view text) = 0;
+  // Copies the whole surface one-to-one with its top-left pixel at (x, y).
+  virtual void BlitRaster(const RasterImage& image, int x, int y) = 0;
+  // The picture is hidden while a redraw runs so nothing shows half drawn.
+  virtual void SetVisible(bool visible) = 0;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+};
+
+// The canvas that print and metafile output record onto. Coordinates are
+// units of the vector page; a point far off the page is passed on as it is.
+class VectorCanvas {
+ public:
+  virtual ~VectorCanvas() = default;
+  virtual void SetPenColor(uint32_t color_ref) = 0;  // red in the lowest byte
+  virtual void SetPenWidth(int width) = 0;
+  virtual void MoveTo(int64_t x, int64_t y) = 0;
+  virtual void LineTo(int64_t x, int64_t y) = 0;
+  virtual void SetFont(const FontSpec& font, int point_size) = 0;
+  virtual void SetBrushStyle(BrushStyle style) = 0;
+  virtual void TextOut(int64_t x, int64_t y, std::string_view text) = 0;
+};
+
+}  // namespace korvelin::render
