@@ -12,14 +12,11 @@ void FreeValueStore(ValueStore& store) {
   store.allocated_pages = 0;
 }
 
-void SetValue(ValueStore& store, int32_t index, double value) {
-  auto& page = store.pages[static_cast<uint32_t>(index) >> kPageShift];
-  if (!page) {
-    // Pages are written before they are read, so they need no clearing.
-    page = std::make_unique_for_overwrite<double[]>(kPageSize);
-    ++store.allocated_pages;
-  }
-  page[index & (kPageSize - 1)] = value;
+double* AllocatePage(ValueStore& store, int32_t page) {
+  // Pages are written before they are read, so they need no clearing.
+  store.pages[page] = std::make_unique_for_overwrite<double[]>(kPageSize);
+  ++store.allocated_pages;
+  return store.pages[page].get();
 }
 
 std::string_view WaveName(const TWave& wave) {
@@ -59,6 +56,8 @@ void ResetDocument(GraphDocument& doc) {
   doc.WaveCount = 0;
   doc.TraceCount = 0;
   doc.InBlock = false;
+  doc.BlockFirstWave = 0;
+  doc.BlockDeclared = false;
 }
 
 void SetDefaults(GraphDocument& doc) {

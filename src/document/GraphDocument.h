@@ -107,6 +107,11 @@ struct GraphDocument {
   std::array<TTrace, kMaxTraces> Traces{};
   int32_t TraceCount = 0;
   bool InBlock = false;
+  // Reader state beside InBlock: the first wave of the latest WAVES line that
+  // declared any, and whether the latest WAVES line did. A line that declares
+  // nothing (no names, or no room left) makes its block's data lines ignored.
+  int32_t BlockFirstWave = 0;
+  bool BlockDeclared = false;
   TRealRect AxisRange = kDefaultAxisRange;
   std::array<TRealRect, kHistorySlots> AxisHistory = FilledHistory(kDefaultAxisRange);
   PixelRect PlotRect = kDefaultPlotRect;
@@ -117,8 +122,15 @@ struct GraphDocument {
 void InitValueStore(ValueStore& store);
 void FreeValueStore(ValueStore& store);
 
+double* AllocatePage(ValueStore& store, int32_t page);
+
 // Allocates the page of index on first use. index must lie in 0 .. kMaxValues - 1.
-void SetValue(ValueStore& store, int32_t index, double value);
+inline void SetValue(ValueStore& store, int32_t index, double value) {
+  const int32_t page = static_cast<int32_t>(static_cast<uint32_t>(index) >> kPageShift);
+  double* values = store.pages[page].get();
+  if (!values) values = AllocatePage(store, page);
+  values[index & (kPageSize - 1)] = value;
+}
 
 // Reads a stored value: one shift, one mask, one load. Callers read only
 // indices below ValueCount, whose pages exist.
