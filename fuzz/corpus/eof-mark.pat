@@ -1,0 +1,7 @@
+IGOR
+WAVES x
+BEGIN
+1
+23
+4
+END

@@ -1,0 +1,2 @@
+IGOR 
+WAVES x
