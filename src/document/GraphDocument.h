@@ -85,7 +85,7 @@ struct DisplaySettings {
   int32_t DistanceY = 4;
   bool MarginOn = false;
   PixelRect Margin{8, 8, 8, 8};
-  int32_t MetafileWidth = 29700;   // hundredths of a millimetre
+  int32_t MetafileWidth = 29700;  // hundredths of a millimetre
   int32_t MetafileHeight = 21000;
   bool ColorOn = true;
 };
@@ -166,7 +166,8 @@ inline void ExchangeReals(double& a, double& b) {
 // 16-bit colour components to 0x00RRGGBB: PackRgb16(65535, 32768, 255) is 0xFF8000.
 constexpr uint32_t PackRgb16(int32_t red, int32_t green, int32_t blue) {
   return ((static_cast<uint32_t>(red) >> 8 & 0xFF) << 16) |
-         ((static_cast<uint32_t>(green) >> 8 & 0xFF) << 8) | (static_cast<uint32_t>(blue) >> 8 & 0xFF);
+         ((static_cast<uint32_t>(green) >> 8 & 0xFF) << 8) |
+         (static_cast<uint32_t>(blue) >> 8 & 0xFF);
 }
 
 // 0x00RRGGBB to the platform colour value with red in the lowest byte:

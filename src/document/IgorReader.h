@@ -14,9 +14,9 @@
 namespace korvelin::document {
 
 enum class LoadStatus {
-  Loaded,       // first line was IGOR; the document now holds the file
-  CannotOpen,   // the file could not be opened; the document is unchanged
-  NotPattern,   // the first line is not IGOR; the document is unchanged
+  Loaded,      // first line was IGOR; the document now holds the file
+  CannotOpen,  // the file could not be opened; the document is unchanged
+  NotPattern,  // the first line is not IGOR; the document is unchanged
 };
 
 struct LoadResult {

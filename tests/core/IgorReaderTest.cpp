@@ -1,0 +1,545 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "document/IgorReader.h"
+
+namespace korvelin::document {
+namespace {
+
+using Doc = std::unique_ptr<GraphDocument>;
+
+Doc NewDoc() { return std::make_unique<GraphDocument>(); }
+
+// Joins lines with the given line end (CR LF unless told otherwise).
+std::string Lines(std::initializer_list<std::string_view> lines, std::string_view end = "\r\n") {
+  std::string text;
+  for (std::string_view line : lines) {
+    text.append(line);
+    text.append(end);
+  }
+  return text;
+}
+
+Doc Load(const std::string& text) {
+  Doc doc = NewDoc();
+  EXPECT_TRUE(LoadPatternText(*doc, text).accepted());
+  return doc;
+}
+
+std::vector<double> Points(const GraphDocument& doc, int32_t wave) {
+  const TWave& w = doc.Waves[wave];
+  std::vector<double> points;
+  for (int32_t i = 0; i < w.count; ++i)
+    points.push_back(GetValue(doc.Values, w.first + i * w.stride));
+  return points;
+}
+
+// Trace drawing reads points unchecked: every point must be a stored value.
+void ExpectWavesInsideValues(const GraphDocument& doc) {
+  ASSERT_GE(doc.WaveCount, 0);
+  ASSERT_LE(doc.WaveCount, kMaxWaves);
+  ASSERT_LE(doc.TraceCount, kMaxTraces);
+  ASSERT_LE(doc.ValueCount, kMaxValues);
+  for (int32_t i = 0; i < doc.WaveCount; ++i) {
+    const TWave& w = doc.Waves[i];
+    if (w.count <= 0) continue;
+    ASSERT_GE(w.first, 0) << "wave " << i;
+    ASSERT_GE(w.stride, 1) << "wave " << i;
+    ASSERT_LT(int64_t{w.first} + int64_t{w.count - 1} * w.stride, doc.ValueCount) << "wave " << i;
+  }
+}
+
+// prefix + from, prefix + (from + 1), ... : count numbered items in a row.
+std::string Numbered(std::string_view prefix, int from, int count, std::string_view suffix = "") {
+  std::string text;
+  for (int i = from; i < from + count; ++i) {
+    text.append(prefix);
+    text.append(std::to_string(i));
+    text.append(suffix);
+  }
+  return text;
+}
+
+constexpr std::string_view kWorkedExample[] = {
+    "IGOR",
+    "WAVES/D tth, int1, int2",
+    "BEGIN",
+    "\t10.0\t100\t50",
+    "\t10.5\t120\t60",
+    "\t11.0\t90\t70",
+    "END",
+    "X Display int1, int2 vs tth",
+    "X ModifyGraph mode(int1)=4, marker(int1)=10, rgb(int1)=(0,0,65535)",
+    "X ModifyGraph offset(int2)={0,20}, lsize(int2)=2",
+    "X SetAxis bottom 10, 11",
+    "X SetAxis left 0, 150",
+    "X Label left Intensity",
+};
+
+std::string WorkedExampleText(std::string_view end = "\r\n") {
+  std::string text;
+  for (std::string_view line : kWorkedExample) {
+    text.append(line);
+    text.append(end);
+  }
+  return text;
+}
+
+TEST(LoadPatternText, ReadsTheWorkedExample) {
+  Doc doc = Load(WorkedExampleText());
+  ASSERT_EQ(doc->WaveCount, 3);
+  ASSERT_EQ(doc->ValueCount, 9);
+  std::vector<double> stored;
+  for (int32_t i = 0; i < 9; ++i) stored.push_back(GetValue(doc->Values, i));
+  EXPECT_EQ(stored, (std::vector<double>{10.0, 100, 50, 10.5, 120, 60, 11.0, 90, 70}));
+
+  const char* names[] = {"tth", "int1", "int2"};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(WaveName(doc->Waves[i]), names[i]);
+    EXPECT_EQ(doc->Waves[i].first, i);
+    EXPECT_EQ(doc->Waves[i].stride, 3);
+    EXPECT_EQ(doc->Waves[i].count, 3);
+  }
+  EXPECT_EQ(Points(*doc, 1), (std::vector<double>{100, 120, 90}));
+  EXPECT_EQ(Points(*doc, 2), (std::vector<double>{50, 60, 70}));
+
+  const TWave& tth = doc->Waves[0];
+  EXPECT_EQ(tth.mode, 0);
+  EXPECT_EQ(tth.marker, 0);
+  EXPECT_EQ(tth.rgb, 0u);
+  EXPECT_EQ(tth.lsize, 1.0);
+  EXPECT_EQ(tth.mrkThick, 1.0);
+  const TWave& int1 = doc->Waves[1];
+  EXPECT_EQ(int1.mode, 4);
+  EXPECT_EQ(int1.marker, 10);
+  EXPECT_EQ(int1.rgb, 0x0000FFu);
+  EXPECT_EQ(int1.lsize, 1.0);
+  const TWave& int2 = doc->Waves[2];
+  EXPECT_EQ(int2.offsetx, 0.0);
+  EXPECT_EQ(int2.offsety, 20.0);
+  EXPECT_EQ(int2.lsize, 2.0);
+  EXPECT_EQ(int2.mode, 0);
+
+  ASSERT_EQ(doc->TraceCount, 2);
+  EXPECT_EQ(doc->Traces[0].XWave, 0);
+  EXPECT_EQ(doc->Traces[0].YWave, 1);
+  EXPECT_EQ(doc->Traces[1].XWave, 0);
+  EXPECT_EQ(doc->Traces[1].YWave, 2);
+  EXPECT_EQ(doc->AxisRange, RealRect(10, 150, 11, 0));
+  for (const TRealRect& slot : doc->AxisHistory) EXPECT_EQ(slot, doc->AxisRange);
+}
+
+TEST(LoadPatternText, LineEndsOfEveryKindReadAlike) {
+  Doc crlf = Load(WorkedExampleText("\r\n"));
+  for (std::string_view end : {"\r", "\n"}) {
+    Doc other = Load(WorkedExampleText(end));
+    EXPECT_EQ(other->ValueCount, crlf->ValueCount) << "end " << int(end[0]);
+    EXPECT_EQ(other->TraceCount, crlf->TraceCount);
+    EXPECT_EQ(other->AxisRange, crlf->AxisRange);
+    EXPECT_EQ(Points(*other, 2), Points(*crlf, 2));
+  }
+  // The last line needs no line end.
+  std::string text = WorkedExampleText();
+  text.resize(text.size() - 2);
+  EXPECT_EQ(Load(text)->AxisRange, crlf->AxisRange);
+}
+
+TEST(LoadPatternText, CodeTwentySixEndsTheFile) {
+  Doc doc = Load(
+      "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\x1A"
+      "3\r\n4\r\nEND\r\n");
+  EXPECT_EQ(doc->ValueCount, 2);
+  // END was never read, so only the last wave counts its rows.
+  EXPECT_EQ(doc->Waves[0].count, 2);
+  EXPECT_TRUE(doc->InBlock);
+  Doc ended = Load("IGOR\x1AWAVES a\r\n");
+  EXPECT_EQ(ended->WaveCount, 0);
+}
+
+TEST(LoadPatternText, FirstLineDecides) {
+  for (const char* accepted : {"IGOR", "igor\r\n", "IgOr\n", "IGOR\r"}) {
+    Doc doc = NewDoc();
+    EXPECT_TRUE(LoadPatternText(*doc, accepted).accepted()) << accepted;
+  }
+  for (const char* rejected : {"", "IGOR \r\n", " IGOR\r\n", "IGOR Text\r\n", "IGO", "IGORX",
+                               "IGOR\t", "\xEF\xBB\xBFIGOR\r\n", "IG\0R"}) {
+    Doc doc = Load(WorkedExampleText());
+    LoadResult result = LoadPatternText(*doc, rejected);
+    EXPECT_EQ(result.status, LoadStatus::NotPattern) << rejected;
+    EXPECT_FALSE(result.reason.empty());
+    // The rejected file changed nothing.
+    EXPECT_EQ(doc->WaveCount, 3);
+    EXPECT_EQ(doc->ValueCount, 9);
+    EXPECT_EQ(doc->TraceCount, 2);
+  }
+}
+
+TEST(LoadPatternText, AnEmptyPatternFileEmptiesTheDocumentAndKeepsTheRange) {
+  Doc doc = Load(WorkedExampleText());
+  doc->AxisRange = RealRect(-1, 5, 3, -2);
+  doc->AxisHistory[3] = RealRect(0, 0, 0, 0);
+  ASSERT_TRUE(LoadPatternText(*doc, "IGOR\r\n").accepted());
+  EXPECT_EQ(doc->WaveCount, 0);
+  EXPECT_EQ(doc->ValueCount, 0);
+  EXPECT_EQ(doc->TraceCount, 0);
+  EXPECT_EQ(doc->Values.allocated_pages, 0);
+  EXPECT_EQ(doc->AxisRange, RealRect(-1, 5, 3, -2));
+  for (const TRealRect& slot : doc->AxisHistory) EXPECT_EQ(slot, doc->AxisRange);
+}
+
+TEST(InterpretLine, InsideABlockEveryLineButWavesAndEndIsData) {
+  Doc doc = Load(Lines({"IGOR", "WAVES a b", "BEGIN", "1 2", "BEGIN", "X Display a vs b", "",
+                        "3 4 5 6", "7", "8 word", "END"}));
+  EXPECT_EQ(Points(*doc, 0), (std::vector<double>{1, 0, 0, 0, 3, 7, 8}));
+  EXPECT_EQ(Points(*doc, 1), (std::vector<double>{2, 0, 0, 0, 4, 0, 0}));
+  EXPECT_EQ(doc->Waves[0].count, 7);
+  EXPECT_EQ(doc->TraceCount, 0);
+  EXPECT_FALSE(doc->InBlock);
+}
+
+TEST(InterpretLine, ASecondBlockWithoutWavesAppendsRows) {
+  Doc doc = Load(Lines(
+      {"IGOR", "WAVES a b", "BEGIN", "1 2", "END", "X Display b vs a", "BEGIN", "3 4", "END"}));
+  EXPECT_EQ(Points(*doc, 0), (std::vector<double>{1, 3}));
+  EXPECT_EQ(Points(*doc, 1), (std::vector<double>{2, 4}));
+}
+
+TEST(InterpretLine, SecondBlockFollowsTheFirstInTheValueStore) {
+  Doc doc = Load(Lines({"IGOR", "WAVES x", "BEGIN", "1", "2", "END", "WAVES/O/D p q r", "BEGIN",
+                        "10 20 30", "END"}));
+  ASSERT_EQ(doc->WaveCount, 4);
+  EXPECT_EQ(doc->Waves[1].first, 2);
+  EXPECT_EQ(doc->Waves[3].first, 4);
+  EXPECT_EQ(doc->Waves[0].stride, 1);
+  EXPECT_EQ(doc->Waves[0].count, 2);
+  EXPECT_EQ(Points(*doc, 2), (std::vector<double>{20}));
+  EXPECT_EQ(doc->ValueCount, 5);
+}
+
+TEST(InterpretLine, WavesFlagsAndNames) {
+  Doc doc = Load(Lines({"IGOR", "WAVES /D a b"}));
+  ASSERT_EQ(doc->WaveCount, 3);
+  EXPECT_EQ(WaveName(doc->Waves[0]), "/D");
+  EXPECT_EQ(doc->Waves[2].stride, 3);
+  // A WAVES line that names no wave declares none, and its rows are dropped.
+  Doc empty =
+      Load(Lines({"IGOR", "WAVES a", "BEGIN", "1", "END", "WAVES/D", "BEGIN", "2", "3", "END"}));
+  EXPECT_EQ(empty->WaveCount, 1);
+  EXPECT_EQ(empty->ValueCount, 1);
+  EXPECT_EQ(Points(*empty, 0), (std::vector<double>{1}));
+}
+
+TEST(InterpretLine, DataWithoutWavesAndEndWithoutWavesChangeNothing) {
+  Doc doc = Load(Lines({"IGOR", "BEGIN", "1 2", "END", "END"}));
+  EXPECT_EQ(doc->ValueCount, 0);
+  EXPECT_FALSE(doc->InBlock);
+}
+
+TEST(InterpretLine, DisplayAndAppendToGraph) {
+  Doc doc = Load(Lines({"IGOR", "WAVES x y1 y2", "BEGIN", "1 2 3", "END", "X Display y1, y2",
+                        "X AppendToGraph vs x", "X appendtograph y2, nope VS x",
+                        "X Display/W=(0,0,1,1) y1 vs x"}));
+  ASSERT_EQ(doc->TraceCount, 4);
+  EXPECT_EQ(doc->Traces[0].XWave, -1);
+  EXPECT_EQ(doc->Traces[0].YWave, 1);
+  EXPECT_EQ(doc->Traces[1].YWave, 2);
+  EXPECT_EQ(doc->Traces[2].XWave, 0);
+  EXPECT_EQ(doc->Traces[2].YWave, 2);
+  EXPECT_EQ(doc->Traces[3].XWave, 0);
+  EXPECT_EQ(doc->Traces[3].YWave, -1);
+}
+
+TEST(InterpretLine, ModifyGraphStepsOverItemsByTheirShape) {
+  Doc doc = Load(Lines({"IGOR", "WAVES int1 b", "X ModifyGraph mode=4, marker(int1)=10",
+                        "X ModifyGraph msize(b)=3, mrkThick(b)=0.5, offset(b)={-1.5,2e1}",
+                        "X ModifyGraph rgb(b)=(65535,32768,255), lsize(nope)=7, junk, marker(b)=$A",
+                        "X ModifyGraph mode(int1)=x"}));
+  EXPECT_EQ(doc->Waves[0].mode, 0);
+  EXPECT_EQ(doc->Waves[0].marker, 0);
+  const TWave& b = doc->Waves[1];
+  EXPECT_EQ(b.msize, 3);
+  EXPECT_EQ(b.mrkThick, 0.5);
+  EXPECT_EQ(b.offsetx, -1.5);
+  EXPECT_EQ(b.offsety, 20.0);
+  EXPECT_EQ(b.rgb, 0xFF8000u);
+  EXPECT_EQ(b.marker, 10);
+  EXPECT_EQ(b.lsize, 1.0);
+}
+
+TEST(InterpretLine, SetAxis) {
+  Doc doc = Load(Lines({"IGOR", "X SetAxis left 5", "X SetAxis/A left", "X SETAXIS Bottom -2 2"}));
+  EXPECT_EQ(doc->AxisRange, RealRect(-2, 0, 2, 5));
+  Doc other = Load(Lines({"IGOR", "X SetAxis right 3, 3", "X SetAxis bottom 9 1"}));
+  // Stored without a check: an empty span and a reversed axis.
+  EXPECT_EQ(other->AxisRange, RealRect(9, 3, 1, 3));
+}
+
+TEST(InterpretLine, LongNamesAreCutAndTheFullNameIsNotFound) {
+  Doc doc = Load(Lines({"IGOR", "WAVES abcdefghijklmnopqrst exactly16chars__", "BEGIN", "1 2",
+                        "END", "X Display abcdefghijklmnopqrst vs exactly16chars__",
+                        "X Display exactly16chars__ vs abcdefghijklmnop"}));
+  EXPECT_EQ(WaveName(doc->Waves[0]), "abcdefghijklmnop");
+  EXPECT_EQ(WaveName(doc->Waves[1]), "exactly16chars__");
+  ASSERT_EQ(doc->TraceCount, 2);
+  EXPECT_EQ(doc->Traces[0].YWave, -1);
+  EXPECT_EQ(doc->Traces[0].XWave, 1);
+  EXPECT_EQ(doc->Traces[1].YWave, 1);
+  EXPECT_EQ(doc->Traces[1].XWave, 0);
+}
+
+TEST(InterpretLine, CaseTwinsResolveToTheLaterWave) {
+  Doc doc = Load(Lines({"IGOR", "WAVES int INT", "BEGIN", "1 2", "END", "X Display int vs Int",
+                        "X ModifyGraph rgb(int)=(65535,0,0)"}));
+  EXPECT_EQ(doc->Traces[0].YWave, 1);
+  EXPECT_EQ(doc->Traces[0].XWave, 1);
+  EXPECT_EQ(doc->Waves[1].rgb, 0xFF0000u);
+  EXPECT_EQ(doc->Waves[0].rgb, 0u);
+}
+
+TEST(Capacities, ExcessWavesAreIgnoredAndTheirBlocksStayConsistent) {
+  std::string names = Numbered(" w", 0, 300);
+  std::string row = Numbered(" ", 0, 300);
+  Doc doc = Load(Lines({"IGOR", "WAVES" + names, "BEGIN", row, row, "END", "WAVES late", "BEGIN",
+                        "1", "END", "X Display w255 vs w0"}));
+  EXPECT_EQ(doc->WaveCount, kMaxWaves);
+  // The block is read in full, so the declared columns keep their places.
+  EXPECT_EQ(doc->Waves[255].stride, 300);
+  EXPECT_EQ(Points(*doc, 255), (std::vector<double>{255, 255}));
+  EXPECT_EQ(Points(*doc, 0), (std::vector<double>{0, 0}));
+  EXPECT_EQ(doc->ValueCount, 600);
+  EXPECT_EQ(doc->Traces[0].YWave, 255);
+  ExpectWavesInsideValues(*doc);
+}
+
+TEST(Capacities, ABlockDeclaredPastTheTableEndDoesNotTouchEarlierBlocks) {
+  std::string names = Numbered(" a", 0, 250);
+  std::string wide = Numbered(" b", 0, 20);
+  std::string row = Numbered(" ", 100, 20);
+  Doc doc = Load(Lines({"IGOR", "WAVES" + names, "BEGIN", "1", "END", "WAVES" + wide, "BEGIN", row,
+                        row, row, "END"}));
+  ASSERT_EQ(doc->WaveCount, 256);
+  EXPECT_EQ(doc->Waves[249].stride, 250);
+  EXPECT_EQ(doc->Waves[249].count, 1);
+  EXPECT_EQ(doc->Waves[250].stride, 20);
+  EXPECT_EQ(doc->Waves[250].count, 3);
+  EXPECT_EQ(Points(*doc, 255), (std::vector<double>{105, 105, 105}));
+  ExpectWavesInsideValues(*doc);
+}
+
+TEST(Capacities, TwentyColumnsAreReadInFull) {
+  std::string names = Numbered(" c", 0, 20);
+  std::string row = Numbered("\t", 0, 20, ".5");
+  Doc doc = Load(Lines({"IGOR", "WAVES/D" + names, "BEGIN", row, row, "END"}));
+  ASSERT_EQ(doc->WaveCount, 20);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(Points(*doc, i), (std::vector<double>{i + 0.5, i + 0.5}));
+}
+
+TEST(Capacities, ExcessTracesAreIgnored) {
+  std::string ys;
+  for (int i = 0; i < 300; ++i) ys += " y,";
+  Doc doc =
+      Load(Lines({"IGOR", "WAVES x y", "X Display" + ys + " vs x", "X AppendToGraph y vs x"}));
+  EXPECT_EQ(doc->TraceCount, kMaxTraces);
+  EXPECT_EQ(doc->Traces[255].XWave, 0);
+  EXPECT_EQ(doc->Traces[255].YWave, 1);
+}
+
+TEST(Capacities, RowsPastTheValueStoreAreDroppedWhole) {
+  std::string text = "IGOR\rWAVES a b c\rBEGIN\r";
+  const int rows = kMaxValues / 3 + 10;
+  for (int i = 0; i < rows; ++i) text += "1 2 3\r";
+  text += "END\r";
+  Doc doc = Load(text);
+  EXPECT_EQ(doc->Waves[0].count, kMaxValues / 3);
+  EXPECT_EQ(doc->Waves[2].count, kMaxValues / 3);
+  EXPECT_EQ(doc->ValueCount, kMaxValues / 3 * 3);
+  EXPECT_EQ(doc->Values.allocated_pages, kPageCount);
+  ExpectWavesInsideValues(*doc);
+}
+
+TEST(BadInput, GarbageNulsAndHugeLinesLoadSafely) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 200; ++round) {
+    std::string text = "IGOR\r\n";
+    const char* pieces[] = {"WAVES a b\r",
+                            "BEGIN\n",
+                            "END\r\n",
+                            "X Display b vs a\r",
+                            "X ModifyGraph rgb(a)=(1,2,3)\n",
+                            "1 2\r",
+                            "\0\0\0",
+                            "\x1a",
+                            "\xff\xfe"};
+    for (int i = 0; i < 40; ++i) {
+      if (random() % 3 == 0) {
+        text.push_back(static_cast<char>(random() % 256));
+      } else {
+        std::string_view piece = pieces[random() % 9];
+        text.append(piece.empty() ? std::string_view("\0", 1) : piece);
+      }
+    }
+    Doc doc = NewDoc();
+    ASSERT_TRUE(LoadPatternText(*doc, text).accepted());
+    ExpectWavesInsideValues(*doc);
+  }
+  std::string huge = "IGOR\r\nWAVES a\r\nBEGIN\r\n";
+  huge.append(5 << 20, '7');
+  huge += "\r\n" + std::string(1 << 20, '\0') + "\r\nEND\r\n";
+  Doc doc = Load(huge);
+  ASSERT_EQ(doc->Waves[0].count, 2);
+  EXPECT_EQ(GetValue(doc->Values, 0), 0.0);  // 5 million sevens overflow: 0
+  EXPECT_EQ(GetValue(doc->Values, 1), 0.0);
+}
+
+TEST(BadInput, AModifyGraphLineOfManyItemsIsRead) {
+  std::string line = "X ModifyGraph";
+  for (int i = 0; i < 100000; ++i) line += " lsize(a)=" + std::to_string(i) + ",";
+  Doc doc = Load(Lines({"IGOR", "WAVES a", line}));
+  EXPECT_EQ(doc->Waves[0].lsize, 99999.0);
+}
+
+TEST(ToFloatDef, AcceptsTheNumberSyntaxOnly) {
+  struct Case {
+    const char* text;
+    double expected;
+  };
+  const Case cases[] = {
+      {"12.5", 12.5}, {" -12.5 ", -12.5}, {"+3", 3},     {"1e3", 1000}, {"1E-2", 0.01},
+      {"2.5e+1", 25}, {".5", 0.5},        {"5.", 5},     {".", 0},      {"-.e5", 0},
+      {"1e400", -7},  {"-1e400", -7},     {"1e-400", 0}, {"NaN", -7},   {"INF", -7},
+      {"inf", -7},    {"nan", -7},        {"0x10", -7},  {"1e", -7},    {"1.2.3", -7},
+      {"--1", -7},    {"+-1", -7},        {"", -7},      {"-", -7},     {"1,5", -7},
+      {"12 3", -7},   {"\t1", -7},        {"e5", -7},    {"1 ", 1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ToFloatDef(c.text, -7), c.expected) << c.text;
+  EXPECT_EQ(ToFloatDef("1,5", -7, ','), 1.5);
+  EXPECT_EQ(ToFloatDef("1.5", -7, ','), -7);
+  EXPECT_EQ(ToFloatDef("-2,5e1", -7, ','), -25);
+  EXPECT_TRUE(std::signbit(ToFloatDef("-0", 1)));
+}
+
+TEST(ToIntDef, AcceptsDecimalAndDollarHex) {
+  struct Case {
+    const char* text;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {"10", 10},
+      {"  -10", -10},
+      {"+7", 7},
+      {"$10", 16},
+      {"$ff", 255},
+      {"$FFFFFFFF", -1},
+      {"$80000000", INT32_MIN},
+      {"2147483647", INT32_MAX},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", -9},
+      {"$100000000", -9},
+      {"0x10", -9},
+      {"10 ", -9},
+      {"1.0", -9},
+      {"", -9},
+      {"$", -9},
+      {"-$10", -9},
+      {"--1", -9},
+      {"+-1", -9},
+      {"1e3", -9},
+      {"$ 1", -9},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ToIntDef(c.text, -9), c.expected) << c.text;
+}
+
+TEST(GetToken, NumbersTokensFromOneAndSplitsAtDelimiters) {
+  std::string_view line = "  rgb(int1)=(0,0,65535)\t{x}\x01y\xE9";
+  EXPECT_EQ(GetToken(line, 1), "rgb");
+  EXPECT_EQ(GetToken(line, 2), "int1");
+  EXPECT_EQ(GetToken(line, 5), "65535");
+  EXPECT_EQ(GetToken(line, 6), "x");
+  EXPECT_EQ(GetToken(line, 7), "y\xE9");
+  EXPECT_EQ(GetToken(line, 8), "");
+  EXPECT_EQ(GetToken(line, 0), "");
+  EXPECT_EQ(GetToken(line, -3), "");
+  EXPECT_EQ(GetToken("", 1), "");
+}
+
+TEST(ParseNumbers, FillsExactlyNWithZerosForMissingTokens) {
+  double values[6] = {9, 9, 9, 9, 9, 9};
+  ParseNumbers("X SetAxis bottom 10, 11", values, 5);
+  EXPECT_EQ(std::vector<double>(values, values + 6), (std::vector<double>{0, 0, 0, 10, 11, 9}));
+  ParseNumbers("1.5", values, 3);
+  EXPECT_EQ(std::vector<double>(values, values + 3), (std::vector<double>{1.5, 0, 0}));
+}
+
+class TempFile {
+ public:
+  explicit TempFile(const std::string& content) {
+    path_ = std::filesystem::temp_directory_path() /
+            ("korvelin-reader-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
+    std::ofstream(path_, std::ios::binary) << content;
+  }
+  ~TempFile() { std::filesystem::remove(path_); }
+  std::string path() const { return path_.string(); }
+
+ private:
+  static inline int counter_ = 0;
+  std::filesystem::path path_;
+};
+
+TEST(LoadPatternFile, ReadsFromDiskAcrossBufferBoundaries) {
+  // Lines long enough to straddle the reader's chunks, with CR LF split
+  // between two chunks somewhere along the way.
+  std::string text = "IGOR\r\nWAVES a b\r\nBEGIN\r\n";
+  for (int i = 0; i < 60000; ++i) text += std::to_string(i) + "\t" + std::to_string(i * 2) + "\r\n";
+  text += "END\r\nX Display b vs a\r\n";
+  TempFile file(text);
+  Doc doc = NewDoc();
+  ASSERT_TRUE(LoadPatternFile(*doc, file.path()).accepted());
+  ASSERT_EQ(doc->Waves[0].count, 60000);
+  for (int i : {0, 1, 4097, 59999}) {
+    EXPECT_EQ(GetValue(doc->Values, 2 * i), i);
+    EXPECT_EQ(GetValue(doc->Values, 2 * i + 1), 2 * i);
+  }
+  EXPECT_EQ(doc->TraceCount, 1);
+  Doc from_memory = Load(text);
+  EXPECT_EQ(from_memory->ValueCount, doc->ValueCount);
+}
+
+TEST(LoadPatternFile, NamesWhyAFileWasRejected) {
+  Doc doc = Load(WorkedExampleText());
+  LoadResult missing = LoadPatternFile(*doc, "/nonexistent/korvelin.pat");
+  EXPECT_EQ(missing.status, LoadStatus::CannotOpen);
+  EXPECT_NE(missing.reason.find("No such file"), std::string::npos);
+  LoadResult directory = LoadPatternFile(*doc, std::filesystem::temp_directory_path().string());
+  EXPECT_EQ(directory.status, LoadStatus::CannotOpen);
+  TempFile text("Just some notes\r\nIGOR\r\n");
+  EXPECT_EQ(LoadPatternFile(*doc, text.path()).status, LoadStatus::NotPattern);
+  TempFile empty("");
+  EXPECT_EQ(LoadPatternFile(*doc, empty.path()).status, LoadStatus::NotPattern);
+  EXPECT_EQ(doc->WaveCount, 3);
+  EXPECT_EQ(doc->ValueCount, 9);
+}
+
+TEST(LoadPatternFile, APipeIsRefusedWithoutWaiting) {
+  std::string path =
+      (std::filesystem::temp_directory_path() / ("korvelin-fifo-" + std::to_string(getpid())))
+          .string();
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  Doc doc = NewDoc();
+  LoadResult result = LoadPatternFile(*doc, path);
+  std::filesystem::remove(path);
+  EXPECT_EQ(result.status, LoadStatus::CannotOpen);
+}
+
+}  // namespace
+}  // namespace korvelin::document
