@@ -94,9 +94,9 @@ constexpr TRealRect kDefaultAxisRange{0, 10, 10, 0};
 constexpr PixelRect kDefaultPlotRect{0, 0, 128, 128};
 
 constexpr std::array<TRealRect, kHistorySlots> FilledHistory(TRealRect range) {
-  std::array<TRealRect, kHistorySlots> slots{};
-  for (TRealRect& slot : slots) slot = range;
-  return slots;
+  std::array<TRealRect, kHistorySlots> filled{};
+  for (TRealRect& slot : filled) slot = range;
+  return filled;
 }
 
 struct GraphDocument {
