@@ -4,7 +4,11 @@
 // The forward mappings are precomputed into PlotMapping once per redraw so
 // that each point costs one subtract, one multiply and one rounding per axis.
 
+#include <cmath>
 #include <cstdint>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "document/GraphDocument.h"
 
@@ -29,7 +33,20 @@ constexpr int64_t kFarCoordinate = int64_t{1} << 62;
 
 // Nearest integer, exact halves to the even neighbour (2.5 -> 2, 3.5 -> 4,
 // -0.5 -> 0); NaN gives 0 and values beyond +-2^62 are clamped there.
-int64_t RoundHalfEven(double v);
+// Inline because every trace point goes through it twice; the conversion
+// uses the processor's current rounding mode, which is to-nearest-even
+// unless someone changes it (nothing in the program does).
+inline int64_t RoundHalfEven(double v) {
+  constexpr double kLimit = 4611686018427387904.0;  // 2^62
+  if (!(v == v)) return 0;
+  if (v >= kLimit) return kFarCoordinate;
+  if (v <= -kLimit) return -kFarCoordinate;
+#if defined(__SSE2__) || defined(_M_X64)
+  return _mm_cvtsd_si64(_mm_set_sd(v));
+#else
+  return static_cast<int64_t>(std::nearbyint(v));
+#endif
+}
 
 // Like RoundHalfEven but for results that must fit 32 bits (page units,
 // tick offsets); clamps to the int32 range.

@@ -4,6 +4,7 @@
 // copied onto the picture at the plot area. Also the tick step choice and
 // the number format shared with the vector plot and the dialog.
 
+#include <cstdint>
 #include <string>
 
 #include "document/GraphDocument.h"
@@ -31,5 +32,24 @@ double ChooseTickStep(double min_step);
 
 // A double as general-format text with at most 15 significant digits.
 std::string FormatGeneral(double value, char decimal_separator = '.');
+
+// The tick values of one axis: from the first multiple-of-step position at
+// or above low (a truncated quotient times the step, then stepped up while
+// below low), accumulated by repeated addition while at most high. The walk
+// ends early when an addition no longer moves the value (a deep zoom far from
+// zero) or after max_ticks values, so it always ends. The vector plot walks
+// its ticks the same way.
+class TickWalk {
+ public:
+  TickWalk(double low, double high, double step, int64_t max_ticks);
+  // Gives the next tick value; false when the walk is over.
+  bool Next(double& tick);
+
+ private:
+  double next_ = 0;
+  double high_ = 0;
+  double step_ = 0;
+  int64_t left_ = 0;
+};
 
 }  // namespace korvelin::render

@@ -1,0 +1,97 @@
+// Sets up the forward mappings (data to raster pixels, data to vector units)
+// and converts window pixels back to data. Every quotient here has a divisor
+// that a pattern file can make zero (an axis command with equal edges), so
+// each one goes through Ratio, which answers 0 instead; a mapping with a zero
+// or non-finite scale is then refused by HasDrawableRange and draws no point.
+
+#include "render/PlotMapping.h"
+
+#include <cmath>
+#include <limits>
+
+namespace korvelin::render {
+namespace {
+
+// num / den, or 0 when den is 0: a zero span has no scale to offer.
+double Ratio(double num, double den) { return den == 0 ? 0.0 : num / den; }
+
+// Pixel spans are formed in 64 bits so that no rectangle can overflow them.
+double Span(int32_t low, int32_t high) {
+  return static_cast<double>(int64_t{low} - int64_t{high});
+}
+
+void SetClipAndOrigin(PlotMapping& mapping, const document::TRealRect& range) {
+  mapping.ClipLeft = range.Left;
+  mapping.ClipRight = range.Right;
+  mapping.ClipBottom = range.Bottom;
+  mapping.ClipTop = range.Top;
+  mapping.DataOriginX = range.Left;
+  mapping.DataOriginY = range.Top;
+}
+
+}  // namespace
+
+int32_t RoundHalfEven32(double v) {
+  int64_t r = RoundHalfEven(v);
+  if (r > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  if (r < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(r);
+}
+
+// With AxisRange (0, 10, 10, 0) and a 100 x 50 plot, ScaleX = -100 / -10 = 10
+// and ScaleY = -50 / 10 = -5: (5, 5) maps to (50, 25), and (10, 0) to
+// (100, 50), one past the last column and row, where the surface clips it.
+void SetScreenMapping(PlotMapping& mapping, const document::GraphDocument& doc) {
+  const document::TRealRect& range = doc.AxisRange;
+  const document::PixelRect& plot = doc.PlotRect;
+  SetClipAndOrigin(mapping, range);
+  mapping.PixelOriginX = 0;
+  mapping.PixelOriginY = 0;
+  mapping.ScaleX = Ratio(Span(plot.Left, plot.Right), range.Left - range.Right);
+  mapping.ScaleY = Ratio(Span(plot.Top, plot.Bottom), range.Top - range.Bottom);
+}
+
+// The whole client area is stretched onto the page: with a 29700 x 21000 page
+// and a 594 x 420 client area both factors are 50, and a plot left edge at 60
+// becomes PixelOriginX 3000.
+void SetVectorMapping(PlotMapping& mapping, const document::GraphDocument& doc) {
+  const document::TRealRect& range = doc.AxisRange;
+  const document::PixelRect& plot = doc.PlotRect;
+  const double scale_x = VectorScaleX(doc);
+  const double scale_y = VectorScaleY(doc);
+  SetClipAndOrigin(mapping, range);
+  mapping.PixelOriginX = RoundHalfEven32(plot.Left * scale_x);
+  mapping.PixelOriginY = RoundHalfEven32(plot.Top * scale_y);
+  mapping.ScaleX = Ratio(Span(plot.Left, plot.Right) * scale_x, range.Left - range.Right);
+  mapping.ScaleY = Ratio(Span(plot.Top, plot.Bottom) * scale_y, range.Top - range.Bottom);
+}
+
+// Before the first resize the client area is 0 x 0; the factor is then 0 and
+// the vector mapping draws no point rather than dividing by zero.
+double VectorScaleX(const document::GraphDocument& doc) {
+  return Ratio(doc.Settings.MetafileWidth, doc.ClientSize.Width);
+}
+
+double VectorScaleY(const document::GraphDocument& doc) {
+  return Ratio(doc.Settings.MetafileHeight, doc.ClientSize.Height);
+}
+
+// The pixel's top-left corner is taken: the window pixel at PlotRect's
+// top-left corner gives exactly AxisRange.Left, AxisRange.Top, and pixels
+// outside the plot extend the range linearly.
+void PixelToData(int32_t x, int32_t y, const document::PixelRect& plot_rect,
+                 const document::TRealRect& axis_range, double& data_x, double& data_y) {
+  data_x = Ratio(axis_range.Right - axis_range.Left, -Span(plot_rect.Left, plot_rect.Right));
+  data_x = static_cast<double>(int64_t{x} - plot_rect.Left) * data_x + axis_range.Left;
+  data_y = Ratio(axis_range.Top - axis_range.Bottom, Span(plot_rect.Top, plot_rect.Bottom));
+  data_y = static_cast<double>(int64_t{y} - plot_rect.Top) * data_y + axis_range.Top;
+}
+
+bool HasDrawableRange(const PlotMapping& mapping) {
+  return mapping.ClipLeft < mapping.ClipRight && mapping.ClipBottom < mapping.ClipTop &&
+         std::isfinite(mapping.ScaleX) && std::isfinite(mapping.ScaleY) && mapping.ScaleX != 0 &&
+         mapping.ScaleY != 0 && std::isfinite(mapping.DataOriginX) &&
+         std::isfinite(mapping.DataOriginY);
+}
+
+}  // namespace korvelin::render

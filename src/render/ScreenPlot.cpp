@@ -1,0 +1,230 @@
+// The window's one redraw: clear, frame, traces and ticks into the raster
+// surface, the axis numbers as text on the picture, then the surface copied
+// onto the picture. Measuring and drawing text and the copy itself are done
+// by the canvas interfaces the window supplies; this unit decides what goes
+// where. An axis whose range is empty, reversed or not finite gets no scale.
+
+#include "render/ScreenPlot.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "render/TraceDrawing.h"
+
+namespace korvelin::render {
+namespace {
+
+using document::GraphDocument;
+using document::TRealRect;
+
+constexpr int kFramePalette = 1;
+constexpr int kTickPalette = 255;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr const char* kReferenceText = "-000000";
+
+// Indices 1 to 9 are used; index 0 only pads the table.
+constexpr double kStepTable[10] = {2, 2, 5, 5, 5, 10, 10, 10, 10, 10};
+
+int ToInt(int64_t v) {
+  if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  return static_cast<int>(v);
+}
+
+void DrawFrame(RasterImage& raster, int64_t w, int64_t h) {
+  DrawRasterLine(raster, 0, 0, w - 1, 0, kFramePalette);
+  DrawRasterLine(raster, 0, h - 1, w - 1, h - 1, kFramePalette);
+  DrawRasterLine(raster, 0, 0, 0, h - 1, kFramePalette);
+  DrawRasterLine(raster, w - 1, 0, w - 1, h - 1, kFramePalette);
+}
+
+// The step for one axis, or 0 when the axis has no usable scale: a span that
+// is zero, reversed or not finite, or a reference text that spans no data.
+double AxisStep(double low, double high, double pixels, double text_pixels) {
+  const double span = high - low;
+  if (!(span > 0) || !std::isfinite(span)) return 0;
+  const double min_step = text_pixels / (pixels / span);
+  if (!(min_step > 0) || !std::isfinite(min_step)) return 0;
+  return ChooseTickStep(min_step);
+}
+
+// Worked example: a 552-pixel plot showing 0 to 10 has Sx = 55.2; "-000000"
+// is 56 pixels wide, so the step is 2 and the ticks fall on columns 0, 110,
+// 221, 331, 442 (and 552, clipped), each TickX pixels high from the bottom.
+void DrawXScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, int64_t h) {
+  const TRealRect& range = doc.AxisRange;
+  const double step =
+      AxisStep(range.Left, range.Right, static_cast<double>(w),
+               target.label.Measure(kReferenceText).width);
+  if (step <= 0 || !std::isfinite(step)) return;
+  const double sx = static_cast<double>(w) / (range.Right - range.Left);
+  TickWalk walk(range.Left, range.Right, step, w + 1);
+  for (double t = 0; walk.Next(t);) {
+    const std::string text = FormatGeneral(t, target.decimal_separator);
+    const int width = target.label.Measure(text).width;
+    const int64_t px = RoundHalfEven((t - range.Left) * sx);
+    // Row h lies just below the surface, so TickX pixels of the tick show.
+    DrawRasterLine(target.raster, px, h, px, h - doc.Settings.TickX, kTickPalette);
+    target.picture.TextOut(ToInt(doc.PlotRect.Left + px - width / 2),
+                           ToInt(int64_t{doc.PlotRect.Bottom} + doc.Settings.DistanceX), text);
+  }
+}
+
+// Worked example: a 434-pixel plot showing 0 to 10 has Sy = -43.4; two text
+// heights of 19 span 0.8756, so the step is 1 and y = 5 lies on row 217; its
+// number, 19 high, has its top at 14 + 217 - 9 = 222 for a plot top of 14.
+void DrawYScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t h) {
+  const TRealRect& range = doc.AxisRange;
+  const double step = AxisStep(range.Bottom, range.Top, static_cast<double>(h),
+                               2.0 * target.label.Measure(kReferenceText).height);
+  if (step <= 0 || !std::isfinite(step)) return;
+  const double sy = static_cast<double>(h) / (range.Bottom - range.Top);
+  TickWalk walk(range.Bottom, range.Top, step, h + 1);
+  for (double t = 0; walk.Next(t);) {
+    const std::string text = FormatGeneral(t, target.decimal_separator);
+    const TextSize size = target.label.Measure(text);
+    const int64_t py = RoundHalfEven((t - range.Top) * sy);
+    // TickY + 1 pixels from the left column inward.
+    DrawRasterLine(target.raster, 0, py, doc.Settings.TickY, py, kTickPalette);
+    target.picture.TextOut(
+        ToInt(int64_t{doc.PlotRect.Left} - size.width - doc.Settings.DistanceY),
+        ToInt(doc.PlotRect.Top + py - size.height / 2), text);
+  }
+}
+
+// The cross brush is never used to fill: it makes text transparent, so a
+// number does not erase what lies behind it. It stays set after the redraw.
+void DrawScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, int64_t h) {
+  target.label.SetFont(target.font);
+  target.picture.SetFont(target.font);
+  target.picture.SetBrushStyle(BrushStyle::Cross);
+  DrawXScale(doc, target, w, h);
+  DrawYScale(doc, target, h);
+}
+
+// The digits of |value| rounded to 15 significant digits, trailing zeros
+// dropped, and the decimal exponent of the first digit.
+void SignificantDigits(double value, std::string& digits, int& exponent) {
+  char buffer[40];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                    std::chars_format::scientific, 14);
+  const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
+  const size_t e = text.find('e');
+  digits.assign(1, text[0]);
+  digits.append(text.substr(2, e - 2));
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
+}
+
+}  // namespace
+
+// P runs through powers of ten: up while below min_step, then down while
+// above. The factor 0.1 is taken in extended precision and each product is
+// rounded back to a double: from 1, two steps give exactly the double 0.01,
+// where a double factor gives 0.010000000000000002, and with that a step of
+// 0.1 whose ticks from -0.35 pass -2.7755575615628914E-17 instead of +2.8E-17.
+double ChooseTickStep(double min_step) {
+  if (!(min_step > 0) || !std::isfinite(min_step)) return 0;
+  double p = 1.0;
+  while (p < min_step) p *= 10;
+  if (!std::isfinite(p)) return 0;  // min_step near the largest double
+  while (p > min_step) p = static_cast<double>(p * 0.1L);
+  if (!(p > 0)) return 0;  // min_step below every power the division reaches
+  // min_step / p lies in [1, 10) but for the rounding of p at an exact power
+  // of ten, where it can touch 10; the table index is held to 1 .. 9.
+  const double k = std::trunc(min_step / p);
+  const int index = k < 1 ? 1 : (k > 9 ? 9 : static_cast<int>(k));
+  return kStepTable[index] * p;
+}
+
+std::string FormatGeneral(double value, char decimal_separator) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  if (value == 0) return "0";
+  std::string digits;
+  int exponent = 0;
+  SignificantDigits(value, digits, exponent);
+  const int e = exponent + 1;  // value = 0.d1d2... * 10^e
+  const int count = static_cast<int>(digits.size());
+  std::string out = value < 0 ? "-" : "";
+  if (e >= -3 && e <= 15) {
+    if (e <= 0) {
+      out += '0';
+      out += decimal_separator;
+      out.append(static_cast<size_t>(-e), '0');
+      out += digits;
+    } else if (count <= e) {
+      out += digits;
+      out.append(static_cast<size_t>(e - count), '0');
+    } else {
+      out.append(digits, 0, static_cast<size_t>(e));
+      out += decimal_separator;
+      out.append(digits, static_cast<size_t>(e));
+    }
+    return out;
+  }
+  out += digits[0];
+  if (count > 1) {
+    out += decimal_separator;
+    out.append(digits, 1);
+  }
+  out += 'E';
+  if (exponent < 0) out += '-';
+  out += std::to_string(std::abs(exponent));
+  return out;
+}
+
+// The first index is the truncated quotient held as a double, so a quotient
+// beyond 32 bits (a deep zoom far from zero) still gives a defined start.
+TickWalk::TickWalk(double low, double high, double step, int64_t max_ticks)
+    : high_(high), step_(step), left_(max_ticks) {
+  if (!(step > 0) || !std::isfinite(step) || !std::isfinite(low)) {
+    left_ = 0;
+    return;
+  }
+  next_ = std::trunc(low / step) * step;
+  for (int guard = 0; next_ < low; ++guard) {
+    const double moved = next_ + step;
+    if (moved == next_ || guard > 64) {
+      left_ = 0;
+      return;
+    }
+    next_ = moved;
+  }
+}
+
+bool TickWalk::Next(double& tick) {
+  if (left_ <= 0 || !(next_ <= high_)) return false;
+  tick = next_;
+  --left_;
+  const double moved = next_ + step_;
+  if (moved == next_) left_ = 0;  // the step no longer moves the value
+  next_ = moved;
+  return true;
+}
+
+void DrawScreenPlot(const GraphDocument& doc, ScreenPlotTarget& target) {
+  if (target.raster.IsNull()) return;
+  PictureCanvas& picture = target.picture;
+  picture.SetVisible(false);
+  const int64_t w = int64_t{doc.PlotRect.Right} - doc.PlotRect.Left;
+  const int64_t h = int64_t{doc.PlotRect.Bottom} - doc.PlotRect.Top;
+  ClearRasterImage(target.raster);
+  DrawFrame(target.raster, w, h);
+  SetScreenMapping(target.mapping, doc);
+  const int32_t traces = std::min(doc.TraceCount, document::kMaxTraces);
+  for (int32_t i = 0; i < traces; ++i) {
+    DrawRasterTrace(target.raster, doc, target.mapping, doc.Traces[i].YWave, doc.Traces[i].XWave);
+  }
+  picture.SetBrushColor(kWhite);
+  picture.SetBrushStyle(BrushStyle::Solid);
+  picture.FillRect(0, 0, picture.Width(), picture.Height());
+  if (doc.Settings.ScaleOn) DrawScale(doc, target, w, h);
+  picture.BlitRaster(target.raster, doc.PlotRect.Left, doc.PlotRect.Top);
+  picture.SetVisible(true);
+}
+
+}  // namespace korvelin::render

@@ -1,0 +1,272 @@
+// Draws one trace into the raster surface or onto a vector canvas: the point
+// sequence, the mode and marker decoding, the clip test and the six drawing
+// loops. Setting up the mapping, choosing the traces and their order, and
+// drawing frame and scale are the plots' business.
+
+#include "render/TraceDrawing.h"
+
+#include <algorithm>
+
+namespace korvelin::render {
+namespace {
+
+using document::GraphDocument;
+using document::TWave;
+
+// The per-trace values the loops read. Value indices are kept as the first
+// index and stride of each wave; point k is at first + k * stride.
+struct TraceState {
+  int64_t MarkerHalf = 0;
+  int PaletteIndex = 0;
+  int32_t PointCount = 0;
+  int32_t XIndex = 0;
+  int32_t YIndex = 0;
+  int32_t XStride = 0;
+  int32_t YStride = 0;
+  double ShiftX = 0;
+  double ShiftY = 0;
+  uint32_t Colour = 0;
+};
+
+bool IsWave(const GraphDocument& doc, int32_t index) {
+  return index >= 0 && index < doc.WaveCount && index < document::kMaxWaves;
+}
+
+// How many leading points of the wave have their value in the store. The
+// reader never declares more, but a wave that did would otherwise read pages
+// that do not exist; such a wave draws only the points it has.
+int64_t StoredPoints(const TWave& wave, int32_t value_count) {
+  const int64_t first = wave.first;
+  if (first < 0 || first >= value_count || wave.count <= 0) return 0;
+  if (wave.stride == 0) return wave.count;
+  const int64_t room = wave.stride > 0 ? value_count - 1 - first : first;
+  const int64_t stride = wave.stride > 0 ? wave.stride : -int64_t{wave.stride};
+  return std::min<int64_t>(wave.count, room / stride + 1);
+}
+
+bool SetUpTrace(const GraphDocument& doc, int32_t y_wave, int32_t x_wave, TraceState& st) {
+  if (!IsWave(doc, y_wave) || !IsWave(doc, x_wave)) return false;
+  const TWave& y = doc.Waves[y_wave];
+  const TWave& x = doc.Waves[x_wave];
+  st.YIndex = y.first;
+  st.YStride = y.stride;
+  st.XIndex = x.first;
+  st.XStride = x.stride;
+  st.PointCount = static_cast<int32_t>(
+      std::min(StoredPoints(y, doc.ValueCount), StoredPoints(x, doc.ValueCount)));
+  st.PaletteIndex = PaletteIndexForWave(y_wave);
+  st.Colour = doc.Settings.ColorOn ? (y.rgb & 0xFFFFFF) : 0;
+  st.ShiftX = y.offsetx;
+  st.ShiftY = y.offsety;
+  return true;
+}
+
+class Points {
+ public:
+  Points(const GraphDocument& doc, const TraceState& st) : store_(doc.Values), st_(st) {}
+  double X(int32_t k) const {
+    return document::GetValue(store_, st_.XIndex + k * st_.XStride) + st_.ShiftX;
+  }
+  double Y(int32_t k) const {
+    return document::GetValue(store_, st_.YIndex + k * st_.YStride) + st_.ShiftY;
+  }
+  int32_t Count() const { return st_.PointCount; }
+
+ private:
+  const document::ValueStore& store_;
+  const TraceState& st_;
+};
+
+bool InsideX(const PlotMapping& m, double x) { return m.ClipLeft <= x && x <= m.ClipRight; }
+
+// The order of a trace's x values, found once per trace and only when a point
+// outside the x range is met. Adding the wave's x offset keeps the order, and
+// a NaN anywhere makes the trace unordered.
+enum class XOrder { Unknown, Rising, Falling, Unordered };
+
+XOrder FindXOrder(const Points& p) {
+  bool rising = true;
+  bool falling = true;
+  double prev = p.Count() > 0 ? p.X(0) : 0;
+  if (prev != prev) return XOrder::Unordered;
+  for (int32_t k = 1; k < p.Count() && (rising || falling); ++k) {
+    const double x = p.X(k);
+    rising = rising && prev <= x;
+    falling = falling && prev >= x;
+    prev = x;
+  }
+  if (rising) return XOrder::Rising;
+  return falling ? XOrder::Falling : XOrder::Unordered;
+}
+
+// Point k lies outside the x range. A point outside only lifts the pen, so
+// when the x values are ordered the run of outside points can be passed over
+// by bisection: returns the next index worth visiting (Count() when none is).
+int32_t SkipOutside(const Points& p, const PlotMapping& m, XOrder order, int32_t k) {
+  const double x = p.X(k);
+  const bool below = x < m.ClipLeft;
+  if (order == XOrder::Unordered || (!below && !(x > m.ClipRight))) return k + 1;
+  const bool ahead = (order == XOrder::Rising) == below;  // the range lies after k
+  if (!ahead) return p.Count();
+  int32_t lo = k + 1;
+  int32_t hi = p.Count();
+  while (lo < hi) {
+    const int32_t mid = lo + (hi - lo) / 2;
+    const double xm = p.X(mid);
+    if (below ? xm >= m.ClipLeft : xm <= m.ClipRight) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
+  }
+  return lo;
+}
+
+// Only x is tested: a segment towards a point above or below the range is
+// drawn and cut by the surface. A NaN coordinate breaks the line like a point
+// outside the range, since it has no place on the plot.
+void RasterTraceLines(RasterImage& image, const PlotMapping& m, const Points& p, int colour) {
+  bool pen_down = false;
+  int64_t prev_x = 0;
+  int64_t prev_y = 0;
+  XOrder order = XOrder::Unknown;
+  for (int32_t k = 0; k < p.Count();) {
+    const double x = p.X(k);
+    if (!InsideX(m, x)) {
+      pen_down = false;
+      if (order == XOrder::Unknown) order = FindXOrder(p);
+      k = SkipOutside(p, m, order, k);
+      continue;
+    }
+    const double y = p.Y(k);
+    if (y != y) {
+      pen_down = false;
+      ++k;
+      continue;
+    }
+    const int64_t px = MapX(m, x);
+    const int64_t py = MapY(m, y);
+    if (pen_down) DrawRasterLine(image, prev_x, prev_y, px, py, static_cast<uint32_t>(colour));
+    prev_x = px;
+    prev_y = py;
+    pen_down = true;
+    ++k;
+  }
+}
+
+// Markers are drawn only for points inside the whole clip box; a marker is
+// 2h + 1 pixels across, the single pixel (px, py) when h is 0.
+void RasterMarkers(RasterImage& image, const PlotMapping& m, const Points& p, int64_t h,
+                   bool plus, int colour) {
+  const auto c = static_cast<uint32_t>(colour);
+  for (int32_t k = 0; k < p.Count(); ++k) {
+    const double x = p.X(k);
+    const double y = p.Y(k);
+    if (!PointInside(m, x, y)) continue;
+    const int64_t px = MapX(m, x);
+    const int64_t py = MapY(m, y);
+    if (plus) DrawRasterLine(image, px - h, py, px + h, py, c);
+    DrawRasterLine(image, px, py - h, px, py + h, c);
+  }
+}
+
+// On the page both axes are tested: a point outside breaks the line, so a
+// trace leaving the range in y stops at its last point inside.
+void VectorTraceLines(VectorCanvas& canvas, const PlotMapping& m, const Points& p) {
+  bool pen_down = false;
+  for (int32_t k = 0; k < p.Count(); ++k) {
+    const double x = p.X(k);
+    const double y = p.Y(k);
+    if (!PointInside(m, x, y)) {
+      pen_down = false;
+      continue;
+    }
+    if (pen_down) {
+      canvas.LineTo(MapX(m, x), MapY(m, y));
+    } else {
+      canvas.MoveTo(MapX(m, x), MapY(m, y));
+    }
+    pen_down = true;
+  }
+}
+
+void VectorMarkers(VectorCanvas& canvas, const PlotMapping& m, const Points& p, int64_t h,
+                   bool plus) {
+  for (int32_t k = 0; k < p.Count(); ++k) {
+    const double x = p.X(k);
+    const double y = p.Y(k);
+    if (!PointInside(m, x, y)) continue;
+    const int64_t px = MapX(m, x);
+    const int64_t py = MapY(m, y);
+    if (plus) {
+      canvas.MoveTo(px - h, py);
+      canvas.LineTo(px + h, py);
+    }
+    canvas.MoveTo(px, py - h);
+    canvas.LineTo(px, py + h);
+  }
+}
+
+bool IsDrawnMarker(int32_t marker) { return marker == 0 || marker == 10; }
+
+}  // namespace
+
+// m + 1 is formed in two's complement, so -2 draws both and INT32_MAX wraps.
+bool ModeDrawsLines(int32_t mode) { return ((static_cast<uint32_t>(mode) + 1u) & 1u) != 0; }
+
+bool ModeDrawsMarkers(int32_t mode) { return ((static_cast<uint32_t>(mode) + 1u) & 4u) != 0; }
+
+// Entries 2 .. 255 serve y waves 0 .. 253. The table has no room for waves
+// 254 and 255, so they share entry 255 with wave 253 (and with the ticks): the
+// last trace among them to be drawn sets the colour of all three.
+int PaletteIndexForWave(int32_t y_wave) {
+  return static_cast<int>(std::clamp<int64_t>(int64_t{y_wave} + 2, 2, 255));
+}
+
+void DrawRasterTrace(RasterImage& image, const document::GraphDocument& doc,
+                     const PlotMapping& mapping, int32_t y_wave, int32_t x_wave) {
+  TraceState st;
+  if (image.IsNull() || !SetUpTrace(doc, y_wave, x_wave, st)) return;
+  const TWave& y = doc.Waves[y_wave];
+  st.MarkerHalf = y.msize;  // screen pixels, unscaled
+  const Points points(doc, st);
+  const bool drawable = HasDrawableRange(mapping);
+  if (ModeDrawsLines(y.mode)) {
+    SetPaletteEntry(image, st.PaletteIndex, st.Colour);
+    if (drawable) RasterTraceLines(image, mapping, points, st.PaletteIndex);
+  }
+  if (ModeDrawsMarkers(y.mode)) {
+    SetPaletteEntry(image, st.PaletteIndex, st.Colour);
+    if (drawable && IsDrawnMarker(y.marker)) {
+      RasterMarkers(image, mapping, points, st.MarkerHalf, y.marker == 0, st.PaletteIndex);
+    }
+  }
+}
+
+// Marker size is msize window pixels scaled by the mean of the two page
+// factors: with factors 50 and 40 and msize 3 the half size is
+// round(90 * 1.5) = 135 units; with 1 and 4 and msize 1, round(2.5) = 2.
+void DrawVectorTrace(VectorCanvas& canvas, const document::GraphDocument& doc,
+                     const PlotMapping& mapping, int32_t y_wave, int32_t x_wave) {
+  TraceState st;
+  if (!SetUpTrace(doc, y_wave, x_wave, st)) return;
+  const TWave& y = doc.Waves[y_wave];
+  st.MarkerHalf = RoundHalfEven((VectorScaleX(doc) + VectorScaleY(doc)) * (y.msize * 0.5));
+  const Points points(doc, st);
+  const bool drawable = HasDrawableRange(mapping);
+  const uint32_t pen = document::RgbToColorRef(st.Colour);
+  if (ModeDrawsLines(y.mode)) {
+    canvas.SetPenColor(pen);
+    canvas.SetPenWidth(RoundHalfEven32(y.lsize * 50));
+    if (drawable) VectorTraceLines(canvas, mapping, points);
+  }
+  if (ModeDrawsMarkers(y.mode)) {
+    canvas.SetPenColor(pen);
+    canvas.SetPenWidth(RoundHalfEven32(y.mrkThick * 50));
+    if (drawable && IsDrawnMarker(y.marker)) {
+      VectorMarkers(canvas, mapping, points, st.MarkerHalf, y.marker == 0);
+    }
+  }
+}
+
+}  // namespace korvelin::render
