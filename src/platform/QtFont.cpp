@@ -1,0 +1,17 @@
+#include "platform/QtFont.h"
+
+#include <algorithm>
+
+#include <QString>
+
+namespace korvelin::platform {
+
+QFont ToQFont(const render::FontSpec& spec) {
+  QFont font(QString::fromStdString(spec.name));
+  font.setPixelSize(std::max(1, spec.pixel_height));
+  font.setBold(spec.bold);
+  font.setItalic(spec.italic);
+  return font;
+}
+
+}  // namespace korvelin::platform

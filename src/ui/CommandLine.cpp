@@ -1,0 +1,174 @@
+#include "ui/CommandLine.h"
+
+#include <charconv>
+#include <memory>
+
+#include <QSize>
+
+#include "document/DocumentJson.h"
+#include "document/IgorReader.h"
+#include "platform/PictureFile.h"
+#include "ui/MainUnit.h"
+
+namespace korvelin::ui {
+namespace {
+
+std::optional<int> ParseSide(std::string_view text) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+  if (value < 0 || value > kMaxSizeSide) return std::nullopt;
+  return value;
+}
+
+std::string CheckModes(const CommandLine& line, bool size_given) {
+  if (size_given && line.mode != RunMode::Export && line.mode != RunMode::Dump) {
+    return "--size goes with --export or --dump";
+  }
+  return {};
+}
+
+// Names every rejected file with the reader's reason; 1 if there was one.
+int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err) {
+  int status = 0;
+  for (const LoadRecord& load : loads) {
+    if (load.result.accepted()) continue;
+    err << "korvelin: " << load.path << ": " << load.result.reason << '\n';
+    status = 1;
+  }
+  return status;
+}
+
+QSize ClientSizeOf(const CommandLine& line) {
+  const document::PixelSize size = line.size.value_or(kDefaultExportSize);
+  return {size.Width, size.Height};
+}
+
+}  // namespace
+
+std::optional<document::PixelSize> ParseSize(const std::string& text) {
+  const size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return std::nullopt;
+  const std::optional<int> width = ParseSide(std::string_view(text).substr(0, x));
+  const std::optional<int> height = ParseSide(std::string_view(text).substr(x + 1));
+  if (!width || !height) return std::nullopt;
+  return document::PixelSize{*width, *height};
+}
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  ParsedCommandLine parsed;
+  CommandLine& line = parsed.line;
+  bool size_given = false;
+  auto set_mode = [&](RunMode mode, const std::string& option) {
+    if (line.mode != RunMode::Window && line.mode != mode) {
+      parsed.error = option + " cannot be combined with another mode";
+    }
+    line.mode = mode;
+  };
+  for (size_t i = 0; i < args.size() && parsed.error.empty(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--") {
+      line.files.insert(line.files.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+      break;
+    }
+    if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+      line.files.push_back(arg);
+    } else if (arg == "--help") {
+      set_mode(RunMode::Help, arg);
+    } else if (arg == "--version") {
+      set_mode(RunMode::Version, arg);
+    } else if (arg == "--dump") {
+      set_mode(RunMode::Dump, arg);
+    } else if (arg == "--export" || arg == "--size") {
+      if (i + 1 >= args.size()) {
+        parsed.error = arg + " needs a value";
+      } else if (arg == "--export") {
+        set_mode(RunMode::Export, arg);
+        line.export_path = args[++i];
+      } else if ((line.size = ParseSize(args[++i]))) {
+        size_given = true;
+      } else {
+        parsed.error = "--size needs WIDTHxHEIGHT, each from 0 to " + std::to_string(kMaxSizeSide);
+      }
+    } else {
+      parsed.error = "unknown option " + arg;
+    }
+  }
+  if (parsed.error.empty()) parsed.error = CheckModes(line, size_given);
+  return parsed;
+}
+
+std::string UsageText() {
+  return "Usage: korvelin [--] FILE...\n"
+         "       korvelin --export OUT.png|OUT.bmp [--size WxH] FILE...\n"
+         "       korvelin --dump [--size WxH] FILE...\n"
+         "       korvelin --help | --version\n"
+         "\n"
+         "Shows pattern files in the Igor Text format as an x-y graph. Each file\n"
+         "replaces the one before; a file that is not a pattern file is skipped.\n"
+         "\n"
+         "  --export OUT   draw the window's picture without a display and write it\n"
+         "                 as PNG or BMP (by OUT's extension)\n"
+         "  --dump         print the loaded document as one JSON object\n"
+         "  --size WxH     the window's client area for --export (default 640x480);\n"
+         "                 with --dump, adds the window's layout at that size\n"
+         "  --             every later argument is a file\n"
+         "\n"
+         "Exit status: 0 on success, 1 when a file was rejected (named on standard\n"
+         "error) or the picture could not be written, 2 for a wrong command line\n"
+         "or a missing display.\n";
+}
+
+bool HasDisplay() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    if (!qEnvironmentVariableIsEmpty(name)) return true;
+  }
+  return false;
+}
+
+std::string NoDisplayMessage() {
+  return "korvelin: the window needs a display (DISPLAY or WAYLAND_DISPLAY is not set); "
+         "use --export OUT.png FILE... to draw the graph without one";
+}
+
+int RunDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  auto doc = std::make_unique<document::GraphDocument>();
+  if (!line.size) {
+    document::InitValueStore(doc->Values);
+    std::vector<LoadRecord> loads;
+    for (const std::string& path : line.files) {
+      loads.push_back({path, document::LoadPatternFile(*doc, path)});
+    }
+    out << document::DumpDocumentJson(*doc);
+    return ReportRejected(loads, err);
+  }
+  TMainForm form(*doc, {line.files, ClientSizeOf(line)});
+  const render::TextSize label = form.MeasureReference();
+  const document::LayoutJson layout{doc->ClientSize, {label.width, label.height}, doc->PlotRect};
+  out << document::DumpDocumentJson(*doc, layout);
+  return ReportRejected(form.Loads(), err);
+}
+
+int RunExport(const CommandLine& line, std::ostream& err) {
+  if (!platform::PictureFormatOf(line.export_path)) {
+    err << "korvelin: " << line.export_path << ": the picture's file name must end in .png or .bmp\n";
+    return 2;
+  }
+  const QSize client = ClientSizeOf(line);
+  if (client.isEmpty()) {
+    err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
+    return 2;
+  }
+  auto doc = std::make_unique<document::GraphDocument>();
+  TMainForm form(*doc, {line.files, client});
+  int status = ReportRejected(form.Loads(), err);
+  const std::string error = platform::WritePictureFile(form.Picture(), line.export_path);
+  if (!error.empty()) {
+    err << "korvelin: " << line.export_path << ": " << error << '\n';
+    status = 1;
+  }
+  return status;
+}
+
+}  // namespace korvelin::ui

@@ -1,0 +1,61 @@
+#pragma once
+// The program's command line: `korvelin [--] FILE...` opens the window,
+// `--export OUT.png|OUT.bmp [--size WxH] FILE...` draws the window's picture
+// without a display and writes it, `--dump [--size WxH] FILE...` prints the
+// loaded document as JSON. This unit parses the line and runs the two
+// headless modes; the window mode and the choice of Qt platform are the
+// program entry's.
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "document/GraphDocument.h"
+
+namespace korvelin::ui {
+
+enum class RunMode { Window, Export, Dump, Help, Version };
+
+struct CommandLine {
+  RunMode mode = RunMode::Window;
+  std::string export_path;
+  std::optional<document::PixelSize> size;
+  std::vector<std::string> files;
+};
+
+struct ParsedCommandLine {
+  CommandLine line;
+  std::string error;  // empty when the line is usable
+};
+
+// The client size an export is drawn at when --size is not given.
+inline constexpr document::PixelSize kDefaultExportSize{640, 480};
+inline constexpr int kMaxSizeSide = 16384;
+
+// args are the arguments after the program's own path. Options may stand
+// anywhere before "--"; everything after "--" is a file.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// "WxH" with each side from 0 to kMaxSizeSide, e.g. "1920x1080".
+std::optional<document::PixelSize> ParseSize(const std::string& text);
+
+std::string UsageText();
+
+// Whether a window could be opened: the platform was chosen explicitly, or
+// an X11 or Wayland display is named.
+bool HasDisplay();
+std::string NoDisplayMessage();
+
+// --dump: loads the files in order and prints the JSON. Rejected files are
+// named on err with the reason and make the result 1, otherwise it is 0.
+// Without a size it touches no Qt object at all; with one a QApplication
+// must exist (the layout is measured in the window's font).
+int RunDump(const CommandLine& line, std::ostream& out, std::ostream& err);
+
+// --export: lays out the window at the size, loads the files, writes the
+// picture. Needs a QApplication. 1 when a file was rejected (the picture of
+// what was loaded is still written) or the picture could not be written.
+int RunExport(const CommandLine& line, std::ostream& err);
+
+}  // namespace korvelin::ui

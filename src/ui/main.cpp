@@ -1,0 +1,94 @@
+// Program entry: parses the command line, prints help, version or the JSON
+// dump (which needs no toolkit at all), draws an export on Qt's offscreen
+// platform, or opens the main window and runs the event loop.
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include "document/GraphDocument.h"
+#include "ui/CommandLine.h"
+#include "ui/MainUnit.h"
+
+namespace {
+
+using korvelin::ui::CommandLine;
+using korvelin::ui::RunMode;
+
+// Qt ends the process with abort() when no platform plugin can reach the
+// display. The program says what it needs in one line and exits instead.
+void DisplayFailureHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtFatalMsg) {
+    std::cerr << korvelin::ui::NoDisplayMessage() << " (" << message.section('\n', 0, 0).toStdString()
+              << ")\n";
+    std::_Exit(2);
+  }
+  std::cerr << message.toStdString() << '\n';
+}
+
+// Headless modes draw on Qt's offscreen platform whatever the environment
+// names, so the picture does not depend on the desktop it was made on.
+int RunHeadless(const CommandLine& line) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  int qt_argc = 1;
+  char program[] = "korvelin";
+  char* qt_argv[] = {program, nullptr};
+  QApplication app(qt_argc, qt_argv);
+  QGuiApplication::setApplicationDisplayName(korvelin::ui::kCaption);
+  if (line.mode == RunMode::Dump) return korvelin::ui::RunDump(line, std::cout, std::cerr);
+  return korvelin::ui::RunExport(line, std::cerr);
+}
+
+int RunWindow(const CommandLine& line) {
+  if (!korvelin::ui::HasDisplay()) {
+    std::cerr << korvelin::ui::NoDisplayMessage() << '\n';
+    return 2;
+  }
+  qInstallMessageHandler(DisplayFailureHandler);
+  // The file names are the program's own arguments; Qt is given none, so a
+  // file named like one of its options is still a file.
+  int qt_argc = 1;
+  char program[] = "korvelin";
+  char* qt_argv[] = {program, nullptr};
+  QApplication app(qt_argc, qt_argv);
+  qInstallMessageHandler(nullptr);
+  QGuiApplication::setApplicationDisplayName(korvelin::ui::kCaption);
+  auto doc = std::make_unique<korvelin::document::GraphDocument>();
+  korvelin::ui::TMainForm form(*doc, {line.files});
+  form.show();
+  return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const korvelin::ui::ParsedCommandLine parsed = korvelin::ui::ParseCommandLine(args);
+  if (!parsed.error.empty()) {
+    std::cerr << "korvelin: " << parsed.error << "\nTry 'korvelin --help'.\n";
+    return 2;
+  }
+  const CommandLine& line = parsed.line;
+  switch (line.mode) {
+    case RunMode::Help:
+      std::cout << korvelin::ui::UsageText();
+      return 0;
+    case RunMode::Version:
+      std::cout << "korvelin " << KORVELIN_VERSION << '\n';
+      return 0;
+    case RunMode::Dump:
+      if (!line.size) return korvelin::ui::RunDump(line, std::cout, std::cerr);
+      return RunHeadless(line);
+    case RunMode::Export:
+      return RunHeadless(line);
+    case RunMode::Window:
+      return RunWindow(line);
+  }
+  return 2;
+}
