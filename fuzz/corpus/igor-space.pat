@@ -1,2 +1,0 @@
-IGOR 
-WAVES x
