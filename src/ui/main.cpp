@@ -22,19 +22,31 @@ using korvelin::ui::CommandLine;
 using korvelin::ui::RunMode;
 
 // Qt ends the process with abort() when no platform plugin can reach the
-// display. The program says what it needs in one line and exits instead.
+// display. While the application starts, its messages are held back; if it
+// fails, the program says in one line what it needs and exits instead.
+QString first_startup_message;
+
 void DisplayFailureHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtFatalMsg) {
-    std::cerr << korvelin::ui::NoDisplayMessage() << " (" << message.section('\n', 0, 0).toStdString()
-              << ")\n";
-    std::_Exit(2);
-  }
+  if (first_startup_message.isEmpty()) first_startup_message = message.section('\n', 0, 0);
+  if (type != QtFatalMsg) return;
+  std::cerr << "korvelin: the window cannot reach a display (" << first_startup_message.toStdString()
+            << "); use --export OUT.png FILE... to draw the graph without one\n";
+  std::_Exit(2);
+}
+
+// In the headless modes standard error names the rejected files and nothing
+// else: Qt's notes about the missing desktop session (no runtime directory,
+// no session bus) are left out, its errors are kept.
+void HeadlessMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg) return;
   std::cerr << message.toStdString() << '\n';
+  if (type == QtFatalMsg) std::abort();
 }
 
 // Headless modes draw on Qt's offscreen platform whatever the environment
 // names, so the picture does not depend on the desktop it was made on.
 int RunHeadless(const CommandLine& line) {
+  qInstallMessageHandler(HeadlessMessageHandler);
   qputenv("QT_QPA_PLATFORM", "offscreen");
   int qt_argc = 1;
   char program[] = "korvelin";

@@ -1,0 +1,303 @@
+// The main window on the offscreen platform: layout, loads, drop and redraw.
+
+#include "ui/MainUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QUrl>
+
+#include "document/GraphDocument.h"
+#include "platform/PictureControl.h"
+#include "ui/PatternFiles.h"
+
+namespace korvelin::ui {
+namespace {
+
+using document::PixelRect;
+using korvelin::testing::CountColour;
+using korvelin::testing::DiagonalPattern;
+using korvelin::testing::FirstDifferenceFromRaster;
+using korvelin::testing::PatternDir;
+
+// Measures "-000000" as 56 x 19, the size the layout's worked example uses,
+// and any other text as 8 pixels a character.
+class FixedMeasurer : public render::TextMeasurer {
+ public:
+  void SetFont(const render::FontSpec&) override {}
+  render::TextSize Measure(std::string_view text) override {
+    if (text == kReferenceText) return {56, 19};
+    return {static_cast<int>(8 * text.size()), 19};
+  }
+};
+
+struct LayoutCase {
+  const char* name;
+  bool scale_on;
+  bool margin_on;
+  PixelRect margin;
+  QSize client;
+  PixelRect plot;
+};
+
+class FormLayout : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(FormLayout, PlacesPlotAndSizesSurface) {
+  const LayoutCase& c = GetParam();
+  document::GraphDocument doc;
+  FixedMeasurer measurer;
+  TMainForm form(doc, {{}, {640, 480}, &measurer});
+  doc.Settings.ScaleOn = c.scale_on;
+  doc.Settings.MarginOn = c.margin_on;
+  doc.Settings.Margin = c.margin;
+  form.SetClientSize(c.client);
+
+  EXPECT_EQ(doc.PlotRect, c.plot);
+  EXPECT_EQ(doc.ClientSize, (document::PixelSize{c.client.width(), c.client.height()}));
+  EXPECT_EQ(form.Raster().Width(), c.plot.Right - c.plot.Left);
+  EXPECT_EQ(form.Raster().Height(), c.plot.Bottom - c.plot.Top);
+  EXPECT_EQ(form.Picture().size(), c.client);
+  EXPECT_EQ(form.Raster().PaletteEntry(0), 0xFFFFFFu);
+  EXPECT_EQ(form.Raster().PaletteEntry(1), 0x000000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FormLayout,
+    ::testing::Values(
+        // L = 56 + 4, T = 19 * 3 / 4, R = 56 / 2, B = 19 * 3 / 2 + 4.
+        LayoutCase{"WorkedExample", true, false, {}, {640, 480}, {60, 14, 612, 448}},
+        LayoutCase{"FixedMarginsRoundWidthDown", false, false, {}, {101, 90}, {8, 8, 92, 82}},
+        LayoutCase{"NarrowClientGetsMinimumWidth", true, false, {}, {50, 480}, {60, 14, 124, 448}},
+        LayoutCase{"EmptyClientGetsMinimumPlot", true, false, {}, {0, 0}, {60, 14, 124, 78}},
+        LayoutCase{"MarginsWinOverScale", true, true, {0, 0, 0, 0}, {641, 300}, {0, 0, 640, 300}},
+        LayoutCase{"NegativeMarginsReachPastThePicture",
+                   false,
+                   true,
+                   {-100, -50, 0, 0},
+                   {100, 100},
+                   {-100, -50, 100, 100}},
+        LayoutCase{"HugeNegativeMarginStaysAllocatable",
+                   false,
+                   true,
+                   {-2000000000, 0, 0, 0},
+                   {100, 100},
+                   {-1048576, 0, -1048576 + 16384, 100}}),
+    [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
+
+TEST(FormWithRealFont, KeepsLayoutInvariantsAtManySizes) {
+  document::GraphDocument doc;
+  TMainForm form(doc);
+  const QFontInfo font(form.font());
+  EXPECT_EQ(font.pixelSize(), 16);
+  EXPECT_EQ(font.family(), "Liberation Serif");
+
+  const render::TextSize label = form.MeasureReference();
+  EXPECT_GT(label.width, 30);
+  EXPECT_GT(label.height, 10);
+  for (QSize client : {QSize(640, 480), QSize(333, 257), QSize(1001, 99), QSize(10, 10),
+                       QSize(0, 0), QSize(1920, 1080), QSize(640, 480)}) {
+    form.SetClientSize(client);
+    const PixelRect& plot = doc.PlotRect;
+    const int width = plot.Right - plot.Left;
+    const int height = plot.Bottom - plot.Top;
+    EXPECT_EQ(width % 4, 0) << client.width();
+    EXPECT_GE(width, 64);
+    EXPECT_GE(height, 64);
+    EXPECT_EQ(plot.Left, label.width + doc.Settings.DistanceY);
+    EXPECT_EQ(plot.Top, 3 * label.height / 4);
+    EXPECT_LE(client.width() - plot.Right - label.width / 2, width < 65 ? 0 : 3);
+    EXPECT_EQ(form.Picture().size(), client);
+  }
+}
+
+TEST(FormComponents, HaveTheirNamesAndTheImageCoversTheClientArea) {
+  document::GraphDocument doc;
+  TMainForm form(doc, {{}, {500, 300}});
+  EXPECT_EQ(form.windowTitle(), "KORVELIN");
+  auto* label = form.findChild<QLabel*>("LabelX");
+  ASSERT_NE(label, nullptr);
+  EXPECT_TRUE(label->isHidden());
+  auto* image = form.findChild<platform::PictureControl*>("Image");
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->geometry(), QRect(0, 0, 500, 300));
+  EXPECT_EQ(image->Picture().size(), QSize(500, 300));
+  EXPECT_FALSE(image->isHidden());
+}
+
+TEST(FormCreate, SetsEveryDefaultAndStartsEmpty) {
+  document::GraphDocument doc;
+  doc.Settings.ScaleOn = false;
+  doc.AxisRange = {1, 2, 3, 4};
+  doc.WaveCount = 3;
+  TMainForm form(doc);
+  EXPECT_TRUE(doc.Settings.ScaleOn);
+  EXPECT_EQ(doc.AxisRange, document::kDefaultAxisRange);
+  EXPECT_EQ(doc.AxisHistory[15], document::kDefaultAxisRange);
+  EXPECT_EQ(doc.WaveCount, 0);
+  EXPECT_TRUE(form.Loads().empty());
+  // The empty document still shows its frame: the plot's top-left pixel is black.
+  EXPECT_EQ(form.Picture().pixel(doc.PlotRect.Left, doc.PlotRect.Top) & 0xFFFFFF, 0u);
+}
+
+TEST(CommandLineFiles, LoadInOrderAfterTheFirstLayout) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));
+  const std::string blue = dir.Write("blue.pat", DiagonalPattern("(0,0,65535)", 20));
+  QGuiApplication::setApplicationDisplayName("");
+  document::GraphDocument doc;
+  TMainForm form(doc, {{red, blue}, {640, 480}});
+
+  ASSERT_EQ(form.Loads().size(), 2u);
+  EXPECT_EQ(form.Loads()[0].path, red);
+  EXPECT_EQ(form.Loads()[1].path, blue);
+  EXPECT_EQ(doc.AxisRange.Right, 20);
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "KORVELIN");
+  // Drawn at the window's layout: the second file's blue is in the plot, no red.
+  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0x0000FF), 20);
+  EXPECT_EQ(CountColour(form.Picture(), doc.PlotRect, 0xFF0000), 0);
+  EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc.PlotRect), -1);
+}
+
+TEST(CommandLineFiles, RejectedSecondFileLeavesTheFirst) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  const std::string text = dir.Write("notes.txt", "just some notes\r\n1 2\r\n");
+  document::GraphDocument doc;
+  TMainForm form(doc, {{red, text, dir.Path("missing.pat")}, {640, 480}});
+
+  ASSERT_EQ(form.Loads().size(), 3u);
+  EXPECT_TRUE(form.Loads()[0].result.accepted());
+  EXPECT_EQ(form.Loads()[1].result.status, document::LoadStatus::NotPattern);
+  EXPECT_EQ(form.Loads()[2].result.status, document::LoadStatus::CannotOpen);
+  EXPECT_EQ(doc.TraceCount, 1);
+  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0xFF0000), 20);
+}
+
+QDropEvent MakeDrop(const QMimeData& mime) {
+  return QDropEvent(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+}
+
+// As a file manager's drop arrives: the entering drag picks the target (the
+// receiver or the nearest parent that accepts drops), then the drop goes to it.
+void SendDrop(QWidget* receiver, const QMimeData& mime) {
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(receiver, &enter);
+  QDropEvent drop = MakeDrop(mime);
+  QApplication::sendEvent(receiver, &drop);
+}
+
+QMimeData* FileUrls(const std::vector<std::string>& paths) {
+  auto* mime = new QMimeData;
+  QList<QUrl> urls;
+  for (const std::string& path : paths) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+  urls.push_back(QUrl("https://example.org/not-a-local-file.pat"));
+  mime->setUrls(urls);
+  return mime;
+}
+
+TEST(FileDrop, LoadsDroppedFilesInTheirOrder) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));
+  const std::string text = dir.Write("notes.txt", "no header\r\n");
+  const std::string blue = dir.Write("blue.pat", DiagonalPattern("(0,0,65535)", 30));
+  document::GraphDocument doc;
+  TMainForm form(doc);
+  std::unique_ptr<QMimeData> mime(FileUrls({red, text, blue}));
+
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, mime.get(), Qt::LeftButton,
+                        Qt::NoModifier);
+  enter.setAccepted(false);
+  QApplication::sendEvent(&form, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+
+  QDropEvent drop = MakeDrop(*mime);
+  QApplication::sendEvent(&form, &drop);
+  ASSERT_EQ(form.Loads().size(), 3u);
+  EXPECT_EQ(form.Loads()[0].path, red);
+  EXPECT_EQ(form.Loads()[1].path, text);
+  EXPECT_EQ(form.Loads()[2].path, blue);
+  EXPECT_EQ(doc.AxisRange.Right, 30);
+  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0x0000FF), 20);
+}
+
+TEST(FileDrop, ReachesTheWindowThroughItsChildrenButNotOtherWindows) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  document::GraphDocument doc;
+  TMainForm form(doc);
+  QWidget other;
+  std::unique_ptr<QMimeData> mime(FileUrls({red}));
+
+  other.setAcceptDrops(true);
+  SendDrop(&other, *mime);
+  EXPECT_TRUE(form.Loads().empty());
+
+  SendDrop(form.findChild<QWidget*>("Image"), *mime);
+  ASSERT_EQ(form.Loads().size(), 1u);
+  EXPECT_TRUE(form.Loads()[0].result.accepted());
+}
+
+TEST(FileDrop, PassesPathsLongerThan511CharactersWhole) {
+  PatternDir dir;
+  // Three folders of 200 characters: a path of more than 600 characters.
+  std::string folder = dir.Path("");
+  for (char c : {'a', 'b', 'c'}) {
+    folder += "/" + std::string(200, c);
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  }
+  const std::string path = folder + "/deep.pat";
+  std::ofstream(path, std::ios::binary) << DiagonalPattern();
+  ASSERT_GT(path.size(), 600u);
+  document::GraphDocument doc;
+  TMainForm form(doc);
+  std::unique_ptr<QMimeData> mime(FileUrls({path}));
+  SendDrop(&form, *mime);
+  ASSERT_EQ(form.Loads().size(), 1u);
+  EXPECT_EQ(form.Loads()[0].path, path);
+  EXPECT_TRUE(form.Loads()[0].result.accepted());
+}
+
+TEST(FormResize, RecreatesSurfaceAndRedrawsAtTheNewSize) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  document::GraphDocument doc;
+  FixedMeasurer measurer;
+  TMainForm form(doc, {{red}, {640, 480}, &measurer});
+  const uint8_t* old_block = form.Raster().Block();
+
+  form.SetClientSize({900, 700});
+  EXPECT_EQ(doc.PlotRect, (PixelRect{60, 14, 60 + 812, 14 + 654}));
+  EXPECT_EQ(form.Raster().Width(), 812);
+  EXPECT_EQ(form.Raster().Height(), 654);
+  EXPECT_NE(form.Raster().Block(), old_block);
+  EXPECT_EQ(form.Picture().size(), QSize(900, 700));
+  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0xFF0000), 20);
+  EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc.PlotRect), -1);
+}
+
+TEST(FormResize, ShownWindowFollowsItsClientAreaDownToOnePixelAndBack) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  document::GraphDocument doc;
+  TMainForm form(doc, {{red}, {640, 480}});
+  form.show();
+  QApplication::processEvents();
+  for (QSize client : {QSize(1, 1), QSize(3, 2), QSize(700, 500)}) {
+    form.SetClientSize(client);
+    QApplication::processEvents();
+    EXPECT_EQ(form.ClientSize(), client);
+    EXPECT_EQ(form.Picture().size(), client);
+    EXPECT_EQ(doc.ClientSize, (document::PixelSize{client.width(), client.height()}));
+    EXPECT_GE(form.Raster().Width(), 64);
+  }
+  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0xFF0000), 20);
+  EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc.PlotRect), -1);
+}
+
+}  // namespace
+}  // namespace korvelin::ui
