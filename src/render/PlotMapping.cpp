@@ -16,9 +16,7 @@ namespace {
 double Ratio(double num, double den) { return den == 0 ? 0.0 : num / den; }
 
 // Pixel spans are formed in 64 bits so that no rectangle can overflow them.
-double Span(int32_t low, int32_t high) {
-  return static_cast<double>(int64_t{low} - int64_t{high});
-}
+double Span(int32_t low, int32_t high) { return static_cast<double>(int64_t{low} - int64_t{high}); }
 
 void SetClipAndOrigin(PlotMapping& mapping, const document::TRealRect& range) {
   mapping.ClipLeft = range.Left;

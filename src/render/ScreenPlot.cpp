@@ -56,9 +56,8 @@ double AxisStep(double low, double high, double pixels, double text_pixels) {
 // 221, 331, 442 (and 552, clipped), each TickX pixels high from the bottom.
 void DrawXScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, int64_t h) {
   const TRealRect& range = doc.AxisRange;
-  const double step =
-      AxisStep(range.Left, range.Right, static_cast<double>(w),
-               target.label.Measure(kReferenceText).width);
+  const double step = AxisStep(range.Left, range.Right, static_cast<double>(w),
+                               target.label.Measure(kReferenceText).width);
   if (step <= 0 || !std::isfinite(step)) return;
   const double sx = static_cast<double>(w) / (range.Right - range.Left);
   TickWalk walk(range.Left, range.Right, step, w + 1);
@@ -89,9 +88,8 @@ void DrawYScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t h) {
     const int64_t py = RoundHalfEven((t - range.Top) * sy);
     // TickY + 1 pixels from the left column inward.
     DrawRasterLine(target.raster, 0, py, doc.Settings.TickY, py, kTickPalette);
-    target.picture.TextOut(
-        ToInt(int64_t{doc.PlotRect.Left} - size.width - doc.Settings.DistanceY),
-        ToInt(doc.PlotRect.Top + py - size.height / 2), text);
+    target.picture.TextOut(ToInt(int64_t{doc.PlotRect.Left} - size.width - doc.Settings.DistanceY),
+                           ToInt(doc.PlotRect.Top + py - size.height / 2), text);
   }
 }
 

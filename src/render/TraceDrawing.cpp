@@ -156,8 +156,8 @@ void RasterTraceLines(RasterImage& image, const PlotMapping& m, const Points& p,
 
 // Markers are drawn only for points inside the whole clip box; a marker is
 // 2h + 1 pixels across, the single pixel (px, py) when h is 0.
-void RasterMarkers(RasterImage& image, const PlotMapping& m, const Points& p, int64_t h,
-                   bool plus, int colour) {
+void RasterMarkers(RasterImage& image, const PlotMapping& m, const Points& p, int64_t h, bool plus,
+                   int colour) {
   const auto c = static_cast<uint32_t>(colour);
   for (int32_t k = 0; k < p.Count(); ++k) {
     const double x = p.X(k);

@@ -1,5 +1,3 @@
-#include "render/RasterImage.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,8 @@
 #include <random>
 #include <set>
 #include <utility>
+
+#include "render/RasterImage.h"
 
 namespace korvelin::render {
 namespace {
@@ -51,8 +51,7 @@ PixelSet Reference(int64_t w, int64_t h, int64_t x1, int64_t y1, int64_t x2, int
   auto keep = [&](int64_t x, double y_exact, bool x_major) {
     const double r = std::nearbyint(y_exact);
     const int64_t minor_limit = x_major ? h : w;
-    if (!(r >= 0 && r < static_cast<double>(minor_limit)) || x < 0 ||
-        x >= (x_major ? w : h)) {
+    if (!(r >= 0 && r < static_cast<double>(minor_limit)) || x < 0 || x >= (x_major ? w : h)) {
       return;
     }
     const auto m = static_cast<int64_t>(r);
@@ -199,7 +198,8 @@ TEST(DrawRasterLine, DrawsTheVisiblePartOfALineTowardsAFarPoint) {
   // A segment from the plot to a point 2^62 pixels away: only the steps near
   // the surface are visited, and they match the definition.
   const int64_t far = int64_t{1} << 62;
-  for (const auto& [x2, y2] : std::vector<Pixel>{{10, -far}, {far, 20}, {-far, far}, {far / 3, 7}}) {
+  for (const auto& [x2, y2] :
+       std::vector<Pixel>{{10, -far}, {far, 20}, {-far, far}, {far / 3, 7}}) {
     const PixelSet got = Drawn(128, 64, 10, 20, x2, y2);
     EXPECT_FALSE(got.empty());
     EXPECT_EQ(got, Reference(128, 64, 10, 20, x2, y2)) << x2 << " " << y2;

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "render/PlotMapping.h"
+
+namespace korvelin::render {
+namespace {
+
+using document::GraphDocument;
+using document::PixelRect;
+using document::TRealRect;
+
+struct RoundCase {
+  double value;
+  int64_t expected;
+};
+
+class RoundHalfEvenCase : public ::testing::TestWithParam<RoundCase> {};
+
+TEST_P(RoundHalfEvenCase, GivesTheNearestIntegerWithHalvesToEven) {
+  EXPECT_EQ(RoundHalfEven(GetParam().value), GetParam().expected) << GetParam().value;
+}
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, RoundHalfEvenCase,
+    ::testing::Values(RoundCase{2.5, 2}, RoundCase{3.5, 4}, RoundCase{-0.5, 0}, RoundCase{-1.5, -2},
+                      RoundCase{0.49999999999999994, 0}, RoundCase{2.5000000000000004, 3},
+                      RoundCase{-2.4999999999999996, -2},
+                      RoundCase{4503599627370497.0, 4503599627370497}, RoundCase{std::nan(""), 0},
+                      RoundCase{1e300, kFarCoordinate}, RoundCase{-kInf, -kFarCoordinate},
+                      RoundCase{kInf, kFarCoordinate},
+                      RoundCase{4611686018427387904.0, kFarCoordinate},
+                      RoundCase{-4611686018427386880.0, -4611686018427386880}));
+
+TEST(RoundHalfEven32, ClampsToThe32BitRange) {
+  EXPECT_EQ(RoundHalfEven32(135.0), 135);
+  EXPECT_EQ(RoundHalfEven32(2.5), 2);
+  EXPECT_EQ(RoundHalfEven32(3e9), std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(RoundHalfEven32(-3e9), std::numeric_limits<int32_t>::min());
+  EXPECT_EQ(RoundHalfEven32(std::nan("")), 0);
+}
+
+GraphDocument Doc(TRealRect range, PixelRect plot) {
+  GraphDocument doc;
+  doc.AxisRange = range;
+  doc.PlotRect = plot;
+  return doc;
+}
+
+TEST(SetScreenMapping, MapsTheRangeOntoTheSurface) {
+  const GraphDocument doc = Doc({0, 10, 10, 0}, {20, 30, 120, 80});  // 100 x 50
+  PlotMapping m;
+  SetScreenMapping(m, doc);
+  EXPECT_EQ(m.ScaleX, 10);
+  EXPECT_EQ(m.ScaleY, -5);
+  EXPECT_EQ(m.PixelOriginX, 0);
+  EXPECT_EQ(m.PixelOriginY, 0);
+  EXPECT_EQ(MapX(m, 5), 50);
+  EXPECT_EQ(MapY(m, 5), 25);
+  EXPECT_EQ(MapX(m, 10), 100);  // one past the last column
+  EXPECT_EQ(MapY(m, 0), 50);
+  EXPECT_EQ(MapX(m, 0), 0);
+  EXPECT_EQ(MapY(m, 10), 0);
+  EXPECT_TRUE(HasDrawableRange(m));
+  // The clip test is inclusive on every edge.
+  EXPECT_TRUE(PointInside(m, 0, 10));
+  EXPECT_TRUE(PointInside(m, 10, 0));
+  EXPECT_FALSE(PointInside(m, 10.000000000000002, 5));
+  EXPECT_FALSE(PointInside(m, 5, -1e-300));
+  EXPECT_FALSE(PointInside(m, std::nan(""), 5));
+}
+
+TEST(SetScreenMapping, RoundsHalvesToEvenColumns) {
+  const GraphDocument doc = Doc({0, 100, 100, 0}, {0, 0, 100, 100});  // ScaleX = 1
+  PlotMapping m;
+  SetScreenMapping(m, doc);
+  EXPECT_EQ(MapX(m, 2.5), 2);
+  EXPECT_EQ(MapX(m, 3.5), 4);
+  EXPECT_EQ(MapY(m, 97.5), 2);  // (97.5 - 100) * -1 = 2.5
+}
+
+TEST(SetScreenMapping, FarPointsKeepADefinedCoordinate) {
+  const GraphDocument doc = Doc({0, 1e-12, 1e-12, 0}, {0, 0, 1000, 1000});
+  PlotMapping m;
+  SetScreenMapping(m, doc);
+  EXPECT_EQ(MapX(m, 1e9), kFarCoordinate);  // 1e24 pixels away, held at 2^62
+  EXPECT_EQ(MapY(m, 1e9), -kFarCoordinate);
+  EXPECT_EQ(MapX(m, 0.5e-12), 500);
+  EXPECT_EQ(MapX(m, 1e-3), 1000000000000);  // beyond 32 bits is fine too
+}
+
+TEST(SetScreenMapping, ZeroReversedOrNonFiniteRangesDrawNothing) {
+  PlotMapping m;
+  for (const TRealRect& range :
+       {TRealRect{5, 10, 5, 0}, TRealRect{0, 3, 10, 3}, TRealRect{10, 10, 0, 0},
+        TRealRect{0, 0, 10, 10}, TRealRect{0, 10, kInf, 0}, TRealRect{std::nan(""), 10, 10, 0},
+        TRealRect{-1e308, 10, 1e308, 0},
+        TRealRect{0, 1e-310, 1e-310, 0}}) {  // the last: a scale beyond the doubles
+    SetScreenMapping(m, Doc(range, {0, 0, 552, 434}));
+    EXPECT_FALSE(HasDrawableRange(m))
+        << range.Left << " " << range.Top << " " << range.Right << " " << range.Bottom;
+  }
+  // A zero span gives a zero scale, not a division by zero.
+  SetScreenMapping(m, Doc({5, 10, 5, 0}, {0, 0, 552, 434}));
+  EXPECT_EQ(m.ScaleX, 0);
+  // A reversed range has a finite mapping, but no point passes its clip test.
+  SetScreenMapping(m, Doc({10, 10, 0, 0}, {0, 0, 100, 100}));
+  EXPECT_EQ(m.ScaleX, -10);
+  EXPECT_FALSE(PointInside(m, 5, 5));
+}
+
+TEST(SetVectorMapping, StretchesTheClientAreaOntoThePage) {
+  GraphDocument doc = Doc({0, 10, 10, 0}, {60, 14, 552, 406});
+  doc.ClientSize = {594, 420};
+  EXPECT_EQ(VectorScaleX(doc), 50);
+  EXPECT_EQ(VectorScaleY(doc), 50);
+  PlotMapping m;
+  SetVectorMapping(m, doc);
+  EXPECT_EQ(m.PixelOriginX, 3000);
+  EXPECT_EQ(m.PixelOriginY, 700);
+  EXPECT_EQ(m.ScaleX, 492 * 50 / 10.0);
+  EXPECT_EQ(m.ScaleY, -392 * 50 / 10.0);
+  EXPECT_EQ(MapX(m, 0), 3000);
+  EXPECT_EQ(MapX(m, 10), 3000 + 24600);
+  EXPECT_EQ(MapY(m, 0), 700 + 19600);
+  EXPECT_EQ(m.ClipLeft, 0);
+  EXPECT_EQ(m.ClipTop, 10);
+}
+
+TEST(SetVectorMapping, UnequalFactorsAndAnEmptyClientArea) {
+  GraphDocument doc = Doc({0, 10, 10, 0}, {3, 5, 103, 55});
+  doc.ClientSize = {200, 100};
+  doc.Settings.MetafileWidth = 500;   // 2.5 units per pixel
+  doc.Settings.MetafileHeight = 150;  // 1.5 units per pixel
+  PlotMapping m;
+  SetVectorMapping(m, doc);
+  EXPECT_EQ(m.PixelOriginX, 8);  // round(7.5) = 8
+  EXPECT_EQ(m.PixelOriginY, 8);  // round(7.5) = 8
+  EXPECT_EQ(m.ScaleX, 25);
+  EXPECT_EQ(m.ScaleY, -7.5);
+  doc.ClientSize = {0, 0};  // before the first resize
+  EXPECT_EQ(VectorScaleX(doc), 0);
+  SetVectorMapping(m, doc);
+  EXPECT_FALSE(HasDrawableRange(m));
+}
+
+TEST(PixelToData, TakesThePixelsTopLeftCornerAndExtendsLinearly) {
+  const PixelRect plot{60, 14, 612, 448};
+  const TRealRect range{0, 10, 10, 0};
+  double x = 0;
+  double y = 0;
+  PixelToData(60, 14, plot, range, x, y);
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(y, 10);
+  PixelToData(612, 448, plot, range, x, y);
+  EXPECT_NEAR(x, 10, 1e-12);
+  EXPECT_NEAR(y, 0, 1e-12);
+  PixelToData(336, 231, plot, range, x, y);
+  EXPECT_NEAR(x, 5, 1e-12);
+  EXPECT_NEAR(y, 5, 1e-12);
+  PixelToData(0, 0, plot, range, x, y);
+  EXPECT_NEAR(x, -60 * 10 / 552.0, 1e-12);
+  EXPECT_NEAR(y, 10 + 14 * 10 / 434.0, 1e-12);
+  // A plot with no width gives the left edge rather than a division by zero.
+  PixelToData(100, 100, PixelRect{60, 14, 60, 14}, range, x, y);
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(y, 10);
+}
+
+}  // namespace
+}  // namespace korvelin::render
