@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "render/Canvas.h"
@@ -89,7 +90,10 @@ class RecordingPictureCanvas : public PictureCanvas {
 };
 
 struct VectorOp {
-  enum Kind { PenColor, PenWidth, MoveTo, LineTo, Font, Brush, Text } kind = MoveTo;
+  enum Kind { PenColor, PenWidth, MoveTo, LineTo, Font, Brush, Text };
+  VectorOp(Kind kind, int64_t a = 0, int64_t b = 0, std::string text = {})
+      : kind(kind), a(a), b(b), text(std::move(text)) {}
+  Kind kind;
   int64_t a = 0;
   int64_t b = 0;
   std::string text;
