@@ -75,7 +75,10 @@ class JsonParser {
       out.text = "null";
       return true;
     }
-    if (Literal("true") || Literal("false")) return out.kind = Json::Kind::Bool, true;
+    if (Literal("true") || Literal("false")) {
+      out.kind = Json::Kind::Bool;
+      return true;
+    }
     out.kind = Json::Kind::Number;
     return Number(out.text);
   }
@@ -203,8 +206,9 @@ class JsonParser {
   }
 
   bool Eat(char c) {
-    if (pos_ < text_.size() && text_[pos_] == c) return ++pos_, true;
-    return false;
+    if (pos_ >= text_.size() || text_[pos_] != c) return false;
+    ++pos_;
+    return true;
   }
 
   void SkipSpace() {
