@@ -27,7 +27,10 @@ struct ScreenPlotTarget {
 
 void DrawScreenPlot(const document::GraphDocument& doc, ScreenPlotTarget& target);
 
-// The smallest step of the 1-2-5 kind strictly larger than min_step (> 0 and finite).
+// The smallest step of the 1-2-5 kind strictly larger than min_step (> 0 and
+// finite). Returns 0, meaning no scale, when min_step is not positive and
+// finite or lies where the powers of ten leave the doubles (near 1.8e308 or
+// among the smallest denormals).
 double ChooseTickStep(double min_step);
 
 // A double as general-format text with at most 15 significant digits.

@@ -82,7 +82,10 @@ class RecordingPictureCanvas : public PictureCanvas {
   void Log(std::string line) { calls.push_back(std::move(line)); }
   static std::string Join(std::initializer_list<int> values) {
     std::string out;
-    for (int v : values) out += (out.empty() ? "" : " ") + std::to_string(v);
+    for (int v : values) {
+      if (!out.empty()) out += ' ';
+      out += std::to_string(v);
+    }
     return out;
   }
   int width_;
