@@ -1,0 +1,119 @@
+// Times the main window's layout step on a 1920 x 1080 client area holding
+// the largest document: a new picture and raster surface, the whole redraw
+// (frame, 524,288 points, scale, numbers) and the copy onto the picture.
+// The parts are timed alone too, so a slow step shows where it lies.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include <QApplication>
+
+#include "document/GraphDocument.h"
+#include "document/IgorReader.h"
+#include "platform/PictureControl.h"
+#include "platform/RasterBlit.h"
+#include "ui/MainUnit.h"
+
+namespace korvelin::ui {
+namespace {
+
+constexpr int kRows = document::kMaxValues / 2;
+
+QApplication& Application() {
+  static int argc = 1;
+  static char name[] = "MainWindowBench";
+  static char* argv[] = {name, nullptr};
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication app(argc, argv);
+  return app;
+}
+
+enum class Kind { Powder, NoiseBand };
+
+// 524,288 rows of two-theta against intensity, all inside the axes. Powder:
+// a background near 10000 counts with a little noise and a few sharp peaks,
+// like a slow scan (rows such as "\t12.3450\t10234.56"). NoiseBand:
+// pseudo-random intensities of 0 .. 30000, so that every segment spans
+// hundreds of rows: the costliest plot the document can hold.
+std::string MaxPatternText(Kind kind) {
+  std::string text = "IGOR\r\nWAVES/D tth int\r\nBEGIN\r\n";
+  uint64_t state = 12345;
+  char row[64];
+  for (int i = 0; i < kRows; ++i) {
+    state = state * 6364136223846793005u + 1442695040888963407u;
+    const double tth = 5.0 + i * (85.0 / kRows);
+    double counts = (state >> 33) % 3000001 / 100.0;
+    if (kind == Kind::Powder) {
+      counts = 10000.0 + counts / 100.0;
+      for (double peak : {20.86, 26.64, 36.54, 50.14, 59.96, 68.14}) {
+        const double d = (tth - peak) / 0.05;
+        counts += 15000.0 * std::exp(-d * d);
+      }
+    }
+    std::snprintf(row, sizeof row, "\t%.4f\t%.2f\r\n", tth, counts);
+    text += row;
+  }
+  return text + "END\r\nX Display int vs tth\r\nX SetAxis bottom 5, 90\r\nX SetAxis left 0, 32000\r\n";
+}
+
+struct MaxWindow {
+  explicit MaxWindow(Kind kind) {
+    Application();
+    form = std::make_unique<TMainForm>(doc, MainFormOptions{{}, {1920, 1080}});
+    document::LoadPatternText(doc, MaxPatternText(kind));
+  }
+  document::GraphDocument doc;
+  std::unique_ptr<TMainForm> form;
+};
+
+MaxWindow& Window(Kind kind) {
+  static MaxWindow powder(Kind::Powder);
+  static MaxWindow band(Kind::NoiseBand);
+  return kind == Kind::Powder ? powder : band;
+}
+
+void BM_ResizeMaxDocument1920x1080(benchmark::State& state, Kind kind) {
+  TMainForm& form = *Window(kind).form;
+  for (auto _ : state) {
+    form.FormResize();
+    benchmark::DoNotOptimize(form.Picture().constBits());
+  }
+  state.counters["points"] = Window(kind).doc.ValueCount / 2;
+}
+BENCHMARK_CAPTURE(BM_ResizeMaxDocument1920x1080, Powder, Kind::Powder)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ResizeMaxDocument1920x1080, NoiseBand, Kind::NoiseBand)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_RedrawMaxDocument1920x1080(benchmark::State& state, Kind kind) {
+  TMainForm& form = *Window(kind).form;
+  for (auto _ : state) {
+    form.DrawScreenPlot();
+    benchmark::DoNotOptimize(form.Picture().constBits());
+  }
+}
+BENCHMARK_CAPTURE(BM_RedrawMaxDocument1920x1080, Powder, Kind::Powder)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RedrawMaxDocument1920x1080, NoiseBand, Kind::NoiseBand)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_BlitSurfaceOntoPicture(benchmark::State& state) {
+  TMainForm& form = *Window(Kind::Powder).form;
+  QImage picture = form.Picture();
+  for (auto _ : state) {
+    platform::BlitRasterImage(picture, form.Document().PlotRect.Left,
+                              form.Document().PlotRect.Top, form.Raster());
+    benchmark::DoNotOptimize(picture.constBits());
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t{form.Raster().Width()} *
+                          form.Raster().Height());
+}
+BENCHMARK(BM_BlitSurfaceOntoPicture)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace korvelin::ui
