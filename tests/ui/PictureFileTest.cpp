@@ -1,0 +1,71 @@
+// Writing the window's picture as PNG or BMP.
+
+#include "platform/PictureFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+
+namespace korvelin::platform {
+namespace {
+
+QImage FewColours() {
+  QImage picture(64, 32, QImage::Format_RGB32);
+  picture.fill(Qt::white);
+  for (int x = 0; x < 64; ++x) picture.setPixel(x, x / 2, qRgb(x * 4, 0, 255 - x * 4));
+  return picture;
+}
+
+TEST(PictureFormatOf, ReadsTheExtensionCaseInsensitively) {
+  EXPECT_EQ(PictureFormatOf("plot.png"), PictureFormat::Png);
+  EXPECT_EQ(PictureFormatOf("/tmp/a.b/PLOT.BMP"), PictureFormat::Bmp);
+  EXPECT_EQ(PictureFormatOf("plot.jpg"), std::nullopt);
+  EXPECT_EQ(PictureFormatOf("png"), std::nullopt);
+  EXPECT_EQ(PictureFormatOf("dir.png/plot"), std::nullopt);
+  EXPECT_EQ(PictureFormatOf(""), std::nullopt);
+}
+
+TEST(ToExactIndexed8, KeepsEveryColourOrGivesUp) {
+  const QImage picture = FewColours();
+  const std::optional<QImage> indexed = ToExactIndexed8(picture);
+  ASSERT_TRUE(indexed);
+  EXPECT_EQ(indexed->colorCount(), 65);
+  // In the order first seen along row 0: (0, 0), (1, 0), then white.
+  EXPECT_EQ(indexed->color(0), qRgb(0, 0, 255));
+  EXPECT_EQ(indexed->color(1), qRgb(4, 0, 251));
+  EXPECT_EQ(indexed->color(2), qRgb(255, 255, 255));
+  EXPECT_EQ(indexed->convertToFormat(QImage::Format_RGB32), picture);
+
+  QImage many(300, 1, QImage::Format_RGB32);
+  for (int x = 0; x < 300; ++x) many.setPixel(x, 0, qRgb(x % 256, x / 256, 0));
+  EXPECT_FALSE(ToExactIndexed8(many));
+  many.setPixel(299, 0, many.pixel(0, 0));
+  QImage exactly256 = many.copy(0, 0, 256, 1);
+  EXPECT_TRUE(ToExactIndexed8(exactly256));
+}
+
+TEST(WritePictureFile, WritesPngAndBmpThatReadBackExactly) {
+  QTemporaryDir dir;
+  QImage many(300, 2, QImage::Format_RGB32);
+  for (int x = 0; x < 300; ++x) many.setPixel(x, 0, qRgb(x % 256, x / 256, 7));
+  for (int x = 0; x < 300; ++x) many.setPixel(x, 1, qRgb(255, 255, 255));
+  for (const QImage& picture : {FewColours(), many}) {
+    for (const char* name : {"p.png", "p.BMP"}) {
+      const std::string path = dir.filePath(name).toStdString();
+      ASSERT_EQ(WritePictureFile(picture, path), "") << name;
+      const QImage back(QString::fromStdString(path));
+      EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), picture) << name;
+    }
+  }
+}
+
+TEST(WritePictureFile, ExplainsWhatCouldNotBeWritten) {
+  QTemporaryDir dir;
+  EXPECT_NE(WritePictureFile(FewColours(), dir.filePath("p.gif").toStdString()), "");
+  EXPECT_NE(WritePictureFile(QImage(), dir.filePath("p.png").toStdString()), "");
+  EXPECT_NE(WritePictureFile(FewColours(), dir.filePath("missing/p.png").toStdString()), "");
+}
+
+}  // namespace
+}  // namespace korvelin::platform
