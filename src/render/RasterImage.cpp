@@ -251,41 +251,96 @@ bool IntegerWalkIsExact(const Line& line, const ExactSlope& e, uint64_t last) {
   return bound < 0x1p52;
 }
 
+// The pixel bytes and size of a surface, read once per line.
+struct Surface {
+  uint8_t* pixels = nullptr;
+  int64_t w = 0;
+  int64_t h = 0;
+  uint8_t* At(int64_t x, int64_t y) const { return pixels + (h - 1 - y) * w + x; }
+};
+
+// Walks steps first .. last, all on the surface, on the integer numerator.
+// acc is the numerator plus half a unit: its floor quotient is the nearest
+// integer, and a zero remainder marks an exact half, which goes to the even
+// neighbour. Example: 0.3f is 5033165 / 2^24; step 15 of the line (0, 0) to
+// (20, 6) gives 4.50000018, whose remainder is not zero, so row 5.
+template <bool kXMajor>
+void WalkExact(const Surface& s, const Line& line, const ExactSlope& e, uint64_t first,
+               uint64_t last, uint8_t value) {
+  const int64_t mask = (int64_t{1} << e.k) - 1;
+  int64_t acc = static_cast<int64_t>(first) * e.m + line.minor_start * (mask + 1) +
+                (int64_t{1} << (e.k - 1));
+  int64_t major = line.major_start + line.major_dir * static_cast<int64_t>(first);
+  for (uint64_t count = last - first + 1; count != 0; --count) {
+    int64_t q = acc >> e.k;
+    if ((acc & mask) == 0) q &= ~int64_t{1};
+    *(kXMajor ? s.At(major, q) : s.At(q, major)) = value;
+    acc += e.m;
+    major += line.major_dir;
+  }
+}
+
 // Visits the pixels of steps first .. last, all known to be on the surface.
 template <bool kXMajor>
-void WalkVisible(RasterImage& image, const Line& line, uint64_t first, uint64_t last,
+void WalkVisible(const Surface& s, const Line& line, uint64_t first, uint64_t last,
                  uint8_t value) {
-  uint8_t* const pixels = image.Pixels();
-  const int64_t w = image.Width();
-  const int64_t h = image.Height();
-  auto put = [&](int64_t major, int64_t minor) {
-    const int64_t x = kXMajor ? major : minor;
-    const int64_t y = kXMajor ? minor : major;
-    pixels[(h - 1 - y) * w + x] = value;
-  };
-  int64_t major = line.major_start + line.major_dir * static_cast<int64_t>(first);
-  uint64_t count = last - first + 1;
   ExactSlope e;
   if (DecomposeSlope(line.slope, e) && IntegerWalkIsExact(line, e, last)) {
-    // acc is the numerator plus half a unit: its floor quotient is the
-    // nearest integer, and a zero remainder marks an exact half, which goes
-    // to the even neighbour. Example: 0.3f = 10066330 / 2^25, step 15 of the
-    // line (0, 0)-(20, 6) gives 4.50000018, whose remainder is not zero: row 5.
-    const int64_t mask = (int64_t{1} << e.k) - 1;
-    int64_t acc = static_cast<int64_t>(first) * e.m + line.minor_start * (mask + 1) +
-                  (int64_t{1} << (e.k - 1));
-    for (; count != 0; --count) {
-      int64_t q = acc >> e.k;
-      if ((acc & mask) == 0) q &= ~int64_t{1};
-      put(major, q);
-      acc += e.m;
-      major += line.major_dir;
-    }
+    WalkExact<kXMajor>(s, line, e, first, last, value);
     return;
   }
-  for (uint64_t i = first; count != 0; --count, ++i) {
-    put(major, MinorAt(line, i));
+  int64_t major = line.major_start + line.major_dir * static_cast<int64_t>(first);
+  for (uint64_t count = last - first + 1, i = first; count != 0; --count, ++i) {
+    const int64_t minor = MinorAt(line, i);
+    *(kXMajor ? s.At(major, minor) : s.At(minor, major)) = value;
     major += line.major_dir;
+  }
+}
+
+void DrawClipped(const Surface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
+                 uint8_t value) {
+  uint64_t first = 0;
+  uint64_t last = 0;
+  if (Distance(y1, y2) < Distance(x1, x2)) {
+    const Line line = MakeLine(x1, x2, y1, y2);
+    if (VisibleSteps(line, s.w, s.h, first, last)) WalkVisible<true>(s, line, first, last, value);
+  } else {  // y is the major axis, also for an exact diagonal
+    const Line line = MakeLine(y1, y2, x1, x2);
+    if (VisibleSteps(line, s.h, s.w, first, last)) WalkVisible<false>(s, line, first, last, value);
+  }
+}
+
+// Lines with both ends on a surface of at most 2^14 pixels each way, the
+// common case when a trace is in view. Every step is then on the surface
+// (the minor coordinate runs monotonically from one end to the other: the
+// float slope is within 2^-24 of the exact ratio, so step n lands within
+// 0.25 of the far end's coordinate), and the numerators stay below 2^52, so
+// the integer walk is exact. The ends are set directly, which is all a
+// segment of one step has; segments along a row or column need no slope.
+constexpr int64_t kInsideLimit = int64_t{1} << 14;
+
+void DrawInside(const Surface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
+                uint8_t value) {
+  *s.At(x1, y1) = value;
+  *s.At(x2, y2) = value;
+  const int64_t dx = x2 > x1 ? x2 - x1 : x1 - x2;
+  const int64_t dy = y2 > y1 ? y2 - y1 : y1 - y2;
+  if (dx <= 1 && dy <= 1) return;
+  if (dx == 0) {
+    uint8_t* p = s.At(x1, std::min(y1, y2) + 1);
+    for (int64_t n = dy - 1; n != 0; --n, p -= s.w) *p = value;
+  } else if (dy == 0) {
+    std::memset(s.At(std::min(x1, x2) + 1, y1), value, static_cast<size_t>(dx - 1));
+  } else if (dy < dx) {
+    const Line line = MakeLine(x1, x2, y1, y2);
+    ExactSlope e;
+    DecomposeSlope(line.slope, e);
+    WalkExact<true>(s, line, e, 1, static_cast<uint64_t>(dx - 1), value);
+  } else {
+    const Line line = MakeLine(y1, y2, x1, x2);
+    ExactSlope e;
+    DecomposeSlope(line.slope, e);
+    WalkExact<false>(s, line, e, 1, static_cast<uint64_t>(dy - 1), value);
   }
 }
 
@@ -294,9 +349,13 @@ void WalkVisible(RasterImage& image, const Line& line, uint64_t first, uint64_t 
 void DrawRasterLine(RasterImage& image, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
                     uint32_t colour) {
   if (image.IsNull()) return;
-  const int64_t w = image.Width();
-  const int64_t h = image.Height();
+  const Surface s{image.Pixels(), image.Width(), image.Height()};
   const uint8_t value = static_cast<uint8_t>(colour);
+  auto on = [&](int64_t x, int64_t y) { return x >= 0 && x < s.w && y >= 0 && y < s.h; };
+  if (s.w <= kInsideLimit && s.h <= kInsideLimit && on(x1, y1) && on(x2, y2)) {
+    DrawInside(s, x1, y1, x2, y2, value);
+    return;
+  }
   // Mapped points never lie beyond +-2^62 (plus a 32-bit origin on the vector
   // page, which does not come here); clamping keeps every span within 2^63.
   x1 = std::clamp(x1, -kFar, kFar);
@@ -304,18 +363,10 @@ void DrawRasterLine(RasterImage& image, int64_t x1, int64_t y1, int64_t x2, int6
   x2 = std::clamp(x2, -kFar, kFar);
   y2 = std::clamp(y2, -kFar, kFar);
   if (x1 == x2 && y1 == y2) {
-    if (x1 >= 0 && x1 < w && y1 >= 0 && y1 < h) image.Pixels()[(h - 1 - y1) * w + x1] = value;
+    if (on(x1, y1)) *s.At(x1, y1) = value;
     return;
   }
-  uint64_t first = 0;
-  uint64_t last = 0;
-  if (Distance(y1, y2) < Distance(x1, x2)) {
-    const Line line = MakeLine(x1, x2, y1, y2);
-    if (VisibleSteps(line, w, h, first, last)) WalkVisible<true>(image, line, first, last, value);
-  } else {  // y is the major axis, also for an exact diagonal
-    const Line line = MakeLine(y1, y2, x1, x2);
-    if (VisibleSteps(line, h, w, first, last)) WalkVisible<false>(image, line, first, last, value);
-  }
+  DrawClipped(s, x1, y1, x2, y2, value);
 }
 
 }  // namespace korvelin::render
