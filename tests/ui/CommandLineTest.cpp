@@ -1,0 +1,157 @@
+// The command line: parsing, the JSON dump and the headless export.
+
+#include "ui/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include <QImage>
+
+#include "document/GraphDocument.h"
+#include "ui/MainUnit.h"
+#include "ui/PatternFiles.h"
+
+namespace korvelin::ui {
+namespace {
+
+using korvelin::testing::CountColour;
+using korvelin::testing::DiagonalPattern;
+using korvelin::testing::FirstDifferenceFromRaster;
+using korvelin::testing::PatternDir;
+
+struct ParseCase {
+  const char* name;
+  std::vector<std::string> args;
+  RunMode mode;
+  std::vector<std::string> files;
+  std::string export_path;
+  std::optional<document::PixelSize> size;
+  bool error;
+};
+
+class ParseCommandLineTest : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseCommandLineTest, ReadsModeSizeAndFiles) {
+  const ParseCase& c = GetParam();
+  const ParsedCommandLine parsed = ParseCommandLine(c.args);
+  EXPECT_EQ(!parsed.error.empty(), c.error) << parsed.error;
+  if (c.error) return;
+  EXPECT_EQ(parsed.line.mode, c.mode);
+  EXPECT_EQ(parsed.line.files, c.files);
+  EXPECT_EQ(parsed.line.export_path, c.export_path);
+  EXPECT_EQ(parsed.line.size, c.size);
+}
+
+using Files = std::vector<std::string>;
+using Size = document::PixelSize;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseCommandLineTest,
+    ::testing::Values(
+        ParseCase{"NoArguments", {}, RunMode::Window, {}, "", {}, false},
+        ParseCase{"FilesOpenTheWindow", {"a.pat", "b.pat"}, RunMode::Window, Files{"a.pat", "b.pat"}, "", {}, false},
+        ParseCase{"DashDashEndsOptions", {"--", "--dump", "-x"}, RunMode::Window, Files{"--dump", "-x"}, "", {}, false},
+        ParseCase{"SingleDashIsAFile", {"-"}, RunMode::Window, Files{"-"}, "", {}, false},
+        ParseCase{"Export", {"--export", "o.png", "a.pat"}, RunMode::Export, Files{"a.pat"}, "o.png", {}, false},
+        ParseCase{"ExportWithSizeAfterFiles", {"--export", "o.bmp", "a.pat", "--size", "1920x1080"}, RunMode::Export, Files{"a.pat"}, "o.bmp", Size{1920, 1080}, false},
+        ParseCase{"DumpWithSize", {"--dump", "--size", "0x0", "a.pat"}, RunMode::Dump, Files{"a.pat"}, "", Size{0, 0}, false},
+        ParseCase{"Help", {"--help"}, RunMode::Help, {}, "", {}, false},
+        ParseCase{"Version", {"--version"}, RunMode::Version, {}, "", {}, false},
+        ParseCase{"UnknownOption", {"--frobnicate"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{"ExportWithoutPath", {"--export"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{"SizeWithoutMode", {"--size", "10x10", "a.pat"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{"SizeWithoutValue", {"--dump", "--size"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{"TwoModes", {"--dump", "--export", "o.png"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{"SizeTooLarge", {"--dump", "--size", "16385x10"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{"SizeNegative", {"--dump", "--size", "-5x10"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{"SizeWithJunk", {"--dump", "--size", "10x10px"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{"SizeWithoutHeight", {"--dump", "--size", "640"}, RunMode::Window, {}, "", {}, true}),
+    [](const ::testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
+
+TEST(RunDump, PrintsTheLastAcceptedFileAndNamesTheRejected) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));
+  const std::string text = dir.Write("notes.txt", "plain text\n");
+  CommandLine line{RunMode::Dump, "", {}, {red, text}};
+  std::ostringstream out, err;
+  EXPECT_EQ(RunDump(line, out, err), 1);
+  EXPECT_NE(out.str().find("\"name\": \"py\""), std::string::npos) << out.str();
+  EXPECT_EQ(out.str().find("\"layout\""), std::string::npos);
+  const std::string errors = err.str();
+  EXPECT_EQ(errors.find("korvelin: " + text + ": "), 0u) << errors;
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
+
+  line.files = {text, red};
+  std::ostringstream out2, err2;
+  EXPECT_EQ(RunDump(line, out2, err2), 1);
+  EXPECT_EQ(out2.str(), out.str());
+
+  line.files = {red};
+  std::ostringstream out3, err3;
+  EXPECT_EQ(RunDump(line, out3, err3), 0);
+  EXPECT_EQ(err3.str(), "");
+}
+
+TEST(RunDump, AddsTheLayoutTheWindowWouldHave) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  const CommandLine line{RunMode::Dump, "", Size{800, 600}, {red}};
+  std::ostringstream out, err;
+  EXPECT_EQ(RunDump(line, out, err), 0);
+
+  document::GraphDocument doc;
+  TMainForm form(doc, {{red}, {800, 600}});
+  const render::TextSize label = form.MeasureReference();
+  const document::PixelRect& p = doc.PlotRect;
+  std::ostringstream expected;
+  expected << "\"layout\": {\"client\": [800, 600], \"label\": [" << label.width << ", "
+           << label.height << "], \"plot_rect\": [" << p.Left << ", " << p.Top << ", " << p.Right
+           << ", " << p.Bottom << "]}";
+  EXPECT_NE(out.str().find(expected.str()), std::string::npos) << out.str();
+}
+
+TEST(RunExport, WritesWhatTheWindowShowsAndKeepsTheRasterExact) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));
+  const std::string blue = dir.Write("blue.pat", DiagonalPattern("(0,0,65535)", 12));
+  for (const char* name : {"out.png", "out.bmp"}) {
+    const CommandLine line{RunMode::Export, dir.Path(name), Size{700, 450}, {red, blue}};
+    std::ostringstream err;
+    ASSERT_EQ(RunExport(line, err), 0) << err.str();
+    const QImage written(QString::fromStdString(dir.Path(name)));
+    ASSERT_EQ(written.size(), QSize(700, 450)) << name;
+
+    document::GraphDocument doc;
+    TMainForm form(doc, {{red, blue}, {700, 450}});
+    EXPECT_EQ(FirstDifferenceFromRaster(written, form.Raster(), doc.PlotRect), -1) << name;
+    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), form.Picture()) << name;
+    EXPECT_GT(CountColour(written, doc.PlotRect, 0x0000FF), 20);
+  }
+}
+
+TEST(RunExport, StillWritesThePictureWhenAFileIsRejected) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  const std::string missing = dir.Path("missing.pat");
+  const CommandLine line{RunMode::Export, dir.Path("out.png"), {}, {red, missing}};
+  std::ostringstream err;
+  EXPECT_EQ(RunExport(line, err), 1);
+  EXPECT_EQ(err.str().find("korvelin: " + missing + ": "), 0u) << err.str();
+  const QImage written(QString::fromStdString(dir.Path("out.png")));
+  ASSERT_EQ(written.size(), QSize(640, 480));
+  EXPECT_GT(CountColour(written, {0, 0, 640, 480}, 0xFF0000), 20);
+}
+
+TEST(RunExport, RefusesUnknownFormatsEmptySizesAndUnwritablePaths) {
+  PatternDir dir;
+  std::ostringstream err;
+  EXPECT_EQ(RunExport({RunMode::Export, dir.Path("out.jpg"), {}, {}}, err), 2);
+  EXPECT_EQ(RunExport({RunMode::Export, dir.Path("out.png"), Size{0, 10}, {}}, err), 2);
+  EXPECT_EQ(RunExport({RunMode::Export, dir.Path("no/such/out.png"), {}, {}}, err), 1);
+  EXPECT_NE(err.str().find("no/such/out.png"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvelin::ui
