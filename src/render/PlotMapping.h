@@ -38,14 +38,15 @@ constexpr int64_t kFarCoordinate = int64_t{1} << 62;
 // unless someone changes it (nothing in the program does).
 inline int64_t RoundHalfEven(double v) {
   constexpr double kLimit = 4611686018427387904.0;  // 2^62
-  if (!(v == v)) return 0;
-  if (v >= kLimit) return kFarCoordinate;
-  if (v <= -kLimit) return -kFarCoordinate;
+  if (std::fabs(v) < kLimit) {                      // one test for the usual case; NaN fails it
 #if defined(__SSE2__) || defined(_M_X64)
-  return _mm_cvtsd_si64(_mm_set_sd(v));
+    return _mm_cvtsd_si64(_mm_set_sd(v));
 #else
-  return static_cast<int64_t>(std::nearbyint(v));
+    return static_cast<int64_t>(std::nearbyint(v));
 #endif
+  }
+  if (v != v) return 0;
+  return v > 0 ? kFarCoordinate : -kFarCoordinate;
 }
 
 // Like RoundHalfEven but for results that must fit 32 bits (page units,
