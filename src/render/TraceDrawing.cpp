@@ -71,8 +71,26 @@ class Points {
     return document::GetValue(store_, st_.YIndex + k * st_.YStride) + st_.ShiftY;
   }
   int32_t Count() const { return st_.PointCount; }
+  // Points first .. first + n - 1, shifted, into xs and ys.
+  void Read(int32_t first, int32_t n, double* xs, double* ys) const {
+    ReadWave(st_.XIndex + first * st_.XStride, st_.XStride, st_.ShiftX, n, xs);
+    ReadWave(st_.YIndex + first * st_.YStride, st_.YStride, st_.ShiftY, n, ys);
+  }
 
  private:
+  // A run of values on one page is read through a plain pointer, without the
+  // page lookup per value.
+  void ReadWave(int32_t index, int32_t stride, double shift, int32_t n, double* out) const {
+    const int32_t last = index + (n - 1) * stride;
+    if (n > 0 && (index >> document::kPageShift) == (last >> document::kPageShift)) {
+      const double* page = store_.pages[static_cast<uint32_t>(index) >> document::kPageShift].get();
+      const double* src = page + (index & (document::kPageSize - 1));
+      for (int32_t j = 0; j < n; ++j) out[j] = src[int64_t{j} * stride] + shift;
+      return;
+    }
+    for (int32_t j = 0; j < n; ++j) out[j] = document::GetValue(store_, index + j * stride) + shift;
+  }
+
   const document::ValueStore& store_;
   const TraceState& st_;
 };
@@ -127,24 +145,23 @@ int32_t SkipOutside(const Points& p, const PlotMapping& m, XOrder order, int32_t
 // branches in between, which roughly halves their cost on a long trace.
 constexpr int32_t kBlock = 256;
 
-enum PointState : uint8_t { kOutsideX, kNoY, kDrawable };
-
 struct MappedBlock {
+  double xs[kBlock];
+  double ys[kBlock];
   int64_t x[kBlock];
   int64_t y[kBlock];
-  uint8_t state[kBlock];
+  bool drawable[kBlock];
 };
 
 // Only x is tested: a segment towards a point above or below the range is
 // drawn and cut by the surface. A NaN y breaks the line like a point outside
 // the range, since it has no place on the plot (a NaN x is outside anyway).
 void MapBlock(const PlotMapping& m, const Points& p, int32_t first, int32_t n, MappedBlock& b) {
+  p.Read(first, n, b.xs, b.ys);
   for (int32_t j = 0; j < n; ++j) {
-    const double x = p.X(first + j);
-    const double y = p.Y(first + j);
-    b.x[j] = MapX(m, x);
-    b.y[j] = MapY(m, y);
-    b.state[j] = !InsideX(m, x) ? kOutsideX : (y != y ? kNoY : kDrawable);
+    b.x[j] = MapX(m, b.xs[j]);
+    b.y[j] = MapY(m, b.ys[j]);
+    b.drawable[j] = InsideX(m, b.xs[j]) & (b.ys[j] == b.ys[j]);
   }
 }
 
@@ -160,9 +177,9 @@ void RasterTraceLines(RasterImage& image, const PlotMapping& m, const Points& p,
     MapBlock(m, p, k, n, b);
     int32_t next = k + n;
     for (int32_t j = 0; j < n; ++j) {
-      if (b.state[j] != kDrawable) {
+      if (!b.drawable[j]) {
         pen_down = false;
-        if (b.state[j] == kNoY) continue;
+        if (InsideX(m, b.xs[j])) continue;  // a NaN y
         if (order == XOrder::Unknown) order = FindXOrder(p);
         const int32_t resume = SkipOutside(p, m, order, k + j);
         if (resume > k + j + 1) {

@@ -39,6 +39,15 @@ PixelSet Drawn(int32_t w, int32_t h, int64_t x1, int64_t y1, int64_t x2, int64_t
   return SetPixels(image);
 }
 
+// The same line through the drawer a trace uses for its many segments.
+PixelSet DrawnInBatch(int32_t w, int32_t h, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+  RasterImage image;
+  NewRasterImage(image, w, h);
+  RasterLineDrawer drawer(image);
+  drawer.Draw(x1, y1, x2, y2, 7);
+  return SetPixels(image);
+}
+
 // The line drawer as first described: every step of the major axis, the
 // slope stored as a float, the minor coordinate rounded with the C library's
 // nearbyint, each pixel tested against the surface. A line longer than
@@ -242,6 +251,12 @@ TEST(DrawRasterLine, MatchesTheFullWalkOnRandomLines) {
       x2 = x1 + pick(-64, 64);
       y2 = y1 + pick(-1, 1) * pick(0, 32);
     }
+    if (n % 5 == 2) {  // one-step segments around the edges, as a dense trace draws
+      x1 = pick(-2, size[0] + 1);
+      y1 = pick(-2, size[1] + 1);
+      x2 = x1 + pick(-1, 1);
+      y2 = y1 + pick(-1, 1);
+    }
     if (n % 5 == 1) {  // long lines through the surface from far away on both sides
       const int64_t px = pick(0, size[0] - 1);
       const int64_t py = pick(0, size[1] - 1);
@@ -258,9 +273,11 @@ TEST(DrawRasterLine, MatchesTheFullWalkOnRandomLines) {
       x2 = px + b * dx;
       y2 = py + b * dy;
     }
-    ASSERT_EQ(Drawn(size[0], size[1], x1, y1, x2, y2), Reference(size[0], size[1], x1, y1, x2, y2))
+    const PixelSet expected = Reference(size[0], size[1], x1, y1, x2, y2);
+    ASSERT_EQ(Drawn(size[0], size[1], x1, y1, x2, y2), expected)
         << "line " << x1 << "," << y1 << " - " << x2 << "," << y2 << " on " << size[0] << "x"
         << size[1];
+    ASSERT_EQ(DrawnInBatch(size[0], size[1], x1, y1, x2, y2), expected);
   }
 }
 
