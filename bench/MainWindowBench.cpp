@@ -5,13 +5,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
-
-#include <QApplication>
 
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
@@ -58,7 +57,8 @@ std::string MaxPatternText(Kind kind) {
     std::snprintf(row, sizeof row, "\t%.4f\t%.2f\r\n", tth, counts);
     text += row;
   }
-  return text + "END\r\nX Display int vs tth\r\nX SetAxis bottom 5, 90\r\nX SetAxis left 0, 32000\r\n";
+  return text +
+         "END\r\nX Display int vs tth\r\nX SetAxis bottom 5, 90\r\nX SetAxis left 0, 32000\r\n";
 }
 
 struct MaxWindow {
@@ -106,8 +106,8 @@ void BM_BlitSurfaceOntoPicture(benchmark::State& state) {
   TMainForm& form = *Window(Kind::Powder).form;
   QImage picture = form.Picture();
   for (auto _ : state) {
-    platform::BlitRasterImage(picture, form.Document().PlotRect.Left,
-                              form.Document().PlotRect.Top, form.Raster());
+    platform::BlitRasterImage(picture, form.Document().PlotRect.Left, form.Document().PlotRect.Top,
+                              form.Raster());
     benchmark::DoNotOptimize(picture.constBits());
   }
   state.SetBytesProcessed(state.iterations() * int64_t{form.Raster().Width()} *

@@ -45,7 +45,8 @@ bool FileDropHook::eventFilter(QObject* watched, QEvent* event) {
   // A file manager offers a drop only to a target that accepts the entering drag.
   drop->acceptProposedAction();
   if (type != QEvent::Drop) return false;
-  for (const std::string& path : DroppedLocalPaths(drop->mimeData())) handler_(path);
+  const std::vector<std::string> paths = DroppedLocalPaths(drop->mimeData());
+  if (!paths.empty()) handler_(paths);
   return false;
 }
 

@@ -1,18 +1,17 @@
 #pragma once
 // The application-wide hook for files dropped from a file manager. It watches
 // every event the application delivers, acts only on drops addressed to one
-// window (the window itself or any widget inside it), and hands each local
-// path to a callback in the order the drop lists them. Loading the files is
-// the callback's business; the hook never stops an event from reaching its
-// receiver.
-
-#include <functional>
-#include <string>
-#include <vector>
+// window (the window itself or any widget inside it), and hands the drop's
+// local paths, in the order the drop lists them, to a callback. Loading the
+// files is the callback's business; the hook never stops an event from
+// reaching its receiver.
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
 
 class QMimeData;
 
@@ -27,7 +26,7 @@ class FileDropHook : public QObject {
   Q_OBJECT
 
  public:
-  using FileHandler = std::function<void(const std::string& path)>;
+  using FileHandler = std::function<void(const std::vector<std::string>& paths)>;
 
   // Installs itself on the application and lets window accept drops.
   FileDropHook(QWidget* window, FileHandler handler);

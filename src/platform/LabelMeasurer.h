@@ -4,10 +4,9 @@
 // it, and its width and height are read back. The label is owned by the
 // window; this class only drives it.
 
-#include <string_view>
-
 #include <QLabel>
 #include <QPointer>
+#include <string_view>
 
 #include "render/Canvas.h"
 

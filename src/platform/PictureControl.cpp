@@ -1,11 +1,10 @@
 #include "platform/PictureControl.h"
 
-#include <algorithm>
-
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QString>
+#include <algorithm>
 
 #include "platform/QtFont.h"
 #include "platform/RasterBlit.h"

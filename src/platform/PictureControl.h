@@ -5,12 +5,11 @@
 // that bitmap first. When and at which size the bitmap is re-created is
 // the window's business.
 
-#include <cstdint>
-#include <string_view>
-
 #include <QFont>
 #include <QImage>
 #include <QWidget>
+#include <cstdint>
+#include <string_view>
 
 #include "render/Canvas.h"
 

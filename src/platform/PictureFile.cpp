@@ -1,13 +1,12 @@
 #include "platform/PictureFile.h"
 
+#include <QFile>
+#include <QImageWriter>
+#include <QString>
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstring>
-
-#include <QFile>
-#include <QImageWriter>
-#include <QString>
 
 namespace korvelin::platform {
 namespace {

@@ -6,10 +6,9 @@
 // the PNG's compression several times cheaper. Pictures with more colours
 // are written as they are. Which file the picture goes to is the caller's.
 
+#include <QImage>
 #include <optional>
 #include <string>
-
-#include <QImage>
 
 namespace korvelin::platform {
 

@@ -1,8 +1,7 @@
 #include "platform/QtFont.h"
 
-#include <algorithm>
-
 #include <QString>
+#include <algorithm>
 
 namespace korvelin::platform {
 

@@ -1,9 +1,8 @@
 #include "ui/CommandLine.h"
 
+#include <QSize>
 #include <charconv>
 #include <memory>
-
-#include <QSize>
 
 #include "document/DocumentJson.h"
 #include "document/IgorReader.h"
@@ -152,7 +151,8 @@ int RunDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
 
 int RunExport(const CommandLine& line, std::ostream& err) {
   if (!platform::PictureFormatOf(line.export_path)) {
-    err << "korvelin: " << line.export_path << ": the picture's file name must end in .png or .bmp\n";
+    err << "korvelin: " << line.export_path
+        << ": the picture's file name must end in .png or .bmp\n";
     return 2;
   }
   const QSize client = ClientSizeOf(line);

@@ -1,13 +1,12 @@
 #include "ui/MainUnit.h"
 
-#include <algorithm>
-#include <cstdint>
-
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLocale>
+#include <algorithm>
+#include <cstdint>
 
 #include "platform/FileDrop.h"
 #include "platform/LabelMeasurer.h"
@@ -103,7 +102,8 @@ void TMainForm::FormCreate(const std::vector<std::string>& files) {
   render::ReleaseRasterImage(raster_);
   document::SetDefaults(doc_);
   delete drop_hook_;
-  drop_hook_ = new platform::FileDropHook(this, [this](const std::string& path) { LoadFile(path); });
+  drop_hook_ = new platform::FileDropHook(
+      this, [this](const std::vector<std::string>& paths) { AppMessage(paths); });
   // Qt sends no size notification before the window is shown, so the window
   // is laid out here once: the first file is then drawn at the right size.
   FormResize();
@@ -144,6 +144,10 @@ void TMainForm::FormResize() {
 
 void TMainForm::FormClose() { QCoreApplication::exit(0); }
 
+void TMainForm::AppMessage(const std::vector<std::string>& dropped_paths) {
+  for (const std::string& path : dropped_paths) LoadFile(path);
+}
+
 document::LoadResult TMainForm::LoadFile(const std::string& path) {
   document::LoadResult result = document::LoadPatternFile(doc_, path);
   loads_.push_back({path, result});
@@ -155,8 +159,8 @@ document::LoadResult TMainForm::LoadFile(const std::string& path) {
 }
 
 void TMainForm::DrawScreenPlot() {
-  render::ScreenPlotTarget target{raster_, *canvas_, *measurer_, mapping_, font_,
-                                  LocaleDecimalSeparator()};
+  render::ScreenPlotTarget target{raster_,  *canvas_, *measurer_,
+                                  mapping_, font_,    LocaleDecimalSeparator()};
   render::DrawScreenPlot(doc_, target);
 }
 

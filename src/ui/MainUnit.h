@@ -8,13 +8,12 @@
 // reading files the reader's; the menus, mouse handling and the Modify Graph
 // dialog are added around it.
 
-#include <memory>
-#include <string>
-#include <vector>
-
 #include <QLabel>
 #include <QMainWindow>
 #include <QSize>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
@@ -66,6 +65,9 @@ class TMainForm : public QMainWindow {
   void FormResize();
   // Ends the program's event loop with exit code 0.
   void FormClose();
+  // The application-wide drop hook's handler: loads the files dropped on the
+  // window in the order given. Paths arrive whole, however long.
+  void AppMessage(const std::vector<std::string>& dropped_paths);
 
   // Hands one file to the reader; an accepted file sets the application's
   // title and is drawn, a rejected one changes nothing.

@@ -2,15 +2,14 @@
 // dump (which needs no toolkit at all), draws an export on Qt's offscreen
 // platform, or opens the main window and runs the event loop.
 
+#include <QApplication>
+#include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <QApplication>
-#include <QGuiApplication>
 
 #include "document/GraphDocument.h"
 #include "ui/CommandLine.h"
@@ -29,7 +28,8 @@ QString first_startup_message;
 void DisplayFailureHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (first_startup_message.isEmpty()) first_startup_message = message.section('\n', 0, 0);
   if (type != QtFatalMsg) return;
-  std::cerr << "korvelin: the window cannot reach a display (" << first_startup_message.toStdString()
+  std::cerr << "korvelin: the window cannot reach a display ("
+            << first_startup_message.toStdString()
             << "); use --export OUT.png FILE... to draw the graph without one\n";
   std::_Exit(2);
 }

@@ -1,15 +1,13 @@
 // The command line: parsing, the JSON dump and the headless export.
 
-#include "ui/CommandLine.h"
-
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <algorithm>
 #include <sstream>
 
-#include <QImage>
-
 #include "document/GraphDocument.h"
+#include "ui/CommandLine.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
 
@@ -51,23 +49,57 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ParseCommandLineTest,
     ::testing::Values(
         ParseCase{"NoArguments", {}, RunMode::Window, {}, "", {}, false},
-        ParseCase{"FilesOpenTheWindow", {"a.pat", "b.pat"}, RunMode::Window, Files{"a.pat", "b.pat"}, "", {}, false},
-        ParseCase{"DashDashEndsOptions", {"--", "--dump", "-x"}, RunMode::Window, Files{"--dump", "-x"}, "", {}, false},
+        ParseCase{"FilesOpenTheWindow",
+                  {"a.pat", "b.pat"},
+                  RunMode::Window,
+                  Files{"a.pat", "b.pat"},
+                  "",
+                  {},
+                  false},
+        ParseCase{"DashDashEndsOptions",
+                  {"--", "--dump", "-x"},
+                  RunMode::Window,
+                  Files{"--dump", "-x"},
+                  "",
+                  {},
+                  false},
         ParseCase{"SingleDashIsAFile", {"-"}, RunMode::Window, Files{"-"}, "", {}, false},
-        ParseCase{"Export", {"--export", "o.png", "a.pat"}, RunMode::Export, Files{"a.pat"}, "o.png", {}, false},
-        ParseCase{"ExportWithSizeAfterFiles", {"--export", "o.bmp", "a.pat", "--size", "1920x1080"}, RunMode::Export, Files{"a.pat"}, "o.bmp", Size{1920, 1080}, false},
-        ParseCase{"DumpWithSize", {"--dump", "--size", "0x0", "a.pat"}, RunMode::Dump, Files{"a.pat"}, "", Size{0, 0}, false},
+        ParseCase{"Export",
+                  {"--export", "o.png", "a.pat"},
+                  RunMode::Export,
+                  Files{"a.pat"},
+                  "o.png",
+                  {},
+                  false},
+        ParseCase{"ExportWithSizeAfterFiles",
+                  {"--export", "o.bmp", "a.pat", "--size", "1920x1080"},
+                  RunMode::Export,
+                  Files{"a.pat"},
+                  "o.bmp",
+                  Size{1920, 1080},
+                  false},
+        ParseCase{"DumpWithSize",
+                  {"--dump", "--size", "0x0", "a.pat"},
+                  RunMode::Dump,
+                  Files{"a.pat"},
+                  "",
+                  Size{0, 0},
+                  false},
         ParseCase{"Help", {"--help"}, RunMode::Help, {}, "", {}, false},
         ParseCase{"Version", {"--version"}, RunMode::Version, {}, "", {}, false},
         ParseCase{"UnknownOption", {"--frobnicate"}, RunMode::Window, {}, "", {}, true},
         ParseCase{"ExportWithoutPath", {"--export"}, RunMode::Window, {}, "", {}, true},
-        ParseCase{"SizeWithoutMode", {"--size", "10x10", "a.pat"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{
+            "SizeWithoutMode", {"--size", "10x10", "a.pat"}, RunMode::Window, {}, "", {}, true},
         ParseCase{"SizeWithoutValue", {"--dump", "--size"}, RunMode::Window, {}, "", {}, true},
         ParseCase{"TwoModes", {"--dump", "--export", "o.png"}, RunMode::Window, {}, "", {}, true},
-        ParseCase{"SizeTooLarge", {"--dump", "--size", "16385x10"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{
+            "SizeTooLarge", {"--dump", "--size", "16385x10"}, RunMode::Window, {}, "", {}, true},
         ParseCase{"SizeNegative", {"--dump", "--size", "-5x10"}, RunMode::Window, {}, "", {}, true},
-        ParseCase{"SizeWithJunk", {"--dump", "--size", "10x10px"}, RunMode::Window, {}, "", {}, true},
-        ParseCase{"SizeWithoutHeight", {"--dump", "--size", "640"}, RunMode::Window, {}, "", {}, true}),
+        ParseCase{
+            "SizeWithJunk", {"--dump", "--size", "10x10px"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{
+            "SizeWithoutHeight", {"--dump", "--size", "640"}, RunMode::Window, {}, "", {}, true}),
     [](const ::testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
 
 TEST(RunDump, PrintsTheLastAcceptedFileAndNamesTheRejected) {

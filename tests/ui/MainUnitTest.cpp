@@ -1,7 +1,5 @@
 // The main window on the offscreen platform: layout, loads, drop and redraw.
 
-#include "ui/MainUnit.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,6 +12,7 @@
 
 #include "document/GraphDocument.h"
 #include "platform/PictureControl.h"
+#include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
 
 namespace korvelin::ui {
@@ -194,7 +193,8 @@ void SendDrop(QWidget* receiver, const QMimeData& mime) {
 QMimeData* FileUrls(const std::vector<std::string>& paths) {
   auto* mime = new QMimeData;
   QList<QUrl> urls;
-  for (const std::string& path : paths) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+  for (const std::string& path : paths)
+    urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
   urls.push_back(QUrl("https://example.org/not-a-local-file.pat"));
   mime->setUrls(urls);
   return mime;

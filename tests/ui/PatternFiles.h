@@ -2,12 +2,11 @@
 // Small pattern files written by the toolkit tests into a temporary folder,
 // and the checks they share on the window's picture.
 
+#include <QImage>
+#include <QTemporaryDir>
 #include <cstdint>
 #include <fstream>
 #include <string>
-
-#include <QImage>
-#include <QTemporaryDir>
 
 #include "document/GraphDocument.h"
 #include "render/RasterImage.h"

@@ -1,13 +1,12 @@
 // The picture control's canvas and the copy of the raster surface onto it.
 
-#include "platform/PictureControl.h"
-
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
 #include <QLabel>
 
 #include "platform/LabelMeasurer.h"
+#include "platform/PictureControl.h"
 #include "platform/RasterBlit.h"
 #include "render/RasterImage.h"
 

@@ -1,11 +1,11 @@
 // Writing the window's picture as PNG or BMP.
 
-#include "platform/PictureFile.h"
-
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QTemporaryDir>
+
+#include "platform/PictureFile.h"
 
 namespace korvelin::platform {
 namespace {

@@ -81,7 +81,8 @@ TEST(Program, DumpWithoutSizeStartsNoToolkit) {
   PatternDir dir;
   const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
   // Any toolkit start would fail on this platform and end the process.
-  const Outcome outcome = RunProgram({"--dump", red}, Environment({"QT_QPA_PLATFORM=no-such-platform"}));
+  const Outcome outcome =
+      RunProgram({"--dump", red}, Environment({"QT_QPA_PLATFORM=no-such-platform"}));
   EXPECT_FALSE(outcome.crashed);
   EXPECT_EQ(outcome.exit_code, 0) << outcome.err.toStdString();
   EXPECT_TRUE(outcome.out.startsWith("{")) << outcome.out.toStdString();
@@ -94,7 +95,7 @@ TEST(Program, ExportChoosesItsOwnPlatformAndNamesOnlyRejectedFiles) {
   const QString missing = QString::fromStdString(dir.Path("missing.pat"));
   const QString out = QString::fromStdString(dir.Path("out.png"));
   const Outcome outcome = RunProgram({"--export", out, "--size", "320x200", red, missing},
-                              Environment({"QT_QPA_PLATFORM=no-such-platform"}));
+                                     Environment({"QT_QPA_PLATFORM=no-such-platform"}));
   EXPECT_FALSE(outcome.crashed);
   EXPECT_EQ(outcome.exit_code, 1);
   EXPECT_EQ(outcome.err.count('\n'), 1) << outcome.err.toStdString();
@@ -132,7 +133,8 @@ class XServer {
     for (int n = 71; n < 120; ++n) {
       if (QFile::exists(QString("/tmp/.X%1-lock").arg(n))) continue;
       if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))) continue;
-      server_.start(xvfb, {QString(":%1").arg(n), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+      server_.start(xvfb,
+                    {QString(":%1").arg(n), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
       server_.waitForStarted(5000);
       for (int i = 0; i < 200 && server_.state() == QProcess::Running; ++i) {
         if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))) {
@@ -162,8 +164,9 @@ QImage GrabScreen(const QString& display, const QString& path) {
   QProcess grab;
   grab.setProcessEnvironment(
       Environment({"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "KORVELIN_GRAB_OUT=" + path}));
-  grab.start(QFileInfo(QString("/proc/self/exe")).symLinkTarget(),
-             {"--gtest_also_run_disabled_tests", "--gtest_filter=ProgramUnderXvfb.DISABLED_GrabScreen"});
+  grab.start(
+      QFileInfo(QString("/proc/self/exe")).symLinkTarget(),
+      {"--gtest_also_run_disabled_tests", "--gtest_filter=ProgramUnderXvfb.DISABLED_GrabScreen"});
   if (!grab.waitForFinished(20000) || grab.exitCode() != 0) return {};
   return QImage(path).convertToFormat(QImage::Format_RGB32);
 }
