@@ -197,20 +197,24 @@ void RasterTraceLines(RasterImage& image, const PlotMapping& m, const Points& p,
   }
 }
 
-// Markers are drawn only for points inside the whole clip box; a marker is
-// 2h + 1 pixels across, the single pixel (px, py) when h is 0.
-void RasterMarkers(RasterImage& image, const PlotMapping& m, const Points& p, int64_t h, bool plus,
-                   int colour) {
-  const auto c = static_cast<uint32_t>(colour);
+// Calls visit(px, py) for each point inside the whole clip box, both bounds
+// inclusive on both axes: the point test of every marker loop.
+template <class Visit>
+void ForEachPointInside(const PlotMapping& m, const Points& p, Visit visit) {
   for (int32_t k = 0; k < p.Count(); ++k) {
     const double x = p.X(k);
     const double y = p.Y(k);
-    if (!PointInside(m, x, y)) continue;
-    const int64_t px = MapX(m, x);
-    const int64_t py = MapY(m, y);
-    if (plus) DrawRasterLine(image, px - h, py, px + h, py, c);
-    DrawRasterLine(image, px, py - h, px, py + h, c);
+    if (PointInside(m, x, y)) visit(MapX(m, x), MapY(m, y));
   }
+}
+
+// A marker is 2h + 1 pixels across, the single pixel (px, py) when h is 0.
+void RasterMarkers(RasterImage& image, const PlotMapping& m, const Points& p, int64_t h, bool plus,
+                   uint32_t colour) {
+  ForEachPointInside(m, p, [&](int64_t px, int64_t py) {
+    if (plus) DrawRasterLine(image, px - h, py, px + h, py, colour);
+    DrawRasterLine(image, px, py - h, px, py + h, colour);
+  });
 }
 
 // On the page both axes are tested: a point outside breaks the line, so a
@@ -235,19 +239,14 @@ void VectorTraceLines(VectorCanvas& canvas, const PlotMapping& m, const Points& 
 
 void VectorMarkers(VectorCanvas& canvas, const PlotMapping& m, const Points& p, int64_t h,
                    bool plus) {
-  for (int32_t k = 0; k < p.Count(); ++k) {
-    const double x = p.X(k);
-    const double y = p.Y(k);
-    if (!PointInside(m, x, y)) continue;
-    const int64_t px = MapX(m, x);
-    const int64_t py = MapY(m, y);
+  ForEachPointInside(m, p, [&](int64_t px, int64_t py) {
     if (plus) {
       canvas.MoveTo(px - h, py);
       canvas.LineTo(px + h, py);
     }
     canvas.MoveTo(px, py - h);
     canvas.LineTo(px, py + h);
-  }
+  });
 }
 
 bool IsDrawnMarker(int32_t marker) { return marker == 0 || marker == 10; }
@@ -281,7 +280,8 @@ void DrawRasterTrace(RasterImage& image, const document::GraphDocument& doc,
   if (ModeDrawsMarkers(y.mode)) {
     SetPaletteEntry(image, st.PaletteIndex, st.Colour);
     if (drawable && IsDrawnMarker(y.marker)) {
-      RasterMarkers(image, mapping, points, st.MarkerHalf, y.marker == 0, st.PaletteIndex);
+      RasterMarkers(image, mapping, points, st.MarkerHalf, y.marker == 0,
+                    static_cast<uint32_t>(st.PaletteIndex));
     }
   }
 }
