@@ -168,13 +168,6 @@ TEST_F(CanvasTest, XorRectangleTwiceRestoresThePicture) {
   EXPECT_EQ(InkPixels(QRect(0, 0, 120, 40), 0xFFFFFFFF), 12);
 }
 
-TEST_F(CanvasTest, SetVisibleHidesAndShowsTheControl) {
-  canvas_.SetVisible(false);
-  EXPECT_TRUE(control_.isHidden());
-  canvas_.SetVisible(true);
-  EXPECT_FALSE(control_.isHidden());
-}
-
 TEST(LabelMeasurer, MeasuresNothingOnceTheLabelIsGone) {
   auto* label = new QLabel;
   LabelMeasurer measurer(label);
