@@ -200,6 +200,16 @@ int FindFrame(const QImage& image, int x, int y, int dx, int dy) {
   return -1;
 }
 
+// The plot's frame around a point inside it; empty when none is found.
+QRect FindPlot(const QImage& image, QPoint inside) {
+  const int left = FindFrame(image, inside.x(), inside.y(), -1, 0);
+  const int right = FindFrame(image, inside.x(), inside.y(), 1, 0);
+  const int top = FindFrame(image, inside.x(), inside.y(), 0, -1);
+  const int bottom = FindFrame(image, inside.x(), inside.y(), 0, 1);
+  if (left < 0 || right <= left || top < 0 || bottom <= top) return {};
+  return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 TEST(ProgramUnderXvfb, ShowsTheTraceInsideThePlotAndNumbersOutside) {
   const QString xvfb = QStandardPaths::findExecutable("Xvfb");
   if (xvfb.isEmpty()) GTEST_SKIP() << "Xvfb is not installed";
@@ -227,14 +237,13 @@ TEST(ProgramUnderXvfb, ShowsTheTraceInsideThePlotAndNumbersOutside) {
   XServer::Stop(program);
   ASSERT_FALSE(trace.isEmpty()) << "no trace colour on the screen";
 
-  const QPoint centre = trace.center();
-  const int left = FindFrame(screen, centre.x(), centre.y(), -1, 0);
-  const int right = FindFrame(screen, centre.x(), centre.y(), 1, 0);
-  const int top = FindFrame(screen, centre.x(), centre.y(), 0, -1);
-  const int bottom = FindFrame(screen, centre.x(), centre.y(), 0, 1);
-  ASSERT_TRUE(left >= 0 && right > left && top >= 0 && bottom > top);
-  const QRect plot(QPoint(left, top), QPoint(right, bottom));
+  const QRect plot = FindPlot(screen, trace.center());
+  ASSERT_FALSE(plot.isEmpty());
   EXPECT_TRUE(plot.contains(trace)) << "the trace leaves the plot area";
+  const int left = plot.left();
+  const int right = plot.right();
+  const int top = plot.top();
+  const int bottom = plot.bottom();
 
   // The y numbers stand left of the frame and the x numbers below it,
   // inside the window's margins (about 58 and 31 pixels).
@@ -248,6 +257,18 @@ TEST(ProgramUnderXvfb, ShowsTheTraceInsideThePlotAndNumbersOutside) {
   }
   EXPECT_GT(ink_left, 50);
   EXPECT_GT(ink_below, 50);
+
+  // The headless export of the window's client size is the window's picture
+  // pixel for pixel, wherever the client area lies on the screen.
+  const QString exported = QString::fromStdString(dir.Path("export.png"));
+  ASSERT_EQ(RunProgram({"--export", exported, "--size", "640x480", red}, Environment()).exit_code,
+            0);
+  const QImage picture = QImage(exported).convertToFormat(QImage::Format_RGB32);
+  const QRect picture_plot = FindPlot(picture, picture.rect().center());
+  ASSERT_EQ(picture_plot.size(), plot.size());
+  const QPoint offset = plot.topLeft() - picture_plot.topLeft();
+  ASSERT_TRUE(screen.rect().contains(picture.rect().translated(offset)));
+  EXPECT_EQ(screen.copy(picture.rect().translated(offset)), picture);
 }
 
 }  // namespace
