@@ -1,22 +1,55 @@
 #include "document/GraphDocument.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace korvelin::document {
+
+namespace {
+constexpr size_t kPageBytes = kPageSize * sizeof(double);
+constexpr size_t kStoreBytes = kPageBytes * kPageCount;  // 8 MiB
+constexpr size_t kHugePage = size_t{2} << 20;
+
+// Reserves the store's address range, aligned so that the kernel may use
+// 2 MiB pages for it: a maximum file then faults 4 times instead of 2048.
+double* ReserveStore(ValueStore& store) {
+  if (!store.reservation) {
+    void* range = mmap(nullptr, kStoreBytes + kHugePage, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (range == MAP_FAILED) throw std::bad_alloc();
+    store.reservation = range;
+  }
+  uintptr_t start = reinterpret_cast<uintptr_t>(store.reservation);
+  uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+  return reinterpret_cast<double*>(aligned);
+}
+}  // namespace
+
+ValueStore::~ValueStore() {
+  if (reservation) munmap(reservation, kStoreBytes + kHugePage);
+}
 
 void InitValueStore(ValueStore& store) { FreeValueStore(store); }
 
 void FreeValueStore(ValueStore& store) {
-  for (auto& page : store.pages) page.reset();
+  if (store.reservation && store.allocated_pages > 0) {
+    // The range stays reserved; its memory goes back to the system and
+    // reads as zero when a later load writes it again.
+    madvise(ReserveStore(store), kStoreBytes, MADV_DONTNEED);
+  }
+  store.pages.fill(nullptr);
   store.allocated_pages = 0;
 }
 
 double* AllocatePage(ValueStore& store, int32_t page) {
-  // Pages are written before they are read, so they need no clearing.
-  store.pages[page] = std::make_unique_for_overwrite<double[]>(kPageSize);
+  double* base = ReserveStore(store);
+  if (store.allocated_pages == 0) madvise(base, kStoreBytes, MADV_HUGEPAGE);
+  store.pages[page] = base + size_t(page) * kPageSize;
   ++store.allocated_pages;
-  return store.pages[page].get();
+  return store.pages[page];
 }
 
 std::string_view WaveName(const TWave& wave) {

@@ -70,9 +70,19 @@ struct PixelSize {
 
 // Paged store of doubles: 256 pages of 4096, a page allocated on its first
 // write and never cleared, so only indices below ValueCount mean anything.
+//
+// The pages live in one address range reserved on the first write, so a
+// page costs no allocator call and the kernel can back a full store with a
+// few large pages; FreeValueStore gives the memory back to the system.
 struct ValueStore {
-  std::array<std::unique_ptr<double[]>, kPageCount> pages;
+  std::array<double*, kPageCount> pages{};
   int32_t allocated_pages = 0;
+  void* reservation = nullptr;
+
+  ValueStore() = default;
+  ValueStore(const ValueStore&) = delete;
+  ValueStore& operator=(const ValueStore&) = delete;
+  ~ValueStore();
 };
 
 // Settings edited in the Modify Graph dialog; the initialisers are the
@@ -127,7 +137,7 @@ double* AllocatePage(ValueStore& store, int32_t page);
 // Allocates the page of index on first use. index must lie in 0 .. kMaxValues - 1.
 inline void SetValue(ValueStore& store, int32_t index, double value) {
   const int32_t page = static_cast<int32_t>(static_cast<uint32_t>(index) >> kPageShift);
-  double* values = store.pages[page].get();
+  double* values = store.pages[page];
   if (!values) values = AllocatePage(store, page);
   values[index & (kPageSize - 1)] = value;
 }

@@ -11,6 +11,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace korvelin::document {
 namespace {
 
@@ -27,6 +31,26 @@ inline bool IsDelimiter(char c) { return kDelimiter[static_cast<unsigned char>(c
 constexpr char kEndOfFile = 26;
 
 inline bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == kEndOfFile; }
+
+// The first CR, LF or code 26 at or after p, or end. Data lines are short
+// and many, so sixteen bytes are tested at a time where the processor can.
+const char* FindLineEnd(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i eof = _mm_set1_epi8(kEndOfFile);
+  while (end - p >= 16) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)),
+                                _mm_cmpeq_epi8(bytes, eof));
+    int mask = _mm_movemask_epi8(hits);
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  while (p < end && !IsLineEnd(*p)) ++p;
+  return p;
+}
 
 // Walks the tokens of one line from left to right, so that every line is
 // tokenized once however long it is.
@@ -285,6 +309,45 @@ void StoreRow(GraphDocument& doc, std::string_view first_token, TokenCursor& tok
   ++last.count;
 }
 
+inline bool StartsNumber(char c) { return (c >= '0' && c <= '9') || c == '.'; }
+
+// One number token starting at p (a non-delimiter). The conversion itself
+// finds the token's end; only a token it does not consume whole (a word,
+// "1e", an underflow, a lone ".") goes the slow way through ToFloatDef, so
+// the result is that of ToFloatDef on the whole token in every case.
+inline double ReadNumberToken(const char*& p, const char* end) {
+  const char* start = p;
+  // from_chars takes a minus sign but no plus sign, and never both.
+  const char* from = (*p == '+') ? p + 1 : p;
+  const char* mantissa = (*p == '-') ? p + 1 : from;
+  if (mantissa < end && StartsNumber(*mantissa)) {
+    double value;
+    auto [ptr, ec] = std::from_chars(from, end, value, std::chars_format::general);
+    if (ec == std::errc() && (ptr == end || IsDelimiter(*ptr))) {
+      p = ptr;
+      return value;
+    }
+  }
+  while (p < end && !IsDelimiter(*p)) ++p;
+  return ToFloatDef(std::string_view(start, static_cast<size_t>(p - start)), 0);
+}
+
+// StoreRow for a line whose first token starts at p and looks like a number:
+// tokens are found and converted in one walk over the line.
+void StoreNumberRow(GraphDocument& doc, const char* p, const char* end) {
+  if (doc.WaveCount == 0 || !doc.BlockDeclared) return;
+  TWave& last = doc.Waves[doc.WaveCount - 1];
+  const int32_t columns = last.stride;
+  if (doc.ValueCount > kMaxValues - columns) return;
+  int32_t index = doc.ValueCount;
+  for (int32_t column = 0; column < columns; ++column) {
+    while (p < end && IsDelimiter(*p)) ++p;
+    SetValue(doc.Values, index++, p < end ? ReadNumberToken(p, end) : 0.0);
+  }
+  doc.ValueCount = index;
+  ++last.count;
+}
+
 // Feeds complete lines to InterpretLine, carrying a line that is split
 // between two chunks of the file. A line end is CR, CR LF, or a lone LF;
 // code 26 ends the line and the file.
@@ -301,8 +364,7 @@ class LineFeeder {
       skip_lf_ = false;
     }
     while (p < end) {
-      const char* line_end = p;
-      while (line_end < end && !IsLineEnd(*line_end)) ++line_end;
+      const char* line_end = FindLineEnd(p, end);
       if (line_end == end) {
         carry_.append(p, end);
         return true;
@@ -466,6 +528,16 @@ int32_t ToIntDef(std::string_view text, int32_t fallback) {
 }
 
 void InterpretLine(GraphDocument& doc, std::string_view line) {
+  if (doc.InBlock) {
+    // A row of numbers cannot be WAVES or END: take the short road.
+    const char* p = line.data();
+    const char* end = p + line.size();
+    while (p < end && IsDelimiter(*p)) ++p;
+    if (p < end && (StartsNumber(*p) || *p == '-' || *p == '+')) {
+      StoreNumberRow(doc, p, end);
+      return;
+    }
+  }
   TokenCursor tokens(line);
   std::string_view first = tokens.Next();
   if (StartsWithKeyword(first, "WAVES")) {

@@ -61,6 +61,10 @@ TEST(ValueStore, PagesAreAllocatedOnFirstWriteAndFreedWhole) {
   FreeValueStore(store);
   for (const auto& page : store.pages) EXPECT_EQ(page, nullptr);
   EXPECT_EQ(store.allocated_pages, 0);
+  // A store that was freed takes new values as a fresh one does.
+  SetValue(store, 5000, 3.5);
+  EXPECT_EQ(GetValue(store, 5000), 3.5);
+  EXPECT_EQ(store.allocated_pages, 1);
 }
 
 TEST(FindWave, IsCaseInsensitiveAndTheLastMatchWins) {
