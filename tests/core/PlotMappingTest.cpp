@@ -44,15 +44,15 @@ TEST(RoundHalfEven32, ClampsToThe32BitRange) {
   EXPECT_EQ(RoundHalfEven32(std::nan("")), 0);
 }
 
-GraphDocument Doc(TRealRect range, PixelRect plot) {
-  GraphDocument doc;
+GraphDocument& Place(GraphDocument& doc, TRealRect range, PixelRect plot) {
   doc.AxisRange = range;
   doc.PlotRect = plot;
   return doc;
 }
 
 TEST(SetScreenMapping, MapsTheRangeOntoTheSurface) {
-  const GraphDocument doc = Doc({0, 10, 10, 0}, {20, 30, 120, 80});  // 100 x 50
+  GraphDocument doc;
+  Place(doc, {0, 10, 10, 0}, {20, 30, 120, 80});  // 100 x 50
   PlotMapping m;
   SetScreenMapping(m, doc);
   EXPECT_EQ(m.ScaleX, 10);
@@ -75,7 +75,8 @@ TEST(SetScreenMapping, MapsTheRangeOntoTheSurface) {
 }
 
 TEST(SetScreenMapping, RoundsHalvesToEvenColumns) {
-  const GraphDocument doc = Doc({0, 100, 100, 0}, {0, 0, 100, 100});  // ScaleX = 1
+  GraphDocument doc;
+  Place(doc, {0, 100, 100, 0}, {0, 0, 100, 100});  // ScaleX = 1
   PlotMapping m;
   SetScreenMapping(m, doc);
   EXPECT_EQ(MapX(m, 2.5), 2);
@@ -84,7 +85,8 @@ TEST(SetScreenMapping, RoundsHalvesToEvenColumns) {
 }
 
 TEST(SetScreenMapping, FarPointsKeepADefinedCoordinate) {
-  const GraphDocument doc = Doc({0, 1e-12, 1e-12, 0}, {0, 0, 1000, 1000});
+  GraphDocument doc;
+  Place(doc, {0, 1e-12, 1e-12, 0}, {0, 0, 1000, 1000});
   PlotMapping m;
   SetScreenMapping(m, doc);
   EXPECT_EQ(MapX(m, 1e9), kFarCoordinate);  // 1e24 pixels away, held at 2^62
@@ -95,26 +97,28 @@ TEST(SetScreenMapping, FarPointsKeepADefinedCoordinate) {
 
 TEST(SetScreenMapping, ZeroReversedOrNonFiniteRangesDrawNothing) {
   PlotMapping m;
+  GraphDocument doc;
   for (const TRealRect& range :
        {TRealRect{5, 10, 5, 0}, TRealRect{0, 3, 10, 3}, TRealRect{10, 10, 0, 0},
         TRealRect{0, 0, 10, 10}, TRealRect{0, 10, kInf, 0}, TRealRect{std::nan(""), 10, 10, 0},
         TRealRect{-1e308, 10, 1e308, 0},
         TRealRect{0, 1e-310, 1e-310, 0}}) {  // the last: a scale beyond the doubles
-    SetScreenMapping(m, Doc(range, {0, 0, 552, 434}));
+    SetScreenMapping(m, Place(doc, range, {0, 0, 552, 434}));
     EXPECT_FALSE(HasDrawableRange(m))
         << range.Left << " " << range.Top << " " << range.Right << " " << range.Bottom;
   }
   // A zero span gives a zero scale, not a division by zero.
-  SetScreenMapping(m, Doc({5, 10, 5, 0}, {0, 0, 552, 434}));
+  SetScreenMapping(m, Place(doc, {5, 10, 5, 0}, {0, 0, 552, 434}));
   EXPECT_EQ(m.ScaleX, 0);
   // A reversed range has a finite mapping, but no point passes its clip test.
-  SetScreenMapping(m, Doc({10, 10, 0, 0}, {0, 0, 100, 100}));
+  SetScreenMapping(m, Place(doc, {10, 10, 0, 0}, {0, 0, 100, 100}));
   EXPECT_EQ(m.ScaleX, -10);
   EXPECT_FALSE(PointInside(m, 5, 5));
 }
 
 TEST(SetVectorMapping, StretchesTheClientAreaOntoThePage) {
-  GraphDocument doc = Doc({0, 10, 10, 0}, {60, 14, 552, 406});
+  GraphDocument doc;
+  Place(doc, {0, 10, 10, 0}, {60, 14, 552, 406});
   doc.ClientSize = {594, 420};
   EXPECT_EQ(VectorScaleX(doc), 50);
   EXPECT_EQ(VectorScaleY(doc), 50);
@@ -132,7 +136,8 @@ TEST(SetVectorMapping, StretchesTheClientAreaOntoThePage) {
 }
 
 TEST(SetVectorMapping, UnequalFactorsAndAnEmptyClientArea) {
-  GraphDocument doc = Doc({0, 10, 10, 0}, {3, 5, 103, 55});
+  GraphDocument doc;
+  Place(doc, {0, 10, 10, 0}, {3, 5, 103, 55});
   doc.ClientSize = {200, 100};
   doc.Settings.MetafileWidth = 500;   // 2.5 units per pixel
   doc.Settings.MetafileHeight = 150;  // 1.5 units per pixel
