@@ -6,7 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
-#if defined(__SSE2__) || defined(_M_X64)
+#if defined(__x86_64__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
 
@@ -38,8 +38,9 @@ constexpr int64_t kFarCoordinate = int64_t{1} << 62;
 // unless someone changes it (nothing in the program does).
 inline int64_t RoundHalfEven(double v) {
   constexpr double kLimit = 4611686018427387904.0;  // 2^62
-  if (std::fabs(v) < kLimit) {                      // one test for the usual case; NaN fails it
-#if defined(__SSE2__) || defined(_M_X64)
+  // One test for the usual case; NaN fails it.
+  if (std::fabs(v) < kLimit) {
+#if defined(__x86_64__) || defined(_M_X64)
     return _mm_cvtsd_si64(_mm_set_sd(v));
 #else
     return static_cast<int64_t>(std::nearbyint(v));
