@@ -175,6 +175,22 @@ TEST(DrawRasterTrace, SegmentsLeavingTheRangeInYAreCutAtTheEdge) {
   EXPECT_EQ(s.image.PixelAt(20, 0), 0);
 }
 
+TEST(DrawRasterTrace, FarPeaksAndHugeMarkersReachTheEdgesAndEnd) {
+  Scene s({1, 2, 3}, {5, 1e300, 5});  // the peak maps 2^62 rows above the plot
+  s.Raster();
+  RasterImage expected;
+  NewRasterImage(expected, 100, 100);
+  DrawRasterLine(expected, 10, 50, 20, -kFarCoordinate, 3);
+  DrawRasterLine(expected, 20, -kFarCoordinate, 30, 50, 3);
+  EXPECT_EQ(PixelBytes(s.image), PixelBytes(expected));
+  EXPECT_EQ(s.image.PixelAt(10, 0), 3);  // 2^62 rows for 10 columns: straight up
+  Scene t({5}, {5});
+  t.YWave().mode = 3;
+  t.YWave().msize = INT32_MAX;
+  t.Raster();
+  EXPECT_EQ(t.CountPixels(3), 199);  // the whole row 50 and column 50
+}
+
 TEST(DrawRasterTrace, APointOutsideInXBreaksTheLine) {
   Scene s({1, 20, 3}, {5, 5, 5});
   s.Raster();
