@@ -424,6 +424,7 @@ void BeginLoad(GraphDocument& doc) {
 void EndLoad(GraphDocument& doc) { doc.AxisHistory = FilledHistory(doc.AxisRange); }
 
 const char* kNotPatternReason = "not a pattern file (the first line is not IGOR)";
+const char* kOutOfMemoryReason = "Out of memory";
 
 class FileHandle {
  public:
@@ -557,9 +558,13 @@ LoadResult LoadPatternText(GraphDocument& doc, std::string_view text) {
   size_t header = IgorHeaderLength(text.substr(0, 6));
   if (header == 0) return {LoadStatus::NotPattern, kNotPatternReason};
   BeginLoad(doc);
-  if (text[header - 1] != kEndOfFile) {
-    LineFeeder feeder(doc);
-    if (feeder.Feed(text.substr(header))) feeder.Finish();
+  try {
+    if (text[header - 1] != kEndOfFile) {
+      LineFeeder feeder(doc);
+      if (feeder.Feed(text.substr(header))) feeder.Finish();
+    }
+  } catch (const std::bad_alloc&) {
+    return {LoadStatus::Failed, kOutOfMemoryReason};
   }
   EndLoad(doc);
   return {LoadStatus::Loaded, {}};
@@ -584,16 +589,21 @@ LoadResult LoadPatternFile(GraphDocument& doc, const std::string& path) {
   if (header == 0) return {LoadStatus::NotPattern, kNotPatternReason};
 
   BeginLoad(doc);
-  if (head[header - 1] != kEndOfFile) {
-    LineFeeder feeder(doc);
-    bool going = feeder.Feed(head_text.substr(header));
-    std::vector<char> buffer(1 << 18);
-    while (going) {
-      ssize_t got = ReadSome(file.get(), buffer.data(), buffer.size());
-      if (got <= 0) break;  // end of file, or a read error that ends the loop
-      going = feeder.Feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
+  try {
+    if (head[header - 1] != kEndOfFile) {
+      LineFeeder feeder(doc);
+      bool going = feeder.Feed(head_text.substr(header));
+      std::vector<char> buffer(1 << 18);
+      while (going) {
+        ssize_t got = ReadSome(file.get(), buffer.data(), buffer.size());
+        if (got <= 0) break;  // end of file, or a read error that ends the loop
+        going = feeder.Feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
+      }
+      if (going) feeder.Finish();
     }
-    if (going) feeder.Finish();
+  } catch (const std::bad_alloc&) {
+    // A line longer than the memory left, or no room for the values.
+    return {LoadStatus::Failed, kOutOfMemoryReason};
   }
   EndLoad(doc);
   return {LoadStatus::Loaded, {}};

@@ -17,6 +17,7 @@ enum class LoadStatus {
   Loaded,      // first line was IGOR; the document now holds the file
   CannotOpen,  // the file could not be opened; the document is unchanged
   NotPattern,  // the first line is not IGOR; the document is unchanged
+  Failed,      // memory ran out part-way; the document holds what was read
 };
 
 struct LoadResult {
@@ -27,8 +28,8 @@ struct LoadResult {
 
 // Loads a file: checks the first line, empties the document, interprets every
 // further line and fills all history slots with AxisRange. A rejected file
-// changes nothing. Out of memory for values propagates as std::bad_alloc,
-// leaving what was read before it.
+// changes nothing. When memory runs out part-way the load stops there with
+// Failed: the document keeps what was read and the history is left alone.
 LoadResult LoadPatternFile(GraphDocument& doc, const std::string& path);
 
 // The same from bytes already in memory.

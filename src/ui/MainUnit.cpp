@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/ErrorBox.h"
 #include "platform/FileDrop.h"
 #include "platform/LabelMeasurer.h"
 #include "platform/PictureControl.h"
@@ -154,6 +155,10 @@ document::LoadResult TMainForm::LoadFile(const std::string& path) {
   if (result.accepted()) {
     QGuiApplication::setApplicationDisplayName(kCaption);
     DrawScreenPlot();
+  } else if (result.status == document::LoadStatus::Failed && isVisible()) {
+    // The load stopped part-way; the user hears of it, the program goes on.
+    // Headless runs name it on standard error instead.
+    platform::ShowErrorBox(this, result.reason);
   }
   return result;
 }

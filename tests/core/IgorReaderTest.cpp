@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -540,6 +541,31 @@ TEST(LoadPatternFile, APipeIsRefusedWithoutWaiting) {
   std::filesystem::remove(path);
   EXPECT_EQ(result.status, LoadStatus::CannotOpen);
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Memory that runs out part-way stops the load with a named failure and
+// keeps what was read; it does not end the program. The address-space limit
+// is set in a child process, and is too tight for the sanitizers' shadow.
+// Runs in the child: exits 0 when the load failed cleanly and kept its rows.
+void LoadUnderMemoryLimit(const std::string& path) {
+  Doc doc = NewDoc();
+  doc->AxisHistory[0] = RealRect(1, 1, 1, 1);
+  rlimit limit{};
+  limit.rlim_cur = limit.rlim_max = rlim_t{512} << 20;
+  setrlimit(RLIMIT_AS, &limit);
+  LoadResult result = LoadPatternFile(*doc, path);
+  bool kept = doc->Waves[0].count == 2 && doc->AxisHistory[0] == RealRect(1, 1, 1, 1);
+  bool failed = result.status == LoadStatus::Failed && result.reason == "Out of memory";
+  std::_Exit(failed && kept ? 0 : 1);
+}
+
+TEST(LoadPatternFile, RunningOutOfMemoryStopsTheLoadWithFailed) {
+  TempFile file("IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
+  // Then 1 GiB of NULs in one line, which cannot be held under the limit.
+  ASSERT_EQ(truncate(file.path().c_str(), off_t{1} << 30), 0);
+  EXPECT_EXIT(LoadUnderMemoryLimit(file.path()), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 }  // namespace
 }  // namespace korvelin::document
