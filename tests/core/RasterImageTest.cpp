@@ -281,6 +281,25 @@ TEST(DrawRasterLine, MatchesTheFullWalkOnRandomLines) {
   }
 }
 
+// Every slope dy / dx up to 100 steps, in all four directions and both
+// orientations: the exact halves and the halves the float slope moves.
+TEST(DrawRasterLine, MatchesTheFullWalkOnEverySmallSlope) {
+  for (int64_t dx = 1; dx <= 100; ++dx) {
+    for (int64_t dy = 0; dy <= dx; ++dy) {
+      const int64_t sx = (dx + dy) % 2 ? -1 : 1;
+      const int64_t sy = dy % 3 ? 1 : -1;
+      const int64_t x1 = sx > 0 ? 10 : 115;
+      const int64_t y1 = sy > 0 ? 12 : 113;
+      ASSERT_EQ(Drawn(128, 128, x1, y1, x1 + sx * dx, y1 + sy * dy),
+                Reference(128, 128, x1, y1, x1 + sx * dx, y1 + sy * dy))
+          << dx << " " << dy;
+      ASSERT_EQ(Drawn(128, 128, y1, x1, y1 + sy * dy, x1 + sx * dx),
+                Reference(128, 128, y1, x1, y1 + sy * dy, x1 + sx * dx))
+          << dy << " " << dx;
+    }
+  }
+}
+
 // Long lines whose pixels all lie on a large surface exercise the whole walk
 // of the integer formulation against the float definition.
 TEST(DrawRasterLine, MatchesTheFullWalkOnLongLinesWithinTheSurface) {
