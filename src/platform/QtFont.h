@@ -13,6 +13,6 @@ namespace korvelin::platform {
 // The character height is the pixel size of the em, as the window's font
 // "Times New Roman" with height -16 asks for 16 pixels whatever the screen's
 // dots per inch.
-QFont ToQFont(const render::FontSpec& spec);
+QFont ToQFont(const render::FontSpec& font_spec);
 
 }  // namespace korvelin::platform
