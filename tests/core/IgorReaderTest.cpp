@@ -430,6 +430,35 @@ TEST(ToFloatDef, AcceptsTheNumberSyntaxOnly) {
   EXPECT_TRUE(std::signbit(ToFloatDef("-0", 1)));
 }
 
+// Rows of numbers take a shorter road than other lines; whatever a token
+// holds, the stored value must be the one ToFloatDef gives for it.
+TEST(ToFloatDef, RowsOfNumbersStoreWhatToFloatDefReads) {
+  std::mt19937 random(11);
+  const std::string_view alphabet = "0123456789.eE+-xinfa$ ";
+  std::string text = "IGOR\nWAVES a b\nBEGIN\n";
+  std::vector<std::string> tokens;
+  for (int row = 0; row < 5000; ++row) {
+    for (int column = 0; column < 2; ++column) {
+      std::string token;
+      const int length = 1 + static_cast<int>(random() % 8);
+      for (int i = 0; i < length; ++i) token += alphabet[random() % (alphabet.size() - 1)];
+      // Starting the row with a digit or sign keeps it on the short road.
+      if (column == 0) token.insert(token.begin(), "+-1."[random() % 4]);
+      tokens.push_back(token);
+      text += token;
+      text += column == 0 ? "\t" : "\n";
+    }
+  }
+  Doc doc = Load(text + "END\n");
+  ASSERT_EQ(doc->ValueCount, 10000);
+  for (int32_t i = 0; i < 10000; ++i) {
+    const double expected = ToFloatDef(tokens[i], 0);
+    const double stored = GetValue(doc->Values, i);
+    EXPECT_TRUE(stored == expected && std::signbit(stored) == std::signbit(expected))
+        << "token '" << tokens[i] << "' stored " << stored << ", expected " << expected;
+  }
+}
+
 TEST(ToIntDef, AcceptsDecimalAndDollarHex) {
   struct Case {
     const char* text;
