@@ -118,8 +118,8 @@ void Redraw(benchmark::State& state, bool zoomed) {
   }
   pattern.FullView();
   state.counters["ns_per_point"] = benchmark::Counter(
-      static_cast<double>(kPoints), benchmark::Counter::kIsIterationInvariantRate |
-                                        benchmark::Counter::kInvert);
+      static_cast<double>(kPoints),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_RedrawFullView(benchmark::State& state) { Redraw(state, false); }
@@ -175,8 +175,8 @@ void BM_FloorBresenham(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
   state.counters["ns_per_point"] = benchmark::Counter(
-      static_cast<double>(kPoints), benchmark::Counter::kIsIterationInvariantRate |
-                                        benchmark::Counter::kInvert);
+      static_cast<double>(kPoints),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_QPainterPolyline(benchmark::State& state) {
@@ -192,8 +192,8 @@ void BM_QPainterPolyline(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
   state.counters["ns_per_point"] = benchmark::Counter(
-      static_cast<double>(kPoints), benchmark::Counter::kIsIterationInvariantRate |
-                                        benchmark::Counter::kInvert);
+      static_cast<double>(kPoints),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(BM_RedrawFullView)->Unit(benchmark::kMillisecond);

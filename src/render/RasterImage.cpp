@@ -268,8 +268,8 @@ template <bool kXMajor>
 void WalkExact(const Surface& s, const Line& line, const ExactSlope& e, uint64_t first,
                uint64_t last, uint8_t value) {
   const int64_t mask = (int64_t{1} << e.k) - 1;
-  int64_t acc = static_cast<int64_t>(first) * e.m + line.minor_start * (mask + 1) +
-                (int64_t{1} << (e.k - 1));
+  int64_t acc =
+      static_cast<int64_t>(first) * e.m + line.minor_start * (mask + 1) + (int64_t{1} << (e.k - 1));
   int64_t major = line.major_start + line.major_dir * static_cast<int64_t>(first);
   for (uint64_t count = last - first + 1; count != 0; --count) {
     int64_t q = acc >> e.k;
@@ -282,8 +282,7 @@ void WalkExact(const Surface& s, const Line& line, const ExactSlope& e, uint64_t
 
 // Visits the pixels of steps first .. last, all known to be on the surface.
 template <bool kXMajor>
-void WalkVisible(const Surface& s, const Line& line, uint64_t first, uint64_t last,
-                 uint8_t value) {
+void WalkVisible(const Surface& s, const Line& line, uint64_t first, uint64_t last, uint8_t value) {
   ExactSlope e;
   if (DecomposeSlope(line.slope, e) && IntegerWalkIsExact(line, e, last)) {
     WalkExact<kXMajor>(s, line, e, first, last, value);
@@ -297,8 +296,7 @@ void WalkVisible(const Surface& s, const Line& line, uint64_t first, uint64_t la
   }
 }
 
-void DrawClipped(const Surface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
-                 uint8_t value) {
+void DrawClipped(const Surface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint8_t value) {
   uint64_t first = 0;
   uint64_t last = 0;
   if (Distance(y1, y2) < Distance(x1, x2)) {
@@ -319,8 +317,7 @@ void DrawClipped(const Surface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y
 // segment of one step has; segments along a row or column need no slope.
 constexpr int64_t kInsideLimit = int64_t{1} << 14;
 
-void DrawInside(const Surface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
-                uint8_t value) {
+void DrawInside(const Surface& s, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint8_t value) {
   *s.At(x1, y1) = value;
   *s.At(x2, y2) = value;
   const int64_t dx = x2 > x1 ? x2 - x1 : x1 - x2;
