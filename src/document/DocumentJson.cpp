@@ -162,6 +162,17 @@ size_t EstimateSize(const GraphDocument& doc, int32_t wave_count) {
   return 4096 + size_t(wave_count) * 320 + points * 26;
 }
 
+// Writes "[item0, item1, ...]" with append_item(i) writing item i.
+template <typename AppendItem>
+void AppendArray(std::string& out, int32_t count, AppendItem append_item) {
+  out += '[';
+  for (int32_t i = 0; i < count; ++i) {
+    if (i > 0) out += ", ";
+    append_item(i);
+  }
+  out += ']';
+}
+
 }  // namespace
 
 std::string DumpDocumentJson(const GraphDocument& doc, const std::optional<LayoutJson>& layout) {
@@ -175,33 +186,22 @@ std::string DumpDocumentJson(const GraphDocument& doc, const std::optional<Layou
   AppendNumber(out, doc.ValueCount);
   out += ", ";
   AppendKey(out, "waves");
-  out += '[';
-  for (int32_t w = 0; w < wave_count; ++w) {
-    if (w > 0) out += ", ";
-    AppendWave(out, doc, doc.Waves[w]);
-  }
-  out += "], ";
+  AppendArray(out, wave_count, [&](int32_t w) { AppendWave(out, doc, doc.Waves[w]); });
+  out += ", ";
   AppendKey(out, "traces");
-  out += '[';
-  for (int32_t t = 0; t < trace_count; ++t) {
-    if (t > 0) out += ", ";
+  AppendArray(out, trace_count, [&](int32_t t) {
     out += "{\"x\": ";
     AppendNumber(out, doc.Traces[t].XWave);
     out += ", \"y\": ";
     AppendNumber(out, doc.Traces[t].YWave);
     out += '}';
-  }
-  out += "], ";
+  });
+  out += ", ";
   AppendKey(out, "axis_range");
   AppendRect(out, doc.AxisRange);
   out += ", ";
   AppendKey(out, "axis_history");
-  out += '[';
-  for (int32_t slot = 0; slot < kHistorySlots; ++slot) {
-    if (slot > 0) out += ", ";
-    AppendRect(out, doc.AxisHistory[slot]);
-  }
-  out += ']';
+  AppendArray(out, kHistorySlots, [&](int32_t slot) { AppendRect(out, doc.AxisHistory[slot]); });
   if (layout) {
     out += ", ";
     AppendKey(out, "layout");
