@@ -2,7 +2,9 @@
 // drawing relies on: every wave's points lie inside the stored values and
 // every trace names a declared wave or -1, so reading the points of every
 // trace unchecked is safe. The sanitizers catch everything else; the JSON view
-// is written too, since it walks the same points.
+// is written too, since it walks the same points. A second load reads the
+// same bytes in chunks of a size taken from the input and must give the same
+// document, so every line end can fall on a chunk boundary.
 
 #include <cstdint>
 #include <cstdio>
@@ -71,11 +73,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t t = 0; t < doc->TraceCount; ++t) sink = sink + WalkTrace(*doc, doc->Traces[t]);
   std::string json = DumpDocumentJson(*doc);
 
-  // Loading the same bytes again into the filled document must give the same
-  // document: nothing of the previous file may leak into the next.
+  // Loading the same bytes again into the filled document, in chunks, must
+  // give the same document: nothing of the previous file may leak into the
+  // next, and no chunk boundary may change a line.
   if (result.accepted()) {
-    LoadPatternText(*doc, text);
-    if (DumpDocumentJson(*doc) != json) Fail("second load differs", 0, 0);
+    const size_t chunk = size > 0 ? 1 + data[size - 1] % 64 : 1;
+    MemoryByteSource source(text, chunk);
+    LoadPatternSource(*doc, source, chunk);
+    if (DumpDocumentJson(*doc) != json)
+      Fail("second load differs", static_cast<long long>(chunk), 0);
   }
   return 0;
 }

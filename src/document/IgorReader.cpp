@@ -9,67 +9,11 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "document/LineFeeder.h"
 
 namespace korvelin::document {
 namespace {
-
-// Delimiters: every code 0 to 32 and ( ) , = { }. Codes 128 to 255 are ordinary.
-constexpr std::array<bool, 256> kDelimiter = [] {
-  std::array<bool, 256> table{};
-  for (int c = 0; c <= 32; ++c) table[c] = true;
-  for (unsigned char c : std::string_view("(),={}")) table[c] = true;
-  return table;
-}();
-
-inline bool IsDelimiter(char c) { return kDelimiter[static_cast<unsigned char>(c)]; }
-
-constexpr char kEndOfFile = 26;
-
-inline bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == kEndOfFile; }
-
-// The first CR, LF or code 26 at or after p, or end. Data lines are short
-// and many, so sixteen bytes are tested at a time where the processor can.
-const char* FindLineEnd(const char* p, const char* end) {
-#if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i eof = _mm_set1_epi8(kEndOfFile);
-  while (end - p >= 16) {
-    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)),
-                                _mm_cmpeq_epi8(bytes, eof));
-    int mask = _mm_movemask_epi8(hits);
-    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    p += 16;
-  }
-#endif
-  while (p < end && !IsLineEnd(*p)) ++p;
-  return p;
-}
-
-// Walks the tokens of one line from left to right, so that every line is
-// tokenized once however long it is.
-class TokenCursor {
- public:
-  explicit TokenCursor(std::string_view line) : p_(line.data()), end_(line.data() + line.size()) {}
-
-  // The next token, or the empty text once the line is used up.
-  std::string_view Next() {
-    while (p_ < end_ && IsDelimiter(*p_)) ++p_;
-    const char* start = p_;
-    while (p_ < end_ && !IsDelimiter(*p_)) ++p_;
-    return std::string_view(start, static_cast<size_t>(p_ - start));
-  }
-
- private:
-  const char* p_;
-  const char* end_;
-};
 
 // A few tokens of lookahead over a TokenCursor: the graph-modifying items
 // read a keyword, a wave name and up to three values before they step on.
@@ -105,62 +49,8 @@ class TokenWindow {
   int filled_ = 0;
 };
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-// True when the token, upper-cased (ASCII letters only), equals the keyword.
-bool IsKeyword(std::string_view token, std::string_view keyword) {
-  if (token.size() != keyword.size()) return false;
-  for (size_t i = 0; i < token.size(); ++i) {
-    if (UpperAscii(token[i]) != keyword[i]) return false;
-  }
-  return true;
-}
-
 bool StartsWithKeyword(std::string_view token, std::string_view keyword) {
   return token.size() >= keyword.size() && IsKeyword(token.substr(0, keyword.size()), keyword);
-}
-
-// Checks the mantissa and exponent shape when from_chars fails, so that a
-// lone separator ("." or "-.e5") still reads as zero as the format allows.
-bool IsSeparatorOnly(std::string_view s) {
-  if (s.empty() || s[0] != '.') return false;
-  s.remove_prefix(1);
-  if (s.empty()) return true;
-  if (s[0] != 'e' && s[0] != 'E') return false;
-  s.remove_prefix(1);
-  if (!s.empty() && (s[0] == '+' || s[0] == '-')) s.remove_prefix(1);
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool HasNegativeExponent(std::string_view s) {
-  size_t e = s.find_first_of("eE");
-  return e != std::string_view::npos && e + 1 < s.size() && s[e + 1] == '-';
-}
-
-// The unsigned part of a number, written with '.' as separator: digits,
-// at most one separator, an optional exponent, and nothing after it.
-bool ParseUnsignedDecimal(std::string_view s, double& value) {
-  if (s.empty() || !((s[0] >= '0' && s[0] <= '9') || s[0] == '.')) return false;
-  const char* end = s.data() + s.size();
-  auto [ptr, ec] = std::from_chars(s.data(), end, value, std::chars_format::general);
-  if (ec == std::errc() && ptr == end) return true;
-  if (ec == std::errc::result_out_of_range && ptr == end) {
-    // Too small a magnitude reads as zero; too large a one is no number.
-    if (!HasNegativeExponent(s)) return false;
-    value = 0.0;
-    return true;
-  }
-  if (ec == std::errc::invalid_argument && IsSeparatorOnly(s)) {
-    value = 0.0;
-    return true;
-  }
-  return false;
-}
-
-std::string_view TrimSpaces(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
 }
 
 // The value of token `n` of a MODIFYGRAPH item as the fields want it.
@@ -348,63 +238,6 @@ void StoreNumberRow(GraphDocument& doc, const char* p, const char* end) {
   ++last.count;
 }
 
-// Feeds complete lines to InterpretLine, carrying a line that is split
-// between two chunks of the file. A line end is CR, CR LF, or a lone LF;
-// code 26 ends the line and the file.
-class LineFeeder {
- public:
-  explicit LineFeeder(GraphDocument& doc) : doc_(doc) {}
-
-  // Returns false once code 26 has ended the file.
-  bool Feed(std::string_view chunk) {
-    const char* p = chunk.data();
-    const char* end = p + chunk.size();
-    if (skip_lf_ && p < end) {
-      if (*p == '\n') ++p;
-      skip_lf_ = false;
-    }
-    while (p < end) {
-      const char* line_end = FindLineEnd(p, end);
-      if (line_end == end) {
-        carry_.append(p, end);
-        return true;
-      }
-      Emit(std::string_view(p, static_cast<size_t>(line_end - p)));
-      if (*line_end == kEndOfFile) return false;
-      p = line_end + 1;
-      if (*line_end == '\r') {
-        if (p == end) {
-          skip_lf_ = true;
-        } else if (*p == '\n') {
-          ++p;
-        }
-      }
-    }
-    return true;
-  }
-
-  // The last line needs no line end.
-  void Finish() {
-    if (!carry_.empty()) InterpretLine(doc_, carry_);
-    carry_.clear();
-  }
-
- private:
-  void Emit(std::string_view piece) {
-    if (carry_.empty()) {
-      InterpretLine(doc_, piece);
-    } else {
-      carry_.append(piece);
-      InterpretLine(doc_, carry_);
-      carry_.clear();
-    }
-  }
-
-  GraphDocument& doc_;
-  std::string carry_;
-  bool skip_lf_ = false;
-};
-
 // The first line must be IGOR in any case and nothing else. Returns the
 // number of bytes of that line and its end, or 0 when it is not IGOR.
 // Looks at no more than six bytes.
@@ -426,53 +259,7 @@ void EndLoad(GraphDocument& doc) { doc.AxisHistory = FilledHistory(doc.AxisRange
 const char* kNotPatternReason = "not a pattern file (the first line is not IGOR)";
 const char* kOutOfMemoryReason = "Out of memory";
 
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// Reads up to `size` bytes, retrying interrupted reads; -1 on a read error.
-ssize_t ReadSome(int fd, char* buffer, size_t size) {
-  ssize_t got;
-  do {
-    got = read(fd, buffer, size);
-  } while (got < 0 && errno == EINTR);
-  return got;
-}
-
-// Reads exactly `size` bytes unless the file ends first.
-ssize_t ReadFull(int fd, char* buffer, size_t size) {
-  size_t total = 0;
-  while (total < size) {
-    ssize_t got = ReadSome(fd, buffer + total, size - total);
-    if (got < 0) return -1;
-    if (got == 0) break;
-    total += static_cast<size_t>(got);
-  }
-  return static_cast<ssize_t>(total);
-}
-
 }  // namespace
-
-std::string_view GetToken(std::string_view line, int32_t n) {
-  if (n < 1) return {};
-  TokenCursor tokens(line);
-  std::string_view token;
-  for (int32_t i = 0; i < n; ++i) {
-    token = tokens.Next();
-    if (token.empty()) break;
-  }
-  return token;
-}
 
 void ParseNumbers(std::string_view line, double* values, int32_t n) {
   TokenCursor tokens(line);
@@ -480,52 +267,6 @@ void ParseNumbers(std::string_view line, double* values, int32_t n) {
     std::string_view token = tokens.Next();
     values[i] = token.empty() ? 0.0 : ToFloatDef(token, 0);
   }
-}
-
-double ToFloatDef(std::string_view text, double fallback, char decimal_separator) {
-  std::string_view s = TrimSpaces(text);
-  bool negative = false;
-  if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
-    negative = s[0] == '-';
-    s.remove_prefix(1);
-  }
-  double value = 0;
-  bool ok;
-  if (decimal_separator == '.') {
-    ok = ParseUnsignedDecimal(s, value);
-  } else {
-    // A full stop is no separator in such a locale; the locale's one is
-    // swapped for a full stop before the conversion.
-    if (s.find('.') != std::string_view::npos) return fallback;
-    std::string swapped(s);
-    std::replace(swapped.begin(), swapped.end(), decimal_separator, '.');
-    ok = ParseUnsignedDecimal(swapped, value);
-  }
-  if (!ok) return fallback;
-  return negative ? -value : value;
-}
-
-int32_t ToIntDef(std::string_view text, int32_t fallback) {
-  std::string_view s = text;
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  if (s.empty()) return fallback;
-  if (s[0] == '$') {
-    s.remove_prefix(1);
-    uint32_t bits = 0;
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), bits, 16);
-    if (s.empty() || ec != std::errc() || ptr != s.data() + s.size()) return fallback;
-    return static_cast<int32_t>(bits);  // two's complement pattern
-  }
-  bool negative = s[0] == '-';
-  if (s[0] == '+' || s[0] == '-') s.remove_prefix(1);
-  // from_chars would take a second sign; only digits may follow the first.
-  if (s.empty() || s[0] < '0' || s[0] > '9') return fallback;
-  int64_t magnitude = 0;
-  auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), magnitude, 10);
-  if (ec != std::errc() || ptr != s.data() + s.size()) return fallback;
-  int64_t value = negative ? -magnitude : magnitude;
-  if (value < INT32_MIN || value > INT32_MAX) return fallback;
-  return static_cast<int32_t>(value);
 }
 
 void InterpretLine(GraphDocument& doc, std::string_view line) {
@@ -554,59 +295,53 @@ void InterpretLine(GraphDocument& doc, std::string_view line) {
   }
 }
 
-LoadResult LoadPatternText(GraphDocument& doc, std::string_view text) {
-  size_t header = IgorHeaderLength(text.substr(0, 6));
+LoadResult LoadPatternSource(GraphDocument& doc, ByteSource& source, size_t chunk) {
+  // Six bytes decide: a large file of another kind costs nothing more.
+  char head[6];
+  int error = 0;
+  const ptrdiff_t head_size = ReadFull(source, head, sizeof head, error);
+  if (head_size < 0) return {LoadStatus::CannotOpen, SystemReason(error)};
+  const std::string_view head_text(head, static_cast<size_t>(head_size));
+  const size_t header = IgorHeaderLength(head_text);
   if (header == 0) return {LoadStatus::NotPattern, kNotPatternReason};
+
   BeginLoad(doc);
+  FeedOutcome outcome;
   try {
-    if (text[header - 1] != kEndOfFile) {
-      LineFeeder feeder(doc);
-      if (feeder.Feed(text.substr(header))) feeder.Finish();
+    if (head[header - 1] != kEndOfFile) {
+      auto interpret = [&doc](std::string_view line) { InterpretLine(doc, line); };
+      outcome = FeedLines(source, head_text.substr(header), interpret, 1, chunk);
     }
   } catch (const std::bad_alloc&) {
     return {LoadStatus::Failed, kOutOfMemoryReason};
   }
+  // A file that could not be read to its end still shows what was read, as
+  // a whole file would; the caller hears why the rest is missing.
   EndLoad(doc);
+  if (!outcome.complete) return {LoadStatus::Incomplete, outcome.reason};
   return {LoadStatus::Loaded, {}};
+}
+
+LoadResult LoadPatternText(GraphDocument& doc, std::string_view text) {
+  MemoryByteSource source(text);
+  return LoadPatternSource(doc, source);
 }
 
 LoadResult LoadPatternFile(GraphDocument& doc, const std::string& path) {
   // Non-blocking, so that a named pipe given by mistake cannot stall the
   // window; only regular files are read.
-  FileHandle file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.get() < 0) return {LoadStatus::CannotOpen, std::strerror(errno)};
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return {LoadStatus::CannotOpen, SystemReason(errno)};
+  struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
   struct stat info {};
-  if (fstat(file.get(), &info) != 0) return {LoadStatus::CannotOpen, std::strerror(errno)};
+  if (fstat(fd, &info) != 0) return {LoadStatus::CannotOpen, SystemReason(errno)};
   if (S_ISDIR(info.st_mode)) return {LoadStatus::CannotOpen, "is a directory"};
   if (!S_ISREG(info.st_mode)) return {LoadStatus::CannotOpen, "not a regular file"};
-
-  // Six bytes decide: a large file of another kind costs nothing more.
-  char head[6];
-  ssize_t head_size = ReadFull(file.get(), head, sizeof head);
-  if (head_size < 0) return {LoadStatus::CannotOpen, std::strerror(errno)};
-  std::string_view head_text(head, static_cast<size_t>(head_size));
-  size_t header = IgorHeaderLength(head_text);
-  if (header == 0) return {LoadStatus::NotPattern, kNotPatternReason};
-
-  BeginLoad(doc);
-  try {
-    if (head[header - 1] != kEndOfFile) {
-      LineFeeder feeder(doc);
-      bool going = feeder.Feed(head_text.substr(header));
-      std::vector<char> buffer(1 << 18);
-      while (going) {
-        ssize_t got = ReadSome(file.get(), buffer.data(), buffer.size());
-        if (got <= 0) break;  // end of file, or a read error that ends the loop
-        going = feeder.Feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
-      }
-      if (going) feeder.Finish();
-    }
-  } catch (const std::bad_alloc&) {
-    // A line longer than the memory left, or no room for the values.
-    return {LoadStatus::Failed, kOutOfMemoryReason};
-  }
-  EndLoad(doc);
-  return {LoadStatus::Loaded, {}};
+  FileByteSource source(fd);
+  return LoadPatternSource(doc, source);
 }
 
 }  // namespace korvelin::document

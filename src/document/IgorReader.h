@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include "document/GraphDocument.h"
+#include "document/LineFeeder.h"
+#include "document/TextNumbers.h"
 
 namespace korvelin::document {
 
@@ -18,41 +20,35 @@ enum class LoadStatus {
   CannotOpen,  // the file could not be opened; the document is unchanged
   NotPattern,  // the first line is not IGOR; the document is unchanged
   Failed,      // memory ran out part-way; the document holds what was read
+  Incomplete,  // accepted, but a read error or an overlong line stopped the
+               // reading: the document holds the lines before it, as loaded
 };
 
 struct LoadResult {
   LoadStatus status = LoadStatus::CannotOpen;
-  std::string reason;  // empty when loaded
-  bool accepted() const { return status == LoadStatus::Loaded; }
+  std::string reason;  // empty when loaded whole
+  // The document now shows this file (whole or in part) and is redrawn.
+  bool accepted() const { return status == LoadStatus::Loaded || status == LoadStatus::Incomplete; }
 };
 
 // Loads a file: checks the first line, empties the document, interprets every
 // further line and fills all history slots with AxisRange. A rejected file
 // changes nothing. When memory runs out part-way the load stops there with
 // Failed: the document keeps what was read and the history is left alone.
+// A read error or an overlong line ends the reading with Incomplete: the
+// lines before it count as the whole file did.
 LoadResult LoadPatternFile(GraphDocument& doc, const std::string& path);
 
 // The same from bytes already in memory.
 LoadResult LoadPatternText(GraphDocument& doc, std::string_view text);
 
+// The same from any source, read `chunk` bytes at a time.
+LoadResult LoadPatternSource(GraphDocument& doc, ByteSource& source, size_t chunk = kReadChunk);
+
 // Applies one line (without its line end) to the document.
 void InterpretLine(GraphDocument& doc, std::string_view line);
 
-// Token n (from 1) of the line; empty when there are fewer tokens or n < 1.
-// Delimiters are the codes 0 to 32 and ( ) , = { }.
-std::string_view GetToken(std::string_view line, int32_t n);
-
 // Fills values[0 .. n-1] with ToFloatDef of the first n tokens, 0.0 for missing ones.
 void ParseNumbers(std::string_view line, double* values, int32_t n);
-
-// Text to double: optional spaces, sign, digits with at most one separator,
-// optional exponent, optional spaces, nothing else; overflow, NaN, INF and
-// anything else give the default. Pattern files always use '.'; the dialog
-// passes the locale's separator.
-double ToFloatDef(std::string_view text, double fallback, char decimal_separator = '.');
-
-// Text to 32-bit integer: optional leading spaces, then a sign and decimal
-// digits, or '$' and up to 32 bits of hex digits; anything else gives the default.
-int32_t ToIntDef(std::string_view text, int32_t fallback);
 
 }  // namespace korvelin::document

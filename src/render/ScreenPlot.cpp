@@ -12,11 +12,13 @@
 #include <cstdlib>
 #include <limits>
 
+#include "document/TextNumbers.h"
 #include "render/TraceDrawing.h"
 
 namespace korvelin::render {
 namespace {
 
+using document::FormatGeneral;
 using document::GraphDocument;
 using document::TRealRect;
 
@@ -103,20 +105,6 @@ void DrawScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, in
   DrawYScale(doc, target, h);
 }
 
-// The digits of |value| rounded to 15 significant digits, trailing zeros
-// dropped, and the decimal exponent of the first digit.
-void SignificantDigits(double value, std::string& digits, int& exponent) {
-  char buffer[40];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                    std::chars_format::scientific, 14);
-  const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
-  const size_t e = text.find('e');
-  digits.assign(1, text[0]);
-  digits.append(text.substr(2, e - 2));
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
-}
-
 }  // namespace
 
 // P runs through powers of ten: up while below min_step, then down while
@@ -136,43 +124,6 @@ double ChooseTickStep(double min_step) {
   const double k = std::trunc(min_step / p);
   const int index = k < 1 ? 1 : (k > 9 ? 9 : static_cast<int>(k));
   return kStepTable[index] * p;
-}
-
-std::string FormatGeneral(double value, char decimal_separator) {
-  if (std::isnan(value)) return "NAN";
-  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  if (value == 0) return "0";
-  std::string digits;
-  int exponent = 0;
-  SignificantDigits(value, digits, exponent);
-  const int e = exponent + 1;  // value = 0.d1d2... * 10^e
-  const int count = static_cast<int>(digits.size());
-  std::string out = value < 0 ? "-" : "";
-  if (e >= -3 && e <= 15) {
-    if (e <= 0) {
-      out += '0';
-      out += decimal_separator;
-      out.append(static_cast<size_t>(-e), '0');
-      out += digits;
-    } else if (count <= e) {
-      out += digits;
-      out.append(static_cast<size_t>(e - count), '0');
-    } else {
-      out.append(digits, 0, static_cast<size_t>(e));
-      out += decimal_separator;
-      out.append(digits, static_cast<size_t>(e));
-    }
-    return out;
-  }
-  out += digits[0];
-  if (count > 1) {
-    out += decimal_separator;
-    out.append(digits, 1);
-  }
-  out += 'E';
-  if (exponent < 0) out += '-';
-  out += std::to_string(std::abs(exponent));
-  return out;
 }
 
 // The first index is the truncated quotient held as a double, so a quotient

@@ -33,9 +33,6 @@ void DrawScreenPlot(const document::GraphDocument& doc, ScreenPlotTarget& target
 // among the smallest denormals).
 double ChooseTickStep(double min_step);
 
-// A double as general-format text with at most 15 significant digits.
-std::string FormatGeneral(double value, char decimal_separator = '.');
-
 // The tick values of one axis: from the first multiple-of-step position at
 // or above low (a truncated quotient times the step, then stepped up while
 // below low), accumulated by repeated addition while at most high. The walk

@@ -28,11 +28,12 @@ std::string CheckModes(const CommandLine& line, bool size_given) {
   return {};
 }
 
-// Names every rejected file with the reader's reason; 1 if there was one.
+// Names every file that was rejected or not read whole, with the reader's
+// reason; 1 if there was one.
 int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err) {
   int status = 0;
   for (const LoadRecord& load : loads) {
-    if (load.result.accepted()) continue;
+    if (load.result.status == document::LoadStatus::Loaded) continue;
     err << "korvelin: " << load.path << ": " << load.result.reason << '\n';
     status = 1;
   }

@@ -155,7 +155,10 @@ document::LoadResult TMainForm::LoadFile(const std::string& path) {
   if (result.accepted()) {
     QGuiApplication::setApplicationDisplayName(kCaption);
     DrawScreenPlot();
-  } else if (result.status == document::LoadStatus::Failed && isVisible()) {
+  }
+  const bool stopped = result.status == document::LoadStatus::Failed ||
+                       result.status == document::LoadStatus::Incomplete;
+  if (stopped && isVisible()) {
     // The load stopped part-way; the user hears of it, the program goes on.
     // Headless runs name it on standard error instead.
     platform::ShowErrorBox(this, result.reason);

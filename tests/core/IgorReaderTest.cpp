@@ -575,13 +575,22 @@ TEST(LoadPatternFile, APipeIsRefusedWithoutWaiting) {
 // Memory that runs out part-way stops the load with a named failure and
 // keeps what was read; it does not end the program. The address-space limit
 // is set in a child process, and is too tight for the sanitizers' shadow.
+// Limits the child's address space to what it uses now plus `extra` bytes.
+void LimitAddressSpace(size_t extra) {
+  size_t pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  rlimit limit{};
+  limit.rlim_cur = limit.rlim_max = pages * static_cast<size_t>(getpagesize()) + extra;
+  setrlimit(RLIMIT_AS, &limit);
+}
+
 // Runs in the child: exits 0 when the load failed cleanly and kept its rows.
 void LoadUnderMemoryLimit(const std::string& path) {
   Doc doc = NewDoc();
   doc->AxisHistory[0] = RealRect(1, 1, 1, 1);
-  rlimit limit{};
-  limit.rlim_cur = limit.rlim_max = rlim_t{512} << 20;
-  setrlimit(RLIMIT_AS, &limit);
+  // Room for the value store's first pages but not for a line as long as
+  // the reader would hold before it refuses the line.
+  LimitAddressSpace(size_t{64} << 20);
   LoadResult result = LoadPatternFile(*doc, path);
   bool kept = doc->Waves[0].count == 2 && doc->AxisHistory[0] == RealRect(1, 1, 1, 1);
   bool failed = result.status == LoadStatus::Failed && result.reason == "Out of memory";
@@ -593,6 +602,25 @@ TEST(LoadPatternFile, RunningOutOfMemoryStopsTheLoadWithFailed) {
   // Then 1 GiB of NULs in one line, which cannot be held under the limit.
   ASSERT_EQ(truncate(file.path().c_str(), off_t{1} << 30), 0);
   EXPECT_EXIT(LoadUnderMemoryLimit(file.path()), ::testing::ExitedWithCode(0), "");
+}
+
+// Runs in the child: exits 0 when the overlong line ended the reading with
+// its number named, the rows before it kept, within 300 MB of memory.
+void LoadOverlongLine(const std::string& path) {
+  LimitAddressSpace(size_t{300} << 20);
+  Doc doc = NewDoc();
+  LoadResult result = LoadPatternFile(*doc, path);
+  bool kept = doc->Waves[0].count == 2 && doc->AxisHistory[15] == doc->AxisRange;
+  bool named = result.status == LoadStatus::Incomplete &&
+               result.reason.find("line 6 is longer than 64 MiB") == 0;
+  std::_Exit(kept && named ? 0 : 1);
+}
+
+TEST(LoadPatternFile, ALineWithoutEndStopsTheReadingAtItsBound) {
+  TempFile file("IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
+  // Then 2 GiB of NULs without a line end, inside the data block.
+  ASSERT_EQ(truncate(file.path().c_str(), off_t{2} << 30), 0);
+  EXPECT_EXIT(LoadOverlongLine(file.path()), ::testing::ExitedWithCode(0), "");
 }
 #endif
 

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "RecordingCanvas.h"
+#include "document/TextNumbers.h"
 #include "render/ScreenPlot.h"
 
 namespace korvelin::render {
 namespace {
 
+using document::FormatGeneral;
 using document::GraphDocument;
 using document::TRealRect;
 using testing::FixedTextMeasurer;

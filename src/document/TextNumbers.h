@@ -1,0 +1,78 @@
+#pragma once
+// Text and numbers as every part of the program reads and writes them: the
+// token rule of pattern-file lines, the forgiving text-to-number conversions
+// (a text that is no number gives the caller's default), and the two number
+// formats shown to the user (the axis numbers and the coordinate readout).
+// The reader, both plots, the readout and the Modify Graph dialog share them;
+// which separator the user's locale uses is the caller's to say.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvelin::document {
+
+// Delimiters of a line: every code 0 to 32 and ( ) , = { }. Codes 128 to 255
+// are ordinary characters.
+inline constexpr std::array<bool, 256> kDelimiter = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c <= 32; ++c) table[c] = true;
+  for (unsigned char c : std::string_view("(),={}")) table[c] = true;
+  return table;
+}();
+
+inline bool IsDelimiter(char c) { return kDelimiter[static_cast<unsigned char>(c)]; }
+
+inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// True when the token, upper-cased (ASCII letters only), equals the keyword,
+// which is written in upper case.
+bool IsKeyword(std::string_view token, std::string_view keyword);
+
+// Walks the tokens of one line from left to right, so that a line is
+// tokenized once however long it is.
+class TokenCursor {
+ public:
+  explicit TokenCursor(std::string_view line) : p_(line.data()), end_(line.data() + line.size()) {}
+
+  // The next token, or the empty text once the line is used up.
+  std::string_view Next() {
+    while (p_ < end_ && IsDelimiter(*p_)) ++p_;
+    const char* start = p_;
+    while (p_ < end_ && !IsDelimiter(*p_)) ++p_;
+    return std::string_view(start, static_cast<size_t>(p_ - start));
+  }
+
+  // What is left of the line after the tokens taken so far.
+  std::string_view Rest() const { return std::string_view(p_, static_cast<size_t>(end_ - p_)); }
+
+ private:
+  const char* p_;
+  const char* end_;
+};
+
+// Token n (from 1) of the line; empty when there are fewer tokens or n < 1.
+std::string_view GetToken(std::string_view line, int32_t n);
+
+// Text to double: optional spaces, sign, digits with at most one separator,
+// optional exponent, optional spaces, nothing else; overflow, NaN, INF and
+// anything else give the default. Pattern files always use '.'; the dialog
+// passes the locale's separator.
+double ToFloatDef(std::string_view text, double fallback, char decimal_separator = '.');
+
+// Text to 32-bit integer: optional leading spaces, then a sign and decimal
+// digits, or '$' and up to 32 bits of hex digits; anything else gives the default.
+int32_t ToIntDef(std::string_view text, int32_t fallback);
+
+// A double as general-format text with at most 15 significant digits: the
+// axis numbers and the dialog's values. 0.5, 1500, 1E-5, 2.5E15, -3.
+std::string FormatGeneral(double value, char decimal_separator = '.');
+
+// The coordinate readout: at most `precision` significant digits and at most
+// `decimals` digits after the separator, halves rounded away from zero.
+// (12.3456, 4, 2) is "12.35", (12345.6, 4, 2) is "1.235E4", (-0.002, 4, 2)
+// is "-0.00" and (-0.0002, 4, 2) is "0.00".
+std::string FormatReadout(double value, int precision, int decimals, char decimal_separator = '.');
+
+}  // namespace korvelin::document
