@@ -90,6 +90,9 @@ class NullMeasurer : public TextMeasurer {
 
 class NullPicture : public PictureCanvas {
  public:
+  void SetPenColor(uint32_t) override {}
+  void SetPenMode(PenMode) override {}
+  void Rectangle(int, int, int, int) override {}
   void SetBrushColor(uint32_t) override {}
   void SetBrushStyle(BrushStyle) override {}
   void FillRect(int, int, int, int) override {}

@@ -11,26 +11,14 @@
 
 namespace korvelin::platform {
 
-PictureControl::PictureControl(QWidget* parent) : QWidget(parent) {
-  // The bitmap covers the whole control, so nothing behind it needs painting.
-  setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void PictureControl::NewPicture(int width, int height) {
+void PictureBitmap::NewPicture(int width, int height) {
   picture_ = QImage(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
   picture_.fill(Qt::white);
 }
 
-void PictureControl::paintEvent(QPaintEvent* event) {
-  QPainter painter(this);
-  painter.fillRect(event->rect(), Qt::white);
-  painter.drawImage(event->rect().topLeft(), picture_, event->rect());
-}
-
-void PictureControlCanvas::FillRect(int left, int top, int right, int bottom) {
-  QImage& picture = control_.Picture();
-  if (picture.isNull() || brush_style_ == render::BrushStyle::Clear) return;
-  QPainter painter(&picture);
+void PictureBitmap::FillRect(int left, int top, int right, int bottom) {
+  if (picture_.isNull() || brush_style_ == render::BrushStyle::Clear) return;
+  QPainter painter(&picture_);
   const QRect area(QPoint(left, top), QPoint(right - 1, bottom - 1));
   if (brush_style_ == render::BrushStyle::Solid) {
     painter.fillRect(area, QColor::fromRgb(brush_rgb_));
@@ -39,37 +27,45 @@ void PictureControlCanvas::FillRect(int left, int top, int right, int bottom) {
   }
 }
 
-void PictureControlCanvas::SetFont(const render::FontSpec& font) { font_ = ToQFont(font); }
+void PictureBitmap::SetFont(const render::FontSpec& font) { font_ = ToQFont(font); }
 
-void PictureControlCanvas::TextOut(int x, int y, std::string_view text) {
-  QImage& picture = control_.Picture();
-  if (picture.isNull() || text.empty()) return;
-  QPainter painter(&picture);
+void PictureBitmap::TextOut(int x, int y, std::string_view text) {
+  if (picture_.isNull() || text.empty()) return;
+  const QFontMetrics metrics(font_, &picture_);
+  // A text far longer than the picture is wide is cut: no glyph past the
+  // picture's right edge can show, and laying out a megabyte of text would
+  // stall the window. Each glyph is at least one pixel wide.
+  const size_t room = static_cast<size_t>(std::max(0, picture_.width() - std::min(x, 0)) + 1);
+  text = text.substr(0, std::min(text.size(), room));
+  QPainter painter(&picture_);
   painter.setFont(font_);
-  painter.setPen(QColor::fromRgb(pen_rgb_));
+  painter.setPen(Qt::black);
   if (brush_style_ == render::BrushStyle::Solid) {
     painter.setBackgroundMode(Qt::OpaqueMode);
     painter.setBackground(QColor::fromRgb(brush_rgb_));
   }
   // (x, y) is the top-left corner of the text's box, so the baseline lies one
   // ascent lower: 15 pixels for the 16-pixel serif font.
-  const QFontMetrics metrics(font_, &picture);
   painter.drawText(QPoint(x, y + metrics.ascent()),
                    QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void PictureControlCanvas::Rectangle(int x1, int y1, int x2, int y2) {
-  QImage& picture = control_.Picture();
-  const int left = std::min(x1, x2);
-  const int right = std::max(x1, x2) - 1;
-  const int top = std::min(y1, y2);
-  const int bottom = std::max(y1, y2) - 1;
-  if (picture.isNull() || right < left || bottom < top) return;
+void PictureBitmap::Rectangle(int x1, int y1, int x2, int y2) {
+  // Edges far off the picture are held one pixel outside it, where nothing
+  // is drawn, so the walk is never longer than the picture is wide or high.
+  const int left = std::max(std::min(x1, x2), -1);
+  const int right = std::min(std::max(x1, x2) - 1, picture_.width());
+  const int top = std::max(std::min(y1, y2), -1);
+  const int bottom = std::min(std::max(y1, y2) - 1, picture_.height());
+  if (picture_.isNull() || std::max(x1, x2) - 1 < std::min(x1, x2) ||
+      std::max(y1, y2) - 1 < std::min(y1, y2)) {
+    return;
+  }
   const QRgb pen = 0xFF000000u | pen_rgb_;
   auto plot = [&](int x, int y) {
-    if (x < 0 || y < 0 || x >= picture.width() || y >= picture.height()) return;
-    QRgb& pixel = reinterpret_cast<QRgb*>(picture.scanLine(y))[x];
-    pixel = pen_mode_ == PenMode::Xor ? (pixel ^ pen_rgb_) : pen;
+    if (x < 0 || y < 0 || x >= picture_.width() || y >= picture_.height()) return;
+    QRgb& pixel = reinterpret_cast<QRgb*>(picture_.scanLine(y))[x];
+    pixel = pen_mode_ == render::PenMode::Xor ? (pixel ^ pen_rgb_) : pen;
   };
   for (int x = left; x <= right; ++x) {
     plot(x, top);
@@ -81,13 +77,25 @@ void PictureControlCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   }
 }
 
-void PictureControlCanvas::BlitRaster(const render::RasterImage& image, int x, int y) {
-  BlitRasterImage(control_.Picture(), x, y, image);
+void PictureBitmap::BlitRaster(const render::RasterImage& image, int x, int y) {
+  BlitRasterImage(picture_, x, y, image);
 }
 
-void PictureControlCanvas::SetVisible(bool visible) {
-  control_.setVisible(visible);
-  if (visible) control_.update();
+void PictureBitmap::SetVisible(bool visible) {
+  if (on_visible_) on_visible_(visible);
+}
+
+PictureControl::PictureControl(const PictureBitmap& bitmap, QWidget* parent)
+    : QWidget(parent), bitmap_(bitmap) {
+  // The bitmap covers the control, and the rest is filled here, so nothing
+  // behind it needs painting.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureControl::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  painter.fillRect(event->rect(), Qt::white);
+  painter.drawImage(event->rect().topLeft(), bitmap_.Picture(), event->rect());
 }
 
 }  // namespace korvelin::platform

@@ -1,78 +1,72 @@
 #pragma once
-// The picture control `Image` of the main window and the canvas of its
-// picture. The control shows a bitmap (a QImage) at its top-left corner,
-// neither stretched nor centred; everything the user sees is drawn into
-// that bitmap first. When and at which size the bitmap is re-created is
-// the window's business.
+// The window's picture and the control that shows it. `PictureBitmap` is the
+// picture: a bitmap as large as the client area with the canvas state of a
+// device context (pen, brush, font) kept between calls; everything the user
+// sees is drawn into it first, by the screen plot, the rubber band and
+// Paste String. It needs no widget, so headless modes draw the same bitmap.
+// `PictureControl` is the component `Image`: it shows a bitmap at its
+// top-left corner, neither stretched nor centred.
 
 #include <QFont>
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "render/Canvas.h"
 
 namespace korvelin::platform {
 
-class PictureControl : public QWidget {
-  Q_OBJECT
-
+class PictureBitmap : public render::PictureCanvas {
  public:
-  explicit PictureControl(QWidget* parent = nullptr);
-
   // A new white bitmap of width x height pixels; 0 x 0 gives an empty one.
   void NewPicture(int width, int height);
   QImage& Picture() { return picture_; }
   const QImage& Picture() const { return picture_; }
 
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  QImage picture_;
-};
-
-// The canvas of the control's bitmap. Like a device context it keeps a
-// brush, a font and a pen between calls; text is drawn in the pen colour
-// with a transparent background unless the brush style is solid, in which
-// case the text's box is filled with the brush colour first.
-class PictureControlCanvas : public render::PictureCanvas {
- public:
-  explicit PictureControlCanvas(PictureControl& control) : control_(control) {}
-
+  void SetPenColor(uint32_t rgb) override { pen_rgb_ = rgb & 0xFFFFFF; }
+  void SetPenMode(render::PenMode mode) override { pen_mode_ = mode; }
+  void Rectangle(int x1, int y1, int x2, int y2) override;
   void SetBrushColor(uint32_t rgb) override { brush_rgb_ = rgb & 0xFFFFFF; }
   void SetBrushStyle(render::BrushStyle style) override { brush_style_ = style; }
   void FillRect(int left, int top, int right, int bottom) override;
   void SetFont(const render::FontSpec& font) override;
+  // Text is drawn in black; with a solid brush its box is filled with the
+  // brush colour first. Very long texts are cut where they leave the picture.
   void TextOut(int x, int y, std::string_view text) override;
   void BlitRaster(const render::RasterImage& image, int x, int y) override;
+  // Passed to the control that shows the bitmap, if any.
   void SetVisible(bool visible) override;
-  int Width() const override { return control_.Picture().width(); }
-  int Height() const override { return control_.Picture().height(); }
+  int Width() const override { return picture_.width(); }
+  int Height() const override { return picture_.height(); }
 
-  // The pen of outline rectangles: one pixel wide, copied or exclusive-ored
-  // onto the picture. Exclusive-or drawing twice restores the pixels, which
-  // is how a rubber band is erased.
-  enum class PenMode { Copy, Xor };
-  void SetPenColor(uint32_t rgb) { pen_rgb_ = rgb & 0xFFFFFF; }
-  void SetPenMode(PenMode mode) { pen_mode_ = mode; }
-  // The outline of the rectangle with corners (x1, y1) and (x2, y2), the far
-  // column and row left out as the platform's rectangle call does: corners
-  // (10, 10) and (13, 12) set columns 10..12 of rows 10 and 11. Every pixel
-  // of the outline is touched once; the parts off the picture are left out.
-  void Rectangle(int x1, int y1, int x2, int y2);
-
+  void OnVisibilityChange(std::function<void(bool)> handler) { on_visible_ = std::move(handler); }
   render::BrushStyle BrushStyle() const { return brush_style_; }
   const QFont& Font() const { return font_; }
 
  private:
-  PictureControl& control_;
+  QImage picture_;
   uint32_t brush_rgb_ = 0xFFFFFF;
   render::BrushStyle brush_style_ = render::BrushStyle::Solid;
   uint32_t pen_rgb_ = 0x000000;
-  PenMode pen_mode_ = PenMode::Copy;
+  render::PenMode pen_mode_ = render::PenMode::Copy;
   QFont font_;
+  std::function<void(bool)> on_visible_;
+};
+
+class PictureControl : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit PictureControl(const PictureBitmap& bitmap, QWidget* parent = nullptr);
+  const QImage& Picture() const { return bitmap_.Picture(); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  const PictureBitmap& bitmap_;
 };
 
 }  // namespace korvelin::platform

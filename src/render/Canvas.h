@@ -39,16 +39,29 @@ class TextMeasurer {
 
 enum class BrushStyle { Solid, Clear, Cross };
 
+// How the pen of outline rectangles meets the picture: Copy sets the pen's
+// colour, Xor exclusive-ors it into each pixel, so drawing twice restores
+// the pixels (the rubber band is erased that way).
+enum class PenMode { Copy, Xor };
+
 // The canvas of the window's picture: a bitmap as large as the client area.
 // A brush style other than Solid draws text with a transparent background.
 class PictureCanvas {
  public:
   virtual ~PictureCanvas() = default;
+  virtual void SetPenColor(uint32_t rgb) = 0;  // 0x00RRGGBB
+  virtual void SetPenMode(PenMode mode) = 0;
+  // The one-pixel outline of the rectangle with corners (x1, y1) and
+  // (x2, y2), in any order, the far column and row left out: corners
+  // (10, 10) and (13, 12) outline columns 10..12 of rows 10 and 11. The
+  // brush is not used; every pixel of the outline is touched once.
+  virtual void Rectangle(int x1, int y1, int x2, int y2) = 0;
   virtual void SetBrushColor(uint32_t rgb) = 0;  // 0x00RRGGBB
   virtual void SetBrushStyle(BrushStyle style) = 0;
   virtual void FillRect(int left, int top, int right, int bottom) = 0;
   virtual void SetFont(const FontSpec& font) = 0;
-  // (x, y) is the top-left corner of the text.
+  // (x, y) is the top-left corner of the text, drawn in black over the
+  // current brush: a transparent background unless the brush is Solid.
   virtual void TextOut(int x, int y, std::string_view text) = 0;
   // Copies the whole surface one-to-one with its top-left pixel at (x, y).
   virtual void BlitRaster(const RasterImage& image, int x, int y) = 0;

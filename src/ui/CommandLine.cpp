@@ -1,13 +1,12 @@
 #include "ui/CommandLine.h"
 
-#include <QSize>
 #include <charconv>
 #include <memory>
 
 #include "document/DocumentJson.h"
 #include "document/IgorReader.h"
 #include "platform/PictureFile.h"
-#include "ui/MainUnit.h"
+#include "ui/PlotView.h"
 
 namespace korvelin::ui {
 namespace {
@@ -22,14 +21,22 @@ std::optional<int> ParseSide(std::string_view text) {
 }
 
 std::string CheckModes(const CommandLine& line, bool size_given) {
-  if (size_given && line.mode != RunMode::Export && line.mode != RunMode::Dump) {
-    return "--size goes with --export or --dump";
+  if (size_given && (line.mode == RunMode::Help || line.mode == RunMode::Version)) {
+    return "--size goes with --export, --dump or the window";
   }
   return {};
 }
 
-// Names every file that was rejected or not read whole, with the reader's
-// reason; 1 if there was one.
+}  // namespace
+
+std::vector<LoadRecord> LoadFiles(document::GraphDocument& doc,
+                                  const std::vector<std::string>& files) {
+  std::vector<LoadRecord> loads;
+  for (const std::string& path : files)
+    loads.push_back({path, document::LoadPatternFile(doc, path)});
+  return loads;
+}
+
 int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err) {
   int status = 0;
   for (const LoadRecord& load : loads) {
@@ -39,13 +46,6 @@ int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err) {
   }
   return status;
 }
-
-QSize ClientSizeOf(const CommandLine& line) {
-  const document::PixelSize size = line.size.value_or(kDefaultExportSize);
-  return {size.Width, size.Height};
-}
-
-}  // namespace
 
 std::optional<document::PixelSize> ParseSize(const std::string& text) {
   const size_t x = text.find_first_of("xX");
@@ -84,6 +84,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) {
         parsed.error = arg + " needs a value";
       } else if (arg == "--export") {
+        if (line.mode == RunMode::Export) {
+          parsed.error = "--export may be given once";
+          break;
+        }
         set_mode(RunMode::Export, arg);
         line.export_path = args[++i];
       } else if ((line.size = ParseSize(args[++i]))) {
@@ -100,7 +104,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-  return "Usage: korvelin [--] FILE...\n"
+  return "Usage: korvelin [--size WxH] [--] FILE...\n"
          "       korvelin --export OUT.png|OUT.bmp [--size WxH] FILE...\n"
          "       korvelin --dump [--size WxH] FILE...\n"
          "       korvelin --help | --version\n"
@@ -111,8 +115,8 @@ std::string UsageText() {
          "  --export OUT   draw the window's picture without a display and write it\n"
          "                 as PNG or BMP (by OUT's extension)\n"
          "  --dump         print the loaded document as one JSON object\n"
-         "  --size WxH     the window's client area for --export (default 640x480);\n"
-         "                 with --dump, adds the window's layout at that size\n"
+         "  --size WxH     the window's client area (for --export 640x480 unless\n"
+         "                 given); with --dump, adds the window's layout at that size\n"
          "  --             every later argument is a file\n"
          "\n"
          "Exit status: 0 on success, 1 when a file was rejected (named on standard\n"
@@ -134,20 +138,18 @@ std::string NoDisplayMessage() {
 
 int RunDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
   auto doc = std::make_unique<document::GraphDocument>();
+  document::InitValueStore(doc->Values);
+  const std::vector<LoadRecord> loads = LoadFiles(*doc, line.files);
   if (!line.size) {
-    document::InitValueStore(doc->Values);
-    std::vector<LoadRecord> loads;
-    for (const std::string& path : line.files) {
-      loads.push_back({path, document::LoadPatternFile(*doc, path)});
-    }
     out << document::DumpDocumentJson(*doc);
     return ReportRejected(loads, err);
   }
-  TMainForm form(*doc, {line.files, ClientSizeOf(line)});
-  const render::TextSize label = form.MeasureReference();
+  PlotView view(*doc);
+  view.Layout(*line.size);
+  const render::TextSize label = view.MeasureReference();
   const document::LayoutJson layout{doc->ClientSize, {label.width, label.height}, doc->PlotRect};
   out << document::DumpDocumentJson(*doc, layout);
-  return ReportRejected(form.Loads(), err);
+  return ReportRejected(loads, err);
 }
 
 int RunExport(const CommandLine& line, std::ostream& err) {
@@ -156,15 +158,20 @@ int RunExport(const CommandLine& line, std::ostream& err) {
         << ": the picture's file name must end in .png or .bmp\n";
     return 2;
   }
-  const QSize client = ClientSizeOf(line);
-  if (client.isEmpty()) {
+  const document::PixelSize client = line.size.value_or(kDefaultExportSize);
+  if (client.Width <= 0 || client.Height <= 0) {
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
   auto doc = std::make_unique<document::GraphDocument>();
-  TMainForm form(*doc, {line.files, client});
-  int status = ReportRejected(form.Loads(), err);
-  const std::string error = platform::WritePictureFile(form.Picture(), line.export_path);
+  document::InitValueStore(doc->Values);
+  const std::vector<LoadRecord> loads = LoadFiles(*doc, line.files);
+  // The layout does not depend on the files, so the picture is drawn once,
+  // after the last of them, as the window shows it after its last load.
+  PlotView view(*doc);
+  view.Layout(client);
+  int status = ReportRejected(loads, err);
+  const std::string error = platform::WritePictureFile(view.Picture(), line.export_path);
   if (!error.empty()) {
     err << "korvelin: " << line.export_path << ": " << error << '\n';
     status = 1;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/GraphDocument.h"
+#include "document/IgorReader.h"
 
 namespace korvelin::ui {
 
@@ -47,14 +48,28 @@ std::string UsageText();
 bool HasDisplay();
 std::string NoDisplayMessage();
 
+// One file handed to the reader, with the reader's verdict.
+struct LoadRecord {
+  std::string path;
+  document::LoadResult result;
+};
+
+// Loads the files in order into the document, as the window does.
+std::vector<LoadRecord> LoadFiles(document::GraphDocument& doc,
+                                  const std::vector<std::string>& files);
+
+// Names every file that was rejected or not read whole on err, one line
+// each with the reader's reason; 1 if there was one, else 0.
+int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err);
+
 // --dump: loads the files in order and prints the JSON. Rejected files are
 // named on err with the reason and make the result 1, otherwise it is 0.
 // Without a size it touches no Qt object at all; with one a QApplication
 // must exist (the layout is measured in the window's font).
 int RunDump(const CommandLine& line, std::ostream& out, std::ostream& err);
 
-// --export: lays out the window at the size, loads the files, writes the
-// picture. Needs a QApplication. 1 when a file was rejected (the picture of
+// --export: loads the files, lays out the window's picture at the size and
+// writes it. Needs a QApplication. 1 when a file was rejected (the picture of
 // what was loaded is still written) or the picture could not be written.
 int RunExport(const CommandLine& line, std::ostream& err);
 

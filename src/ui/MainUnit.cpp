@@ -1,71 +1,33 @@
+// Start-up, layout and loading of the main window.
+
 #include "ui/MainUnit.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QGuiApplication>
-#include <QLocale>
+#include <QMenuBar>
 #include <algorithm>
-#include <cstdint>
 
+#include "platform/ApplicationTitle.h"
+#include "platform/Clipboard.h"
 #include "platform/ErrorBox.h"
 #include "platform/FileDrop.h"
-#include "platform/LabelMeasurer.h"
 #include "platform/PictureControl.h"
 #include "platform/QtFont.h"
-#include "render/ScreenPlot.h"
+#include "render/PlotLayout.h"
 
 namespace korvelin::ui {
-namespace {
 
-// The plot is at least 64 x 64 pixels however small the client area is.
-constexpr int64_t kMinPlotSide = 64;
-// Margins typed into the dialog can be any 32-bit number; beyond these bounds
-// the plot would be too large to allocate or its edges would overflow, and
-// nothing of it could be seen anyway.
-constexpr int64_t kMaxPlotSide = 16384;
-constexpr int64_t kMaxMargin = 1 << 20;
-
-struct Margins {
-  int64_t left = 8;
-  int64_t top = 8;
-  int64_t right = 8;
-  int64_t bottom = 8;
-};
-
-// Automatic margins from the reference text's size w x h: room for the y
-// numbers on the left, half a number on the right for the last x number,
-// three quarters of a line on top for the top y number and one and a half
-// lines below for the x numbers. For 56 x 19: L = 60, T = 14, R = 28, B = 32.
-Margins ScaleMargins(render::TextSize text, const document::DisplaySettings& settings) {
-  return {int64_t{text.width} + settings.DistanceY, (3 * int64_t{text.height}) / 4,
-          int64_t{text.width} / 2, (3 * int64_t{text.height}) / 2 + settings.DistanceX};
-}
-
-int64_t ClampMargin(int64_t margin) { return std::clamp(margin, -kMaxMargin, kMaxMargin); }
-
-// The plot width has its two lowest bits cleared so that every surface row
-// is whole 32-bit words: 85 becomes 84, and 60 becomes 64 by the minimum.
-int32_t PlotWidth(int64_t room) {
-  const int64_t width = room & ~int64_t{3};
-  return static_cast<int32_t>(std::clamp(width, kMinPlotSide, kMaxPlotSide));
-}
-
-int32_t PlotHeight(int64_t room) {
-  return static_cast<int32_t>(std::clamp(room, kMinPlotSide, kMaxPlotSide));
-}
-
-char LocaleDecimalSeparator() {
-  const QString point = QLocale().decimalPoint();
-  const char separator = point.isEmpty() ? '.' : point.at(0).toLatin1();
-  return separator == 0 ? '.' : separator;
-}
-
-}  // namespace
-
-TMainForm::TMainForm(document::GraphDocument& doc, MainFormOptions options) : doc_(doc) {
+TMainForm::TMainForm(document::GraphDocument& doc, MainFormOptions options)
+    : doc_(doc), view_(doc, options.measurer) {
+  clipboard_ = options.services.clipboard;
+  if (clipboard_ == nullptr) {
+    own_clipboard_ = std::make_unique<platform::QtClipboard>();
+    clipboard_ = own_clipboard_.get();
+  }
+  view_.SetDecimalSeparator(LocaleDecimalSeparator());
   CreateComponents();
-  measurer_ = options.measurer != nullptr ? options.measurer : label_measurer_.get();
+  CreateMenu();
   PlaceClientArea(options.client_size);
   FormCreate(options.files);
 }
@@ -75,33 +37,40 @@ TMainForm::~TMainForm() = default;
 void TMainForm::CreateComponents() {
   setObjectName("MainForm");
   setWindowTitle(kCaption);
-  setFont(platform::ToQFont(font_));
+  setFont(platform::ToQFont(view_.Font()));
 
-  // The client area is the central widget, so a menu bar set later sits
-  // above it and the layout keeps seeing only the area below.
+  // The client area is the central widget, so the menu bar sits above it and
+  // the layout and the mouse see only the area below.
   client_ = new QWidget(this);
   client_->setObjectName("ClientArea");
   setCentralWidget(client_);
   client_->installEventFilter(this);
 
-  image_ = new platform::PictureControl(client_);
+  image_ = new platform::PictureControl(view_.Canvas(), client_);
   image_->setObjectName("Image");
   image_->setGeometry(0, 0, 0, 0);
+  // The readout follows the pointer without a button held.
+  image_->setMouseTracking(true);
+  image_->installEventFilter(this);
+  view_.Canvas().OnVisibilityChange([this](bool visible) {
+    image_->setVisible(visible);
+    if (visible) image_->update();
+  });
 
+  // Text is measured by the view in the window's font; the label is kept as
+  // the component the window's layout is defined by, hidden.
   label_x_ = new QLabel(" ", client_);
   label_x_->setObjectName("LabelX");
   label_x_->setTextFormat(Qt::PlainText);
   label_x_->hide();
-
-  label_measurer_ = std::make_unique<platform::LabelMeasurer>(label_x_);
-  canvas_ = std::make_unique<platform::PictureControlCanvas>(*image_);
 }
 
 void TMainForm::FormCreate(const std::vector<std::string>& files) {
   document::InitValueStore(doc_.Values);
   document::ResetDocument(doc_);
-  render::ReleaseRasterImage(raster_);
   document::SetDefaults(doc_);
+  mouse_ = {};
+  mouse_moved_ = false;
   delete drop_hook_;
   drop_hook_ = new platform::FileDropHook(
       this, [this](const std::vector<std::string>& paths) { AppMessage(paths); });
@@ -115,32 +84,10 @@ void TMainForm::FormResize() {
   image_->hide();
   update();
   const QSize client = ClientSize();
-  const int cw = std::max(0, client.width());
-  const int ch = std::max(0, client.height());
-  image_->setGeometry(0, 0, cw, ch);
-  doc_.ClientSize = {cw, ch};
-  image_->NewPicture(cw, ch);
-  canvas_->SetFont(font_);
-  measurer_->SetFont(font_);
-
-  const document::DisplaySettings& settings = doc_.Settings;
-  Margins m;
-  if (settings.ScaleOn) m = ScaleMargins(measurer_->Measure(kReferenceText), settings);
-  if (settings.MarginOn) {
-    m = {settings.Margin.Left, settings.Margin.Top, settings.Margin.Right, settings.Margin.Bottom};
-  }
-  m = {ClampMargin(m.left), ClampMargin(m.top), ClampMargin(m.right), ClampMargin(m.bottom)};
-  const int32_t width = PlotWidth(cw - m.left - m.right);
-  const int32_t height = PlotHeight(ch - m.top - m.bottom);
-  const auto left = static_cast<int32_t>(m.left);
-  const auto top = static_cast<int32_t>(m.top);
-  doc_.PlotRect = {left, top, left + width, top + height};
-
-  render::ReleaseRasterImage(raster_);
-  render::NewRasterImage(raster_, width, height);
-  render::SetPaletteEntry(raster_, 0, 0xFFFFFF);
-  render::SetPaletteEntry(raster_, 1, 0x000000);
-  DrawScreenPlot();
+  const document::PixelSize picture =
+      render::BoundWindowPicture({std::max(0, client.width()), std::max(0, client.height())});
+  image_->setGeometry(0, 0, picture.Width, picture.Height);
+  view_.Layout(picture);
 }
 
 void TMainForm::FormClose() { QCoreApplication::exit(0); }
@@ -153,24 +100,20 @@ document::LoadResult TMainForm::LoadFile(const std::string& path) {
   document::LoadResult result = document::LoadPatternFile(doc_, path);
   loads_.push_back({path, result});
   if (result.accepted()) {
-    QGuiApplication::setApplicationDisplayName(kCaption);
+    platform::SetApplicationTitle(kCaption);
     DrawScreenPlot();
   }
   const bool stopped = result.status == document::LoadStatus::Failed ||
                        result.status == document::LoadStatus::Incomplete;
   if (stopped && isVisible()) {
-    // The load stopped part-way; the user hears of it, the program goes on.
-    // Headless runs name it on standard error instead.
+    // The load stopped part-way; the user hears of it once, the program goes
+    // on. Headless runs name it on standard error instead.
     platform::ShowErrorBox(this, result.reason);
   }
   return result;
 }
 
-void TMainForm::DrawScreenPlot() {
-  render::ScreenPlotTarget target{raster_,  *canvas_, *measurer_,
-                                  mapping_, font_,    LocaleDecimalSeparator()};
-  render::DrawScreenPlot(doc_, target);
-}
+void TMainForm::DrawScreenPlot() { view_.Redraw(); }
 
 void TMainForm::SetClientSize(QSize size) {
   size = size.expandedTo(QSize(0, 0));
@@ -194,15 +137,9 @@ void TMainForm::PlaceClientArea(QSize size) {
 
 QSize TMainForm::ClientSize() const { return client_->size(); }
 
-render::TextSize TMainForm::MeasureReference() {
-  measurer_->SetFont(font_);
-  return measurer_->Measure(kReferenceText);
-}
-
-const QImage& TMainForm::Picture() const { return image_->Picture(); }
-
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) FormResize();
+  if (watched == image_ && ImageEvent(event)) return true;
   return QMainWindow::eventFilter(watched, event);
 }
 

@@ -1,12 +1,11 @@
 #pragma once
-// The main window `TMainForm`: it owns the picture control `Image` (the
-// client area's bitmap), the invisible measuring label `LabelX`, the raster
-// surface and the drop hook, and it keeps the layout. On every change of
-// the client area it works out the margins and `PlotRect`, re-creates the
-// picture and the surface and redraws; it loads command-line and dropped
-// files through the reader. Drawing the plot is the screen plot's business,
-// reading files the reader's; the menus, mouse handling and the Modify Graph
-// dialog are added around it.
+// The main window `TMainForm`: a thin shell over the plot view and the core.
+// It shows the view's picture in the component `Image` at the client area's
+// top-left corner, lays the view out whenever the client area changes size,
+// loads command-line and dropped files, turns mouse events into the core's
+// zoom and readout, and runs the menu commands. Its handlers are split by
+// subject: MainUnit.cpp (start-up, layout, loading), MainMouse.cpp (mouse
+// and the Edit commands), MainCommands.cpp (the menu bar from one table).
 
 #include <QLabel>
 #include <QMainWindow>
@@ -18,23 +17,30 @@
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
 #include "render/Canvas.h"
-#include "render/PlotMapping.h"
-#include "render/RasterImage.h"
+#include "render/MouseZoom.h"
+#include "render/PlotLayout.h"
+#include "ui/CommandLine.h"
+#include "ui/PlotView.h"
 
 class QCloseEvent;
+class QMenu;
 
 namespace korvelin::platform {
+class Clipboard;
 class FileDropHook;
-class LabelMeasurer;
 class PictureControl;
-class PictureControlCanvas;
 }  // namespace korvelin::platform
 
 namespace korvelin::ui {
 
 inline constexpr char kCaption[] = "KORVELIN";
-// The text whose size in the window's font sets the automatic margins.
-inline constexpr char kReferenceText[] = "-000000";
+using render::kReferenceText;
+
+// The services the window reaches the desktop through. Any left empty is
+// served by the Qt implementation; tests hand in fakes.
+struct MainFormServices {
+  platform::Clipboard* clipboard = nullptr;
+};
 
 struct MainFormOptions {
   // Loaded in this order by FormCreate, after the window's first layout.
@@ -43,12 +49,7 @@ struct MainFormOptions {
   QSize client_size{640, 480};
   // Replaces the measurement of LabelX when set; the window does not own it.
   render::TextMeasurer* measurer = nullptr;
-};
-
-// One file handed to the reader, with the reader's verdict.
-struct LoadRecord {
-  std::string path;
-  document::LoadResult result;
+  MainFormServices services{};
 };
 
 class TMainForm : public QMainWindow {
@@ -59,36 +60,44 @@ class TMainForm : public QMainWindow {
   explicit TMainForm(document::GraphDocument& doc, MainFormOptions options = {});
   ~TMainForm() override;
 
+  // MainUnit.cpp
   // Every default, the drop hook, one layout, then the files in order.
   void FormCreate(const std::vector<std::string>& files);
-  // The layout step: margins, PlotRect, a new picture and surface, a redraw.
+  // The layout step: the view laid out at the client area's size.
   void FormResize();
   // Ends the program's event loop with exit code 0.
   void FormClose();
   // The application-wide drop hook's handler: loads the files dropped on the
   // window in the order given. Paths arrive whole, however long.
   void AppMessage(const std::vector<std::string>& dropped_paths);
-
   // Hands one file to the reader; an accepted file sets the application's
   // title and is drawn, a rejected one changes nothing.
   document::LoadResult LoadFile(const std::string& path);
   // The one redraw of the plot at the current layout.
   void DrawScreenPlot();
 
+  // MainMouse.cpp: positions are picture pixels.
+  void ImageMouseDown(render::MouseButton button, int x, int y);
+  void ImageMouseMove(int x, int y);
+  void ImageMouseUp(render::MouseButton button, int x, int y);
+  void miUndoClick();
+  void miCopyClick();
+  void miPasteClick();
+
   // Resizes the window so that its client area becomes size; a window that
   // is not shown yet is laid out at once, a shown one when Qt delivers the
   // resize.
   void SetClientSize(QSize size);
   QSize ClientSize() const;
-
   // The size of the reference text "-000000" in the window's font.
-  render::TextSize MeasureReference();
+  render::TextSize MeasureReference() { return view_.MeasureReference(); }
 
   const document::GraphDocument& Document() const { return doc_; }
-  const render::RasterImage& Raster() const { return raster_; }
-  const QImage& Picture() const;
-  platform::PictureControlCanvas& Canvas() { return *canvas_; }
-  const render::FontSpec& Font() const { return font_; }
+  PlotView& View() { return view_; }
+  const render::RasterImage& Raster() const { return view_.Raster(); }
+  const QImage& Picture() const { return view_.Picture(); }
+  const render::FontSpec& Font() const { return view_.Font(); }
+  const render::MouseState& Mouse() const { return mouse_; }
   // The command-line files of FormCreate and every dropped file, in order.
   const std::vector<LoadRecord>& Loads() const { return loads_; }
 
@@ -98,19 +107,23 @@ class TMainForm : public QMainWindow {
 
  private:
   void CreateComponents();
+  // MainCommands.cpp: the menu bar, built from one table of rows.
+  void CreateMenu();
   void PlaceClientArea(QSize size);
+  bool ImageEvent(QEvent* event);
+  // Repaints the picture where the band of a drag may have changed it.
+  void RepaintBand(const document::PixelRect& before, const document::PixelRect& after);
 
   document::GraphDocument& doc_;
-  render::FontSpec font_{};
+  PlotView view_;
   QWidget* client_ = nullptr;
   platform::PictureControl* image_ = nullptr;
   QLabel* label_x_ = nullptr;
-  std::unique_ptr<platform::LabelMeasurer> label_measurer_;
-  render::TextMeasurer* measurer_ = nullptr;
-  std::unique_ptr<platform::PictureControlCanvas> canvas_;
   platform::FileDropHook* drop_hook_ = nullptr;
-  render::RasterImage raster_;
-  render::PlotMapping mapping_{};
+  std::unique_ptr<platform::Clipboard> own_clipboard_;
+  platform::Clipboard* clipboard_ = nullptr;
+  render::MouseState mouse_;
+  bool mouse_moved_ = false;
   std::vector<LoadRecord> loads_;
 };
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/GraphDocument.h"
+#include "platform/ApplicationTitle.h"
 #include "ui/CommandLine.h"
 #include "ui/MainUnit.h"
 
@@ -56,7 +57,7 @@ int RunHeadless(const CommandLine& line) {
   // the picture does not load the image plugins and their libraries, which
   // took 7 ms of a 90 ms export.
   QCoreApplication::setLibraryPaths({});
-  QGuiApplication::setApplicationDisplayName(korvelin::ui::kCaption);
+  korvelin::platform::SetApplicationTitle(korvelin::ui::kCaption);
   if (line.mode == RunMode::Dump) return korvelin::ui::RunDump(line, std::cout, std::cerr);
   return korvelin::ui::RunExport(line, std::cerr);
 }
@@ -74,10 +75,19 @@ int RunWindow(const CommandLine& line) {
   char* qt_argv[] = {program, nullptr};
   QApplication app(qt_argc, qt_argv);
   qInstallMessageHandler(nullptr);
-  QGuiApplication::setApplicationDisplayName(korvelin::ui::kCaption);
+  korvelin::platform::SetApplicationTitle(korvelin::ui::kCaption);
   auto doc = std::make_unique<korvelin::document::GraphDocument>();
-  korvelin::ui::TMainForm form(*doc, {line.files});
+  korvelin::ui::MainFormOptions options;
+  options.files = line.files;
+  if (line.size) options.client_size = QSize(line.size->Width, line.size->Height);
+  korvelin::ui::TMainForm form(*doc, options);
+  // The window says nothing of a rejected file; the program names each on
+  // standard error, as the headless modes do.
+  korvelin::ui::ReportRejected(form.Loads(), std::cerr);
   form.show();
+  // On an X server without a window manager nobody gives the new window the
+  // keyboard focus; it takes it, so its shortcuts work at once.
+  form.activateWindow();
   return app.exec();
 }
 

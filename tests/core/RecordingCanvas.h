@@ -48,6 +48,13 @@ struct PlacedText {
 class RecordingPictureCanvas : public PictureCanvas {
  public:
   RecordingPictureCanvas(int width, int height) : width_(width), height_(height) {}
+  void SetPenColor(uint32_t rgb) override { Log("SetPenColor " + std::to_string(rgb)); }
+  void SetPenMode(PenMode mode) override {
+    Log(mode == PenMode::Xor ? "SetPenMode Xor" : "SetPenMode Copy");
+  }
+  void Rectangle(int x1, int y1, int x2, int y2) override {
+    Log("Rectangle " + Join({x1, y1, x2, y2}));
+  }
   void SetBrushColor(uint32_t rgb) override { Log("SetBrushColor " + std::to_string(rgb)); }
   void SetBrushStyle(BrushStyle style) override {
     brush_style = style;

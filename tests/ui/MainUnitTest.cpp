@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include "document/GraphDocument.h"
+#include "platform/ApplicationTitle.h"
 #include "platform/PictureControl.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
@@ -147,7 +148,7 @@ TEST(CommandLineFiles, LoadInOrderAfterTheFirstLayout) {
   PatternDir dir;
   const std::string red = dir.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));
   const std::string blue = dir.Write("blue.pat", DiagonalPattern("(0,0,65535)", 20));
-  QGuiApplication::setApplicationDisplayName("");
+  platform::SetApplicationTitle("");
   document::GraphDocument doc;
   TMainForm form(doc, {{red, blue}, {640, 480}});
 
@@ -155,7 +156,7 @@ TEST(CommandLineFiles, LoadInOrderAfterTheFirstLayout) {
   EXPECT_EQ(form.Loads()[0].path, red);
   EXPECT_EQ(form.Loads()[1].path, blue);
   EXPECT_EQ(doc.AxisRange.Right, 20);
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "KORVELIN");
+  EXPECT_EQ(platform::ApplicationTitle(), "KORVELIN");
   // Drawn at the window's layout: the second file's blue is in the plot, no red.
   EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0x0000FF), 20);
   EXPECT_EQ(CountColour(form.Picture(), doc.PlotRect, 0xFF0000), 0);

@@ -72,7 +72,7 @@ TEST(BlitRasterImage, LeavesOutWhatFallsOffThePicture) {
 
 class CanvasTest : public ::testing::Test {
  protected:
-  void SetUp() override { control_.NewPicture(120, 40); }
+  void SetUp() override { canvas_.NewPicture(120, 40); }
   // Pixels of area that are not background.
   int InkPixels(QRect area, QRgb background) const {
     return area.width() * area.height() - CountOf(area, background);
@@ -81,26 +81,25 @@ class CanvasTest : public ::testing::Test {
     int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y) {
       for (int x = area.left(); x <= area.right(); ++x) {
-        if (control_.Picture().pixel(x, y) == colour) ++count;
+        if (canvas_.Picture().pixel(x, y) == colour) ++count;
       }
     }
     return count;
   }
-  PictureControl control_;
-  PictureControlCanvas canvas_{control_};
+  PictureBitmap canvas_;
 };
 
 TEST_F(CanvasTest, NewPictureIsWhiteAndEmptySizesAreSafe) {
   EXPECT_EQ(canvas_.Width(), 120);
   EXPECT_EQ(canvas_.Height(), 40);
   EXPECT_EQ(InkPixels(QRect(0, 0, 120, 40), 0xFFFFFFFF), 0);
-  control_.NewPicture(0, 0);
+  canvas_.NewPicture(0, 0);
   canvas_.FillRect(0, 0, 10, 10);
   canvas_.TextOut(0, 0, "-000000");
   canvas_.Rectangle(0, 0, 5, 5);
   EXPECT_EQ(canvas_.Width(), 0);
-  control_.NewPicture(-3, 5);
-  EXPECT_TRUE(control_.Picture().isNull());
+  canvas_.NewPicture(-3, 5);
+  EXPECT_TRUE(canvas_.Picture().isNull());
 }
 
 TEST_F(CanvasTest, FillRectLeavesRightAndBottomEdgesOut) {
@@ -108,8 +107,8 @@ TEST_F(CanvasTest, FillRectLeavesRightAndBottomEdgesOut) {
   canvas_.SetBrushStyle(render::BrushStyle::Solid);
   canvas_.FillRect(10, 5, 13, 7);
   EXPECT_EQ(InkPixels(QRect(0, 0, 120, 40), 0xFFFFFFFF), 6);
-  EXPECT_EQ(control_.Picture().pixel(12, 6), kRed);
-  EXPECT_EQ(control_.Picture().pixel(13, 6), 0xFFFFFFFF);
+  EXPECT_EQ(canvas_.Picture().pixel(12, 6), kRed);
+  EXPECT_EQ(canvas_.Picture().pixel(13, 6), 0xFFFFFFFF);
 }
 
 TEST_F(CanvasTest, TextLiesInsideTheBoxTheLabelMeasures) {
@@ -128,7 +127,7 @@ TEST_F(CanvasTest, TextLiesInsideTheBoxTheLabelMeasures) {
 }
 
 TEST_F(CanvasTest, ClearBackgroundKeepsWhatLiesBehindTheText) {
-  control_.Picture().fill(kRed);
+  canvas_.Picture().fill(kRed);
   canvas_.SetFont(render::FontSpec{});
   canvas_.SetBrushColor(0xFFFFFF);
   canvas_.SetBrushStyle(render::BrushStyle::Cross);
@@ -144,16 +143,16 @@ TEST_F(CanvasTest, ClearBackgroundKeepsWhatLiesBehindTheText) {
   canvas_.TextOut(60, 2, "8");
   // Now the text's box is filled with the brush's white around the ink.
   EXPECT_GT(CountOf(all, 0xFFFFFFFF), 50);
-  EXPECT_EQ(control_.Picture().pixel(60, 3), 0xFFFFFFFF);
+  EXPECT_EQ(canvas_.Picture().pixel(60, 3), 0xFFFFFFFF);
 }
 
 TEST_F(CanvasTest, XorRectangleTwiceRestoresThePicture) {
   canvas_.SetPenColor(0x7F7F7F);
-  canvas_.SetPenMode(PictureControlCanvas::PenMode::Xor);
+  canvas_.SetPenMode(render::PenMode::Xor);
   canvas_.Rectangle(10, 10, 13, 12);
   // Columns 10..12 of rows 10 and 11: six pixels, each toggled once.
   EXPECT_EQ(InkPixels(QRect(0, 0, 120, 40), 0xFFFFFFFF), 6);
-  EXPECT_EQ(control_.Picture().pixel(10, 10), 0xFF808080);
+  EXPECT_EQ(canvas_.Picture().pixel(10, 10), 0xFF808080);
   canvas_.Rectangle(13, 12, 10, 10);  // the same band from its other corner
   EXPECT_EQ(InkPixels(QRect(0, 0, 120, 40), 0xFFFFFFFF), 0);
 
@@ -162,7 +161,7 @@ TEST_F(CanvasTest, XorRectangleTwiceRestoresThePicture) {
   canvas_.Rectangle(5, 5, 5, 9);  // empty: no column
   EXPECT_EQ(InkPixels(QRect(0, 0, 120, 40), 0xFFFFFFFF), 0);
 
-  canvas_.SetPenMode(PictureControlCanvas::PenMode::Copy);
+  canvas_.SetPenMode(render::PenMode::Copy);
   canvas_.SetPenColor(0xFF0000);
   canvas_.Rectangle(0, 0, 4, 4);
   EXPECT_EQ(InkPixels(QRect(0, 0, 120, 40), 0xFFFFFFFF), 12);

@@ -1,0 +1,67 @@
+#include "render/MouseZoom.h"
+
+#include "document/AxisHistory.h"
+#include "document/TextNumbers.h"
+#include "render/PlotMapping.h"
+
+namespace korvelin::render {
+
+void ImageMouseDown(MouseState& state, MouseButton button, int32_t x, int32_t y) {
+  if (button != MouseButton::Left) return;
+  state.Dragging = true;
+  state.DragRect = {x, y, x, y};
+}
+
+void ImageMouseMove(MouseState& state, const document::GraphDocument& doc, PictureCanvas& picture,
+                    int32_t x, int32_t y) {
+  state.LastMouseX = x;
+  state.LastMouseY = y;
+  PixelToData(x, y, doc.PlotRect, doc.AxisRange, state.MouseDataX, state.MouseDataY);
+  if (!state.Dragging) return;
+  picture.SetBrushStyle(BrushStyle::Clear);
+  picture.SetPenColor(kBandColour);
+  picture.SetPenMode(PenMode::Xor);
+  document::PixelRect& band = state.DragRect;
+  picture.Rectangle(band.Left, band.Top, band.Right, band.Bottom);
+  band.Right = x;
+  band.Bottom = y;
+  picture.Rectangle(band.Left, band.Top, band.Right, band.Bottom);
+}
+
+MouseRelease ImageMouseUp(MouseState& state, document::GraphDocument& doc, MouseButton button,
+                          int32_t x, int32_t y) {
+  state.Dragging = false;
+  if (button == MouseButton::Other) return MouseRelease::Nothing;
+  if (button == MouseButton::Right) {
+    document::UndoAxis(doc);
+    return MouseRelease::Undone;
+  }
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  PixelToData(state.DragRect.Left, state.DragRect.Top, doc.PlotRect, doc.AxisRange, x0, y0);
+  PixelToData(x, y, doc.PlotRect, doc.AxisRange, x1, y1);
+  // A click without movement, a flat band or one too narrow for its numbers
+  // leaves range and history alone, and the band stays until the next redraw.
+  return document::ZoomAxis(doc, x0, y0, x1, y1) ? MouseRelease::Zoomed : MouseRelease::Nothing;
+}
+
+// Appended piece by piece rather than with operator+, which GCC 12 warns
+// about wrongly when a literal comes first.
+std::string ReadoutCaption(const MouseState& state, char decimal_separator) {
+  std::string caption = "KORVELIN( ";
+  caption += document::FormatReadout(state.MouseDataX, 4, 2, decimal_separator);
+  caption += ", ";
+  caption += document::FormatReadout(state.MouseDataY, 5, 0, decimal_separator);
+  caption += " )";
+  return caption;
+}
+
+std::string CoordinateText(const MouseState& state, char decimal_separator) {
+  std::string text = "(";
+  text += document::FormatReadout(state.MouseDataX, 4, 2, decimal_separator);
+  text += ',';
+  text += document::FormatReadout(state.MouseDataY, 5, 0, decimal_separator);
+  text += ')';
+  return text;
+}
+
+}  // namespace korvelin::render

@@ -1,0 +1,63 @@
+#pragma once
+// The windowless half of the main window: the picture, the raster surface,
+// the text measurer standing in for `LabelX`, the mapping and the one
+// redraw. The window shows its picture; `--export`, `--dump --size` and
+// every other headless mode use it alone, so menus and dialogs never slow
+// an export or shift its layout. The document and the font belong to the
+// caller; the view only lays out and draws them.
+
+#include <QImage>
+#include <memory>
+
+#include "document/GraphDocument.h"
+#include "platform/FontMeasurer.h"
+#include "platform/PictureControl.h"
+#include "render/Canvas.h"
+#include "render/PlotMapping.h"
+#include "render/RasterImage.h"
+
+namespace korvelin::ui {
+
+class PlotView {
+ public:
+  // measurer replaces the font measurement when given (tests use fixed
+  // metrics); the view does not own it.
+  explicit PlotView(document::GraphDocument& doc, render::TextMeasurer* measurer = nullptr);
+
+  // The layout step for a client area of `client` pixels: ClientSize, a new
+  // white picture, the margins and PlotRect, a new surface with white and
+  // black in palette entries 0 and 1, and the redraw.
+  void Layout(document::PixelSize client);
+  // The one redraw of the plot at the current layout.
+  void Redraw();
+
+  void SetFont(const render::FontSpec& font) { font_ = font; }
+  const render::FontSpec& Font() const { return font_; }
+  void SetDecimalSeparator(char separator) { decimal_separator_ = separator; }
+  char DecimalSeparator() const { return decimal_separator_; }
+
+  // The size of the reference text "-000000" in the font.
+  render::TextSize MeasureReference();
+
+  render::TextMeasurer& Measurer() { return *measurer_; }
+  platform::PictureBitmap& Canvas() { return canvas_; }
+  const platform::PictureBitmap& Canvas() const { return canvas_; }
+  const QImage& Picture() const { return canvas_.Picture(); }
+  const render::RasterImage& Raster() const { return raster_; }
+  document::GraphDocument& Document() { return doc_; }
+
+ private:
+  document::GraphDocument& doc_;
+  render::FontSpec font_{};
+  char decimal_separator_ = '.';
+  platform::FontMeasurer font_measurer_;
+  render::TextMeasurer* measurer_;
+  platform::PictureBitmap canvas_;
+  render::RasterImage raster_;
+  render::PlotMapping mapping_{};
+};
+
+// The decimal separator of the user's locale, read once by the caller.
+char LocaleDecimalSeparator();
+
+}  // namespace korvelin::ui
