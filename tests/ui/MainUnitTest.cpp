@@ -36,58 +36,20 @@ class FixedMeasurer : public render::TextMeasurer {
   }
 };
 
-struct LayoutCase {
-  const char* name;
-  bool scale_on;
-  bool margin_on;
-  PixelRect margin;
-  QSize client;
-  PixelRect plot;
-};
-
-class FormLayout : public ::testing::TestWithParam<LayoutCase> {};
-
-TEST_P(FormLayout, PlacesPlotAndSizesSurface) {
-  const LayoutCase& c = GetParam();
+// The layout arithmetic itself is tested in the core; the window lays out
+// through it at its client area's size and builds picture and surface.
+TEST(FormLayout, PlacesPlotAndSizesSurface) {
   document::GraphDocument doc;
   FixedMeasurer measurer;
   TMainForm form(doc, {{}, {640, 480}, &measurer});
-  doc.Settings.ScaleOn = c.scale_on;
-  doc.Settings.MarginOn = c.margin_on;
-  doc.Settings.Margin = c.margin;
-  form.SetClientSize(c.client);
-
-  EXPECT_EQ(doc.PlotRect, c.plot);
-  EXPECT_EQ(doc.ClientSize, (document::PixelSize{c.client.width(), c.client.height()}));
-  EXPECT_EQ(form.Raster().Width(), c.plot.Right - c.plot.Left);
-  EXPECT_EQ(form.Raster().Height(), c.plot.Bottom - c.plot.Top);
-  EXPECT_EQ(form.Picture().size(), c.client);
+  EXPECT_EQ(doc.PlotRect, (PixelRect{60, 14, 612, 448}));
+  EXPECT_EQ(doc.ClientSize, (document::PixelSize{640, 480}));
+  EXPECT_EQ(form.Raster().Width(), 552);
+  EXPECT_EQ(form.Raster().Height(), 434);
+  EXPECT_EQ(form.Picture().size(), QSize(640, 480));
   EXPECT_EQ(form.Raster().PaletteEntry(0), 0xFFFFFFu);
   EXPECT_EQ(form.Raster().PaletteEntry(1), 0x000000u);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FormLayout,
-    ::testing::Values(
-        // L = 56 + 4, T = 19 * 3 / 4, R = 56 / 2, B = 19 * 3 / 2 + 4.
-        LayoutCase{"WorkedExample", true, false, {}, {640, 480}, {60, 14, 612, 448}},
-        LayoutCase{"FixedMarginsRoundWidthDown", false, false, {}, {101, 90}, {8, 8, 92, 82}},
-        LayoutCase{"NarrowClientGetsMinimumWidth", true, false, {}, {50, 480}, {60, 14, 124, 448}},
-        LayoutCase{"EmptyClientGetsMinimumPlot", true, false, {}, {0, 0}, {60, 14, 124, 78}},
-        LayoutCase{"MarginsWinOverScale", true, true, {0, 0, 0, 0}, {641, 300}, {0, 0, 640, 300}},
-        LayoutCase{"NegativeMarginsReachPastThePicture",
-                   false,
-                   true,
-                   {-100, -50, 0, 0},
-                   {100, 100},
-                   {-100, -50, 100, 100}},
-        LayoutCase{"HugeNegativeMarginStaysAllocatable",
-                   false,
-                   true,
-                   {-2000000000, 0, 0, 0},
-                   {100, 100},
-                   {-1048576, 0, -1048576 + 16384, 100}}),
-    [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
 
 TEST(FormWithRealFont, KeepsLayoutInvariantsAtManySizes) {
   document::GraphDocument doc;

@@ -15,7 +15,11 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include "document/IgorReader.h"
+#include "render/MouseZoom.h"
+#include "render/PlotMapping.h"
 #include "ui/PatternFiles.h"
+#include "ui/PlotView.h"
 
 namespace korvelin::ui {
 namespace {
@@ -269,6 +273,95 @@ TEST(ProgramUnderXvfb, ShowsTheTraceInsideThePlotAndNumbersOutside) {
   const QPoint offset = plot.topLeft() - picture_plot.topLeft();
   ASSERT_TRUE(screen.rect().contains(picture.rect().translated(offset)));
   EXPECT_EQ(screen.copy(picture.rect().translated(offset)), picture);
+}
+
+// Runs xdotool on the display; its standard output, trimmed.
+QString XDoTool(const QString& display, const QStringList& args) {
+  QProcess tool;
+  tool.setProcessEnvironment(Environment({"DISPLAY=" + display}));
+  tool.start("xdotool", args);
+  if (!tool.waitForFinished(10000)) return {};
+  return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+}
+
+// The caption as the window system reports it, the way a window list and
+// scripts see it; the mouse and the keyboard as a user drives them, on an X
+// server with no window manager to give the window its focus.
+TEST(ProgramUnderXvfb, TheTitleIsExactlyTheCaptionAndShortcutsWorkAtOnce) {
+  const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+  if (xvfb.isEmpty() || QStandardPaths::findExecutable("xdotool").isEmpty()) {
+    GTEST_SKIP() << "Xvfb or xdotool is not installed";
+  }
+  XServer server;
+  ASSERT_TRUE(server.Start(xvfb));
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  QProcess program;
+  program.setProcessEnvironment(Environment({"DISPLAY=" + server.Display()}));
+  program.start(Binary(), {"--size", "640x480", QString::fromStdString(red)});
+
+  QString window;
+  for (int attempt = 0; attempt < 80 && window.isEmpty(); ++attempt) {
+    QThread::msleep(100);
+    window = XDoTool(server.Display(), {"search", "--name", "^KORVELIN"}).section('\n', 0, 0);
+  }
+  ASSERT_FALSE(window.isEmpty()) << "no window";
+  EXPECT_EQ(XDoTool(server.Display(), {"getwindowname", window}), "KORVELIN");
+
+  // Where the picture lies on the screen: the plot's frame, found around the
+  // trace, less the plot's place in the picture.
+  document::GraphDocument doc;
+  ASSERT_TRUE(document::LoadPatternFile(doc, red).accepted());
+  PlotView view(doc);
+  view.Layout({640, 480});
+  const QString path = QString::fromStdString(dir.Path("screen.png"));
+  QRect plot;
+  QImage first;
+  for (int attempt = 0;
+       attempt < 40 && plot.size() != QSize(doc.PlotRect.Right - doc.PlotRect.Left,
+                                            doc.PlotRect.Bottom - doc.PlotRect.Top);
+       ++attempt) {
+    QThread::msleep(100);
+    first = GrabScreen(server.Display(), path);
+    if (!first.isNull()) plot = FindPlot(first, QPoint(first.width() / 2, first.height() / 2));
+  }
+  ASSERT_EQ(plot.size(),
+            QSize(doc.PlotRect.Right - doc.PlotRect.Left, doc.PlotRect.Bottom - doc.PlotRect.Top));
+  const QPoint origin = plot.topLeft() - QPoint(doc.PlotRect.Left, doc.PlotRect.Top);
+  auto move_to = [&](int x, int y) {
+    XDoTool(server.Display(),
+            {"mousemove", QString::number(origin.x() + x), QString::number(origin.y() + y)});
+  };
+
+  render::MouseState expected;
+  const int x = doc.PlotRect.Left + 100;
+  const int y = doc.PlotRect.Top + 100;
+  render::PixelToData(x, y, doc.PlotRect, doc.AxisRange, expected.MouseDataX, expected.MouseDataY);
+  const QString caption = QString::fromStdString(render::ReadoutCaption(expected, '.'));
+  ASSERT_TRUE(caption.startsWith("KORVELIN( ")) << caption.toStdString();
+  move_to(x, y);
+  QString title;
+  for (int attempt = 0; attempt < 40 && title != caption; ++attempt) {
+    QThread::msleep(50);
+    title = XDoTool(server.Display(), {"getwindowname", window});
+  }
+  EXPECT_EQ(title, caption);
+
+  // A drag zooms; Ctrl+U, sent with no window manager running, undoes it.
+  XDoTool(server.Display(), {"mousedown", "1"});
+  move_to(x + 200, y + 150);
+  XDoTool(server.Display(), {"mouseup", "1"});
+  QThread::msleep(300);
+  const QRect picture(origin, QSize(640, 480));
+  EXPECT_NE(GrabScreen(server.Display(), path).copy(picture), first.copy(picture));
+  XDoTool(server.Display(), {"key", "ctrl+u"});
+  QImage undone;
+  for (int attempt = 0; attempt < 20 && undone != first.copy(picture); ++attempt) {
+    QThread::msleep(100);
+    undone = GrabScreen(server.Display(), path).copy(picture);
+  }
+  EXPECT_EQ(undone, first.copy(picture));
+  XServer::Stop(program);
 }
 
 }  // namespace
