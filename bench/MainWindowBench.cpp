@@ -1,11 +1,13 @@
 // Times the main window's layout step on a 1920 x 1080 client area holding
 // the largest document: a new picture and raster surface, the whole redraw
 // (frame, 524,288 points, scale, numbers) and the copy onto the picture.
-// The parts are timed alone too, so a slow step shows where it lies.
+// The parts are timed alone too, so a slow step shows where it lies. The
+// mouse: a zoom from release to picture, one drag move, one readout.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -114,6 +116,69 @@ void BM_BlitSurfaceOntoPicture(benchmark::State& state) {
                           form.Raster().Height());
 }
 BENCHMARK(BM_BlitSurfaceOntoPicture)->Unit(benchmark::kMillisecond);
+
+// Release of a left-button drag over the middle third of the plot: the zoom
+// and the redraw at the new range. Each zoom is undone outside the timing.
+void BM_ZoomRelease(benchmark::State& state, Kind kind, bool deep) {
+  MaxWindow& window = Window(kind);
+  TMainForm& form = *window.form;
+  const document::TRealRect full = window.doc.AxisRange;
+  if (deep) window.doc.AxisRange = document::RealRect(47.5, 16000.5, 47.51, 16000);
+  const document::PixelRect plot = window.doc.PlotRect;
+  const int left = plot.Left + (plot.Right - plot.Left) / 3;
+  const int top = plot.Top + (plot.Bottom - plot.Top) / 3;
+  for (auto _ : state) {
+    const document::TRealRect before = window.doc.AxisRange;
+    form.ImageMouseDown(render::MouseButton::Left, left, top);
+    const auto start = std::chrono::steady_clock::now();
+    form.ImageMouseUp(render::MouseButton::Left, left * 2 - plot.Left, top * 2 - plot.Top);
+    benchmark::DoNotOptimize(form.Picture().constBits());
+    state.SetIterationTime(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    window.doc.AxisRange = before;
+  }
+  window.doc.AxisRange = full;
+  form.DrawScreenPlot();
+}
+BENCHMARK_CAPTURE(BM_ZoomRelease, FullViewPowder, Kind::Powder, false)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ZoomRelease, DeepZoomPowder, Kind::Powder, true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ZoomRelease, FullViewNoiseBand, Kind::NoiseBand, false)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// One move of a drag across the plot: the old band erased, the new drawn,
+// and the picture control repainted where they lie.
+void BM_DragMove(benchmark::State& state) {
+  TMainForm& form = *Window(Kind::NoiseBand).form;
+  QWidget* image = form.findChild<QWidget*>("Image");
+  image->show();
+  form.ImageMouseDown(render::MouseButton::Left, 100, 100);
+  int step = 0;
+  for (auto _ : state) {
+    step = (step + 7) % 800;
+    form.ImageMouseMove(900 + step, 600 + step / 2);
+    image->repaint();
+  }
+  form.ImageMouseUp(render::MouseButton::Right, 100, 100);
+  form.DrawScreenPlot();
+}
+BENCHMARK(BM_DragMove)->Unit(benchmark::kMicrosecond);
+
+// A move without a button: the inverse mapping, two number formats and the
+// caption.
+void BM_Readout(benchmark::State& state) {
+  TMainForm& form = *Window(Kind::NoiseBand).form;
+  int step = 0;
+  for (auto _ : state) {
+    step = (step + 1) % 1000;
+    form.ImageMouseMove(100 + step, 100 + step / 2);
+  }
+}
+BENCHMARK(BM_Readout)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace korvelin::ui
