@@ -1,12 +1,14 @@
 #include "platform/PictureFile.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QImageWriter>
 #include <QString>
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace korvelin::platform {
 namespace {
@@ -38,6 +40,52 @@ class ColourIndex {
   std::array<int, kSlots> indices_{};
   QList<QRgb> table_;
 };
+
+// A BMP file of the picture, streamed row by row: 8 bits with the image's
+// own colour table when it has one, 24 bits otherwise. Rows are stored
+// bottom-up and padded to whole 32-bit words, as the format wants.
+void WriteBmp(const QImage& image, AtomicFile& file) {
+  const bool indexed = image.format() == QImage::Format_Indexed8;
+  const QImage rgb = indexed ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+  const uint32_t width = static_cast<uint32_t>(image.width());
+  const uint32_t height = static_cast<uint32_t>(image.height());
+  const uint32_t colours = indexed ? static_cast<uint32_t>(image.colorTable().size()) : 0;
+  const uint32_t row_bytes = ((indexed ? width : width * 3) + 3) & ~3u;
+  const uint32_t offset = 14 + 40 + 4 * colours;
+  const uint64_t size = offset + uint64_t{row_bytes} * height;
+  std::vector<uint8_t> header(offset, 0);
+  auto put16 = [&](size_t at, uint32_t v) {
+    header[at] = v & 0xFF, header[at + 1] = v >> 8 & 0xFF;
+  };
+  auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xFFFF), put16(at + 2, v >> 16); };
+  header[0] = 'B';
+  header[1] = 'M';
+  put32(2, size > UINT32_MAX ? 0 : static_cast<uint32_t>(size));
+  put32(10, offset);
+  put32(14, 40);
+  put32(18, width);
+  put32(22, height);
+  put16(26, 1);
+  put16(28, indexed ? 8 : 24);
+  put32(34, row_bytes * height);
+  put32(46, colours);
+  for (uint32_t i = 0; i < colours; ++i) put32(54 + 4 * i, image.colorTable()[i] & 0xFFFFFF);
+  file.Write(header.data(), header.size());
+  std::vector<uint8_t> row(row_bytes, 0);
+  for (int y = static_cast<int>(height) - 1; y >= 0; --y) {
+    if (indexed) {
+      std::memcpy(row.data(), image.constScanLine(y), width);
+    } else {
+      const QRgb* pixels = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+      for (uint32_t x = 0; x < width; ++x) {
+        row[3 * x] = static_cast<uint8_t>(qBlue(pixels[x]));
+        row[3 * x + 1] = static_cast<uint8_t>(qGreen(pixels[x]));
+        row[3 * x + 2] = static_cast<uint8_t>(qRed(pixels[x]));
+      }
+    }
+    if (!file.Write(row.data(), row.size())) return;
+  }
+}
 
 }  // namespace
 
@@ -78,22 +126,35 @@ std::optional<QImage> ToExactIndexed8(const QImage& picture) {
   return indexed;
 }
 
-std::string WritePictureFile(const QImage& picture, const std::string& path) {
+std::string WritePictureFile(const QImage& picture, const std::string& path, FileCalls& calls) {
   const std::optional<PictureFormat> format = PictureFormatOf(path);
   if (!format) return "the picture's file name must end in .png or .bmp";
   if (picture.isNull()) return "the picture is empty";
   const std::optional<QImage> indexed = ToExactIndexed8(picture);
   const QImage& image = indexed ? *indexed : picture;
 
-  QImageWriter writer(QFile::decodeName(QByteArray::fromStdString(path)),
-                      *format == PictureFormat::Png ? "png" : "bmp");
-  // zlib level 1 (Qt's quality 80 maps to (100 - 80) * 9 / 91 = 1). Measured
-  // on a 1920 x 1080 plot of 194 colours: the palette image takes 4 ms and
-  // 21 KB at level 1, 8 ms and 9 KB at the default level 6; the 32-bit
-  // picture 47 ms and 42 KB at level 1, 88 ms and 19 KB at level 6.
-  if (*format == PictureFormat::Png) writer.setQuality(80);
-  if (writer.write(image)) return {};
-  return writer.errorString().toStdString();
+  AtomicFile file(path, calls);
+  if (!file.Open()) return file.Error();
+  if (*format == PictureFormat::Bmp) {
+    WriteBmp(image, file);
+  } else {
+    // Encoded in memory, where writing cannot fail: the image library would
+    // print its own line on standard error for a write that fails. A PNG of
+    // the plot is small (a 1920 x 1080 plot about 21 KB).
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    // zlib level 1 (Qt's quality 80 maps to (100 - 80) * 9 / 91 = 1). Measured
+    // on a 1920 x 1080 plot of 194 colours: the palette image takes 4 ms and
+    // 21 KB at level 1, 8 ms and 9 KB at the default level 6; the 32-bit
+    // picture 47 ms and 42 KB at level 1, 88 ms and 19 KB at level 6.
+    writer.setQuality(80);
+    if (!writer.write(image)) return writer.errorString().toStdString();
+    file.Write(png.constData(), static_cast<size_t>(png.size()));
+  }
+  if (!file.Commit()) return file.Error();
+  return {};
 }
 
 }  // namespace korvelin::platform

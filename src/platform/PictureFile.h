@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/AtomicFile.h"
+
 namespace korvelin::platform {
 
 enum class PictureFormat { Png, Bmp };
@@ -22,8 +24,10 @@ std::optional<PictureFormat> PictureFormatOf(const std::string& path);
 // order they first occur row by row; none when it holds more than 256.
 std::optional<QImage> ToExactIndexed8(const QImage& picture);
 
-// Writes picture in the format of path's extension. Returns an empty string
-// on success, otherwise the reason it could not be written.
-std::string WritePictureFile(const QImage& picture, const std::string& path);
+// Writes picture in the format of path's extension, atomically: the file is
+// the old one or the whole new picture. Returns an empty string on success,
+// otherwise the reason it could not be written.
+std::string WritePictureFile(const QImage& picture, const std::string& path,
+                             FileCalls& calls = SystemFileCalls());
 
 }  // namespace korvelin::platform

@@ -10,7 +10,7 @@
 
 #include "platform/ApplicationTitle.h"
 #include "platform/Clipboard.h"
-#include "platform/ErrorBox.h"
+#include "platform/MessageBoxes.h"
 #include "platform/FileDrop.h"
 #include "platform/PictureControl.h"
 #include "platform/QtFont.h"
@@ -24,6 +24,11 @@ TMainForm::TMainForm(document::GraphDocument& doc, MainFormOptions options)
   if (clipboard_ == nullptr) {
     own_clipboard_ = std::make_unique<platform::QtClipboard>();
     clipboard_ = own_clipboard_.get();
+  }
+  boxes_ = options.services.boxes;
+  if (boxes_ == nullptr) {
+    own_boxes_ = std::make_unique<platform::QtMessageBoxes>();
+    boxes_ = own_boxes_.get();
   }
   view_.SetDecimalSeparator(LocaleDecimalSeparator());
   CreateComponents();
@@ -105,10 +110,10 @@ document::LoadResult TMainForm::LoadFile(const std::string& path) {
   }
   const bool stopped = result.status == document::LoadStatus::Failed ||
                        result.status == document::LoadStatus::Incomplete;
-  if (stopped && isVisible()) {
+  if (stopped) {
     // The load stopped part-way; the user hears of it once, the program goes
     // on. Headless runs name it on standard error instead.
-    platform::ShowErrorBox(this, result.reason);
+    boxes_->Error(this, result.reason);
   }
   return result;
 }

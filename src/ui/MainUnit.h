@@ -28,6 +28,7 @@ class QMenu;
 namespace korvelin::platform {
 class Clipboard;
 class FileDropHook;
+class MessageBoxes;
 class PictureControl;
 }  // namespace korvelin::platform
 
@@ -40,6 +41,7 @@ using render::kReferenceText;
 // served by the Qt implementation; tests hand in fakes.
 struct MainFormServices {
   platform::Clipboard* clipboard = nullptr;
+  platform::MessageBoxes* boxes = nullptr;
 };
 
 struct MainFormOptions {
@@ -122,6 +124,8 @@ class TMainForm : public QMainWindow {
   platform::FileDropHook* drop_hook_ = nullptr;
   std::unique_ptr<platform::Clipboard> own_clipboard_;
   platform::Clipboard* clipboard_ = nullptr;
+  std::unique_ptr<platform::MessageBoxes> own_boxes_;
+  platform::MessageBoxes* boxes_ = nullptr;
   render::MouseState mouse_;
   bool mouse_moved_ = false;
   std::vector<LoadRecord> loads_;

@@ -8,11 +8,13 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "document/GraphDocument.h"
 #include "platform/ApplicationTitle.h"
+#include "platform/AtomicFile.h"
 #include "ui/CommandLine.h"
 #include "ui/MainUnit.h"
 
@@ -44,6 +46,22 @@ void HeadlessMessageHandler(QtMsgType type, const QMessageLogContext&, const QSt
   if (type == QtFatalMsg) std::abort();
 }
 
+// Writes a mode's output to standard output. Standard output may be a full
+// disk, /dev/full or closed: the failure is named on standard error and the
+// status becomes 1, never a success with the output lost.
+int Print(const std::string& text, int status) {
+  const std::string error = korvelin::platform::WriteToDescriptor(1, text);
+  if (error.empty()) return status;
+  std::cerr << "korvelin: standard output: " << error << '\n';
+  return 1;
+}
+
+int RunDump(const CommandLine& line) {
+  std::ostringstream out;
+  const int status = korvelin::ui::RunDump(line, out, std::cerr);
+  return Print(out.str(), status);
+}
+
 // Headless modes draw on Qt's offscreen platform whatever the environment
 // names, so the picture does not depend on the desktop it was made on.
 int RunHeadless(const CommandLine& line) {
@@ -58,7 +76,7 @@ int RunHeadless(const CommandLine& line) {
   // took 7 ms of a 90 ms export.
   QCoreApplication::setLibraryPaths({});
   korvelin::platform::SetApplicationTitle(korvelin::ui::kCaption);
-  if (line.mode == RunMode::Dump) return korvelin::ui::RunDump(line, std::cout, std::cerr);
+  if (line.mode == RunMode::Dump) return RunDump(line);
   return korvelin::ui::RunExport(line, std::cerr);
 }
 
@@ -103,13 +121,11 @@ int main(int argc, char** argv) {
   const CommandLine& line = parsed.line;
   switch (line.mode) {
     case RunMode::Help:
-      std::cout << korvelin::ui::UsageText();
-      return 0;
+      return Print(korvelin::ui::UsageText(), 0);
     case RunMode::Version:
-      std::cout << "korvelin " << KORVELIN_VERSION << '\n';
-      return 0;
+      return Print(std::string("korvelin ") + KORVELIN_VERSION + "\n", 0);
     case RunMode::Dump:
-      if (!line.size) return korvelin::ui::RunDump(line, std::cout, std::cerr);
+      if (!line.size) return RunDump(line);
       return RunHeadless(line);
     case RunMode::Export:
       return RunHeadless(line);

@@ -1,6 +1,7 @@
 // The main window on the offscreen platform: layout, loads, drop and redraw.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDropEvent>
@@ -12,6 +13,7 @@
 
 #include "document/GraphDocument.h"
 #include "platform/ApplicationTitle.h"
+#include "platform/MessageBoxes.h"
 #include "platform/PictureControl.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
@@ -260,6 +262,30 @@ TEST(FormResize, ShownWindowFollowsItsClientAreaDownToOnePixelAndBack) {
   }
   EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0xFF0000), 20);
   EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc.PlotRect), -1);
+}
+
+class CountingBoxes : public platform::MessageBoxes {
+ public:
+  void Error(QWidget*, const std::string& message) override { errors.push_back(message); }
+  std::vector<std::string> errors;
+};
+
+// A file read only in part is shown as far as it was read, and the user
+// hears why once; a rejected file is not mentioned by the window.
+TEST(LoadFile, AFileReadInPartIsShownAndReportedOnce) {
+  PatternDir dir;
+  const std::string path = dir.Write("long.pat", "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
+  ASSERT_EQ(truncate(path.c_str(), off_t{100} << 20), 0);
+  CountingBoxes boxes;
+  document::GraphDocument doc;
+  MainFormOptions options{{path, dir.Path("missing.pat")}, {640, 480}};
+  options.services.boxes = &boxes;
+  TMainForm form(doc, options);
+  ASSERT_EQ(form.Loads().size(), 2u);
+  EXPECT_EQ(form.Loads()[0].result.status, document::LoadStatus::Incomplete);
+  EXPECT_EQ(doc.Waves[0].count, 2);
+  ASSERT_EQ(boxes.errors.size(), 1u);
+  EXPECT_EQ(boxes.errors[0].find("line 6 is longer than 64 MiB"), 0u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // (Xvfb) grabbed from the screen.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -11,9 +12,12 @@
 #include <QImage>
 #include <QPixmap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
+#include <functional>
 
 #include "document/IgorReader.h"
 #include "render/MouseZoom.h"
@@ -49,10 +53,15 @@ QProcessEnvironment Environment(const QStringList& extra = {}) {
   return env;
 }
 
-Outcome RunProgram(const QStringList& args, const QProcessEnvironment& env) {
+// Runs the program; `prepare` may redirect its output or put a wrapper (a
+// shell, a change of user) in front of it by changing program and args.
+Outcome RunProgram(QStringList args, const QProcessEnvironment& env,
+                   const std::function<void(QProcess&, QString&, QStringList&)>& prepare = {}) {
   QProcess process;
   process.setProcessEnvironment(env);
-  process.start(Binary(), args);
+  QString program = Binary();
+  if (prepare) prepare(process, program, args);
+  process.start(program, args);
   Outcome outcome;
   if (!process.waitForFinished(30000)) return outcome;
   outcome.crashed = process.exitStatus() == QProcess::CrashExit;
@@ -127,6 +136,183 @@ TEST(ProgramUnderXvfb, DISABLED_GrabScreen) {
   QScreen* screen = QGuiApplication::primaryScreen();
   ASSERT_NE(screen, nullptr);
   ASSERT_TRUE(screen->grabWindow(0).save(path, "PNG"));
+}
+
+// Output that cannot be written is a failure with its reason, in one line,
+// whatever the output is: standard output or a picture file.
+TEST(HonestOutput, AFullOrClosedOutputFailsWithTheSystemsReason) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  auto to_full = [](QProcess& process, QString&, QStringList&) {
+    process.setStandardOutputFile("/dev/full");
+  };
+  for (const QStringList& args :
+       {QStringList{"--dump", red}, QStringList{"--help"}, QStringList{"--version"},
+        QStringList{"--dump", "--size", "320x200", red}}) {
+    const Outcome outcome = RunProgram(args, Environment(), to_full);
+    EXPECT_EQ(outcome.exit_code, 1) << args.join(' ').toStdString();
+    EXPECT_EQ(outcome.err, "korvelin: standard output: No space left on device\n");
+  }
+  auto closed = [](QProcess&, QString& program, QStringList& args) {
+    args.prepend(program);
+    args = QStringList{"-c", "exec \"$0\" \"$@\" >&-"} + args;
+    program = "/bin/sh";
+  };
+  const Outcome outcome = RunProgram({"--dump", red}, Environment(), closed);
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.err, "korvelin: standard output: Bad file descriptor\n");
+
+  const QString full = QString::fromStdString(dir.Path("full.png"));
+  ASSERT_TRUE(QFile::link("/dev/full", full));
+  const Outcome device = RunProgram({"--export", full, red}, Environment());
+  EXPECT_EQ(device.exit_code, 1);
+  EXPECT_EQ(device.err, "korvelin: " + full + ": No space left on device\n");
+}
+
+// A file system that fills up part-way: a small one is mounted where the
+// test may (as root); elsewhere the writer's own test fails each step.
+TEST(HonestOutput, AFullDiskKeepsTheOldPictureAndLeavesNothingBehind) {
+  QTemporaryDir dir;
+  const QString folder = dir.path() + "/small";
+  QDir().mkpath(folder);
+  QProcess mount;
+  mount.start("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", folder});
+  if (!mount.waitForFinished(10000) || mount.exitCode() != 0) {
+    GTEST_SKIP() << "cannot mount a small file system here (needs root); "
+                    "AtomicFileFailure covers a disk that fills";
+  }
+  PatternDir patterns;
+  const QString red = QString::fromStdString(patterns.Write("red.pat", DiagonalPattern()));
+  const QString target = folder + "/plot.png";
+  QFile old(target);
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("old");
+  old.close();
+  const Outcome outcome =
+      RunProgram({"--export", target, "--size", "3000x3000", red}, Environment());
+  QFile kept(target);
+  kept.open(QIODevice::ReadOnly);
+  const QByteArray bytes = kept.readAll();
+  kept.close();
+  const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+  QProcess::execute("umount", {folder});
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.err, "korvelin: " + target + ": No space left on device\n");
+  EXPECT_EQ(bytes, "old");
+  EXPECT_EQ(left, QStringList{"plot.png"});
+}
+
+// Root may write anywhere, so as root the program runs as nobody.
+TEST(HonestOutput, AReadOnlyFolderIsNamedAndLeftEmpty) {
+  const QString folder = "/tmp/korvelin-read-only-" + QString::number(getpid());
+  QDir().mkpath(folder + "/out");
+  QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                    QFileDevice::ExeOther);
+  QFile pattern(folder + "/red.pat");
+  ASSERT_TRUE(pattern.open(QIODevice::WriteOnly));
+  pattern.write(QByteArray::fromStdString(DiagonalPattern()));
+  pattern.close();
+  pattern.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadOther);
+  QFile::setPermissions(folder + "/out", QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                             QFileDevice::ReadOther | QFileDevice::ExeOther);
+  auto as_nobody = [](QProcess&, QString& program, QStringList& args) {
+    if (getuid() != 0) return;
+    args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} + args;
+    program = "setpriv";
+  };
+  const QString target = folder + "/out/plot.png";
+  const Outcome outcome =
+      RunProgram({"--export", target, folder + "/red.pat"}, Environment(), as_nobody);
+  const QStringList left = QDir(folder + "/out").entryList(QDir::Files | QDir::Hidden);
+  QFile::setPermissions(folder + "/out",
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QDir(folder).removeRecursively();
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.err, "korvelin: " + target + ": Permission denied\n");
+  EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+}
+
+TEST(HonestOutput, AKilledExportLeavesTheOldPictureWhole) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const QString target = QString::fromStdString(dir.Path("plot.bmp"));
+  ASSERT_EQ(RunProgram({"--export", target, "--size", "200x100", red}, Environment()).exit_code, 0);
+  QFile before(target);
+  before.open(QIODevice::ReadOnly);
+  const QByteArray old = before.readAll();
+  before.close();
+  QProcess process;
+  process.setProcessEnvironment(Environment());
+  process.start(Binary(), {"--export", target, "--size", "16384x16384", red});
+  // Killed once the new picture is being written beside the old one.
+  QDir folder(QString::fromStdString(dir.Path("")));
+  for (int i = 0;
+       i < 600 && folder.entryList({".plot.bmp.*"}, QDir::Hidden | QDir::Files).isEmpty(); ++i) {
+    QThread::msleep(25);
+    folder.refresh();
+  }
+  EXPECT_FALSE(folder.entryList({".plot.bmp.*"}, QDir::Hidden | QDir::Files).isEmpty());
+  process.kill();
+  process.waitForFinished(10000);
+  QFile after(target);
+  after.open(QIODevice::ReadOnly);
+  EXPECT_TRUE(after.readAll() == old) << "the old picture is replaced or cut";
+}
+
+TEST(HonestOutput, NamesAreBytesAndOneExportIsOne) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  const std::string raw = dir.Path("o\xff\xfe.png");
+  QProcess process;
+  process.setProcessEnvironment(Environment());
+  // Arguments as the bytes a shell passes, not as text.
+  process.start("/bin/sh",
+                {"-c", "exec \"$0\" --export \"$(printf '%s' \"$1\" | xxd -r -p)\" \"$2\"",
+                 Binary(), QByteArray::fromStdString(raw).toHex(), QString::fromStdString(red)});
+  ASSERT_TRUE(process.waitForFinished(30000));
+  EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+  EXPECT_EQ(access(raw.c_str(), F_OK), 0) << "the file has the name's bytes";
+  const Outcome twice =
+      RunProgram({"--export", "a.png", "--export", "b.png", "x.pat"}, Environment());
+  EXPECT_EQ(twice.exit_code, 2);
+  EXPECT_TRUE(twice.err.startsWith("korvelin: --export may be given once\n"));
+}
+
+TEST(HonestOutput, AnOverlongLineIsNamedAndTheRowsBeforeItKept) {
+  PatternDir dir;
+  const std::string path = dir.Write("long.pat", "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
+  ASSERT_EQ(truncate(path.c_str(), off_t{100} << 20), 0);
+  const Outcome outcome = RunProgram({"--dump", QString::fromStdString(path)}, Environment());
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_TRUE(outcome.err.startsWith("korvelin: " + QString::fromStdString(path) +
+                                     ": line 6 is longer than 64 MiB"))
+      << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.startsWith("{\"value_count\": 2,")) << outcome.out.left(80).toStdString();
+}
+
+// The window stays silent about a rejected file; the program names it.
+TEST(HonestOutput, TheWindowModeNamesEachRejectedFile) {
+  PatternDir dir;
+  const QString missing = QString::fromStdString(dir.Path("nope.pat"));
+  const QString text = QString::fromStdString(dir.Write("notes.txt", "Just notes\n"));
+  QProcess process;
+  process.setProcessEnvironment(Environment({"QT_QPA_PLATFORM=offscreen"}));
+  process.start(Binary(), {missing, text});
+  QByteArray err;
+  for (int i = 0; i < 100 && err.count("korvelin: ") < 2; ++i) {
+    process.waitForReadyRead(100);
+    err += process.readAllStandardError();
+  }
+  process.kill();
+  process.waitForFinished(5000);
+  // Only the program's own lines: the offscreen platform adds notes of its own.
+  const QStringList lines = QString::fromLocal8Bit(err)
+                                .split('\n', Qt::SkipEmptyParts)
+                                .filter(QRegularExpression("^korvelin: "));
+  ASSERT_EQ(lines.size(), 2) << err.toStdString();
+  EXPECT_EQ(lines[0], "korvelin: " + missing + ": No such file or directory");
+  EXPECT_EQ(lines[1], "korvelin: " + text + ": not a pattern file (the first line is not IGOR)");
 }
 
 class XServer {

@@ -1,0 +1,178 @@
+#include "platform/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "document/LineFeeder.h"
+
+namespace korvelin::platform {
+namespace {
+
+constexpr size_t kBufferSize = size_t{1} << 16;
+constexpr int kMaxLinks = 40;
+
+// The mode a new file gets, as the shell would give it: 0666 less the umask.
+// Read once before any thread starts, since reading it means setting it.
+const mode_t kNewFileMode = [] {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return static_cast<mode_t>(0666 & ~mask);
+}();
+
+std::string Folder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool InSystemTree(const std::string& path) {
+  return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
+}
+
+// Follows the chain of symbolic links from path to the file it names, which
+// need not exist. Sets `special` when a link leads into /dev or /proc, whose
+// links (/dev/stdout to /proc/self/fd/1 to a pipe) stand for open files.
+std::string FollowLinks(std::string path, bool& special) {
+  special = InSystemTree(path);
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::string target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 4096), '\0');
+    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+    if (length < 0) return path;
+    target.resize(static_cast<size_t>(length));
+    path = target.rfind('/', 0) == 0 ? target : Folder(path) + "/" + target;
+    special = special || InSystemTree(path);
+  }
+  return path;
+}
+
+}  // namespace
+
+int FileCalls::Open(const char* path, int flags, mode_t mode) { return open(path, flags, mode); }
+int FileCalls::MakeTemporary(char* name_template) { return mkostemp(name_template, O_CLOEXEC); }
+ssize_t FileCalls::Write(int fd, const void* data, size_t size) { return write(fd, data, size); }
+int FileCalls::Sync(int fd) { return fdatasync(fd); }
+int FileCalls::Close(int fd) { return close(fd); }
+int FileCalls::Rename(const char* from, const char* to) { return rename(from, to); }
+int FileCalls::Unlink(const char* path) { return unlink(path); }
+
+FileCalls& SystemFileCalls() {
+  static FileCalls calls;
+  return calls;
+}
+
+AtomicFile::AtomicFile(std::string path, FileCalls& calls) : path_(std::move(path)), calls_(calls) {}
+
+AtomicFile::~AtomicFile() {
+  if (fd_ >= 0) calls_.Close(fd_);
+  if (!committed_ && !direct_ && !writing_to_.empty()) calls_.Unlink(writing_to_.c_str());
+}
+
+bool AtomicFile::Fail(int error) {
+  if (error_.empty()) error_ = document::SystemReason(error);
+  return false;
+}
+
+bool AtomicFile::Open() {
+  if (path_.empty()) return Fail(ENOENT);
+  bool special = false;
+  target_ = FollowLinks(path_, special);
+  struct stat info {};
+  const bool exists = stat(target_.c_str(), &info) == 0;
+  if (exists && S_ISDIR(info.st_mode)) return Fail(EISDIR);
+  direct_ = special || (exists && !S_ISREG(info.st_mode));
+  if (direct_) {
+    // Written where it stands: a pipe or device cannot be replaced, and
+    // /dev/stdout must reach whatever the shell connected.
+    writing_to_ = special ? path_ : target_;
+    fd_ = calls_.Open(writing_to_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) return Fail(errno);
+  } else {
+    std::string name = Folder(target_) + "/." + BaseName(target_) + ".XXXXXX";
+    fd_ = calls_.MakeTemporary(name.data());
+    if (fd_ < 0) return Fail(errno);
+    writing_to_ = name;
+    // A replaced file keeps its permissions; a new one gets the usual ones.
+    fchmod(fd_, exists ? (info.st_mode & 07777) : kNewFileMode);
+  }
+  buffer_.reserve(kBufferSize);
+  return true;
+}
+
+bool AtomicFile::Write(const void* data, size_t size) {
+  if (fd_ < 0 || !error_.empty()) return error_.empty() ? Fail(EBADF) : false;
+  const char* bytes = static_cast<const char*>(data);
+  if (buffer_.size() + size > kBufferSize) {
+    if (!Flush()) return false;
+    if (size >= kBufferSize) {
+      buffer_.assign(bytes, bytes + size);
+      return Flush();
+    }
+  }
+  buffer_.insert(buffer_.end(), bytes, bytes + size);
+  return true;
+}
+
+bool AtomicFile::Flush() {
+  const std::string error = [&] {
+    size_t done = 0;
+    while (done < buffer_.size()) {
+      const ssize_t wrote = calls_.Write(fd_, buffer_.data() + done, buffer_.size() - done);
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote < 0) return document::SystemReason(errno);
+      if (wrote == 0) return document::SystemReason(EIO);
+      done += static_cast<size_t>(wrote);
+    }
+    return std::string();
+  }();
+  buffer_.clear();
+  if (!error.empty() && error_.empty()) error_ = error;
+  return error_.empty();
+}
+
+bool AtomicFile::Commit() {
+  if (fd_ < 0 || !error_.empty()) return error_.empty() ? Fail(EBADF) : false;
+  if (!Flush()) return false;
+  // A full disk can show only now, when the file system places the data.
+  if (!direct_ && calls_.Sync(fd_) != 0) return Fail(errno);
+  const int fd = fd_;
+  fd_ = -1;
+  if (calls_.Close(fd) != 0) return Fail(errno);
+  if (!direct_ && calls_.Rename(writing_to_.c_str(), target_.c_str()) != 0) return Fail(errno);
+  committed_ = true;
+  return true;
+}
+
+std::string WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                FileCalls& calls) {
+  AtomicFile file(path, calls);
+  if (file.Open() && file.Write(bytes.data(), bytes.size()) && file.Commit()) return {};
+  return file.Error();
+}
+
+std::string WriteToDescriptor(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t wrote = write(fd, bytes.data(), bytes.size());
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote < 0) return document::SystemReason(errno);
+    if (wrote == 0) return document::SystemReason(EIO);
+    bytes.remove_prefix(static_cast<size_t>(wrote));
+  }
+  return {};
+}
+
+qint64 AtomicFileDevice::writeData(const char* data, qint64 size) {
+  return file_.Write(data, static_cast<size_t>(size)) ? size : -1;
+}
+
+}  // namespace korvelin::platform

@@ -1,0 +1,100 @@
+#pragma once
+// Every file the program writes goes through here, so that the target is
+// either the old file or the whole new one and every failure is reported
+// with the system's reason. A regular file (or a name not yet taken) is
+// written to a temporary file in the same folder, flushed to the disk and
+// renamed over the target; a symbolic link has the file it points to
+// replaced, not the link; a target that is no regular file (a pipe, a
+// device, /dev/stdout) is written directly, never renamed over. The bytes of
+// the name are used as given. What the bytes are is the caller's business.
+
+#include <sys/types.h>
+
+#include <QIODevice>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvelin::platform {
+
+// The system calls the writer makes. Tests hand in a version that fails on
+// demand, as a full disk or a broken device would.
+class FileCalls {
+ public:
+  virtual ~FileCalls() = default;
+  virtual int Open(const char* path, int flags, mode_t mode);
+  virtual int MakeTemporary(char* name_template);  // mkstemp
+  virtual ssize_t Write(int fd, const void* data, size_t size);
+  virtual int Sync(int fd);
+  virtual int Close(int fd);
+  virtual int Rename(const char* from, const char* to);
+  virtual int Unlink(const char* path);
+};
+
+// The calls as the system makes them.
+FileCalls& SystemFileCalls();
+
+class AtomicFile {
+ public:
+  explicit AtomicFile(std::string path, FileCalls& calls = SystemFileCalls());
+  // Removes the temporary file of a write that was not committed.
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  // Creates the temporary file (or opens the target that is written
+  // directly). False with Error() set when it cannot.
+  bool Open();
+  // Buffers and writes bytes; false once anything has failed.
+  bool Write(const void* data, size_t size);
+  // Writes what is buffered, flushes, closes and renames into place. False
+  // with Error() set when any step fails; the target is then as it was
+  // (a target written directly holds what reached it).
+  bool Commit();
+
+  // The first failure's reason, "No space left on device"; empty when none.
+  const std::string& Error() const { return error_; }
+  // Where the bytes go before the rename: the temporary file, or the target.
+  const std::string& WritingTo() const { return writing_to_; }
+
+ private:
+  bool Fail(int error);
+  bool Flush();
+
+  std::string path_;
+  FileCalls& calls_;
+  std::string target_;      // the file that is replaced: path_ with its links followed
+  std::string writing_to_;  // the temporary file, or the target itself
+  bool direct_ = false;
+  int fd_ = -1;
+  bool committed_ = false;
+  std::string error_;
+  std::vector<char> buffer_;
+};
+
+// A whole buffer written atomically to path: empty on success, else the reason.
+std::string WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                FileCalls& calls = SystemFileCalls());
+
+// Writes all of bytes to an open descriptor (standard output, say): empty on
+// success, else the reason.
+std::string WriteToDescriptor(int fd, std::string_view bytes);
+
+// An AtomicFile seen as a write-only QIODevice, for Qt's writers. Its first
+// failure is the file's Error().
+class AtomicFileDevice : public QIODevice {
+  Q_OBJECT
+
+ public:
+  explicit AtomicFileDevice(AtomicFile& file) : file_(file) {}
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 size) override;
+
+ private:
+  AtomicFile& file_;
+};
+
+}  // namespace korvelin::platform
