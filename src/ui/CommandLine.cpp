@@ -5,7 +5,7 @@
 
 #include "document/DocumentJson.h"
 #include "document/IgorReader.h"
-#include "platform/PictureFile.h"
+#include "ui/Export.h"
 #include "ui/PlotView.h"
 
 namespace korvelin::ui {
@@ -22,7 +22,7 @@ std::optional<int> ParseSide(std::string_view text) {
 
 std::string CheckModes(const CommandLine& line, bool size_given) {
   if (size_given && (line.mode == RunMode::Help || line.mode == RunMode::Version)) {
-    return "--size goes with --export, --dump or the window";
+    return "--size goes with --export, --export-each, --dump or the window";
   }
   return {};
 }
@@ -80,15 +80,16 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       set_mode(RunMode::Version, arg);
     } else if (arg == "--dump") {
       set_mode(RunMode::Dump, arg);
-    } else if (arg == "--export" || arg == "--size") {
+    } else if (arg == "--export" || arg == "--export-each" || arg == "--size") {
       if (i + 1 >= args.size()) {
         parsed.error = arg + " needs a value";
-      } else if (arg == "--export") {
-        if (line.mode == RunMode::Export) {
-          parsed.error = "--export may be given once";
+      } else if (arg != "--size") {
+        const RunMode mode = arg == "--export" ? RunMode::Export : RunMode::ExportEach;
+        if (line.mode == mode) {
+          parsed.error = arg + " may be given once";
           break;
         }
-        set_mode(RunMode::Export, arg);
+        set_mode(mode, arg);
         line.export_path = args[++i];
       } else if ((line.size = ParseSize(args[++i]))) {
         size_given = true;
@@ -106,6 +107,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageText() {
   return "Usage: korvelin [--size WxH] [--] FILE...\n"
          "       korvelin --export OUT.png|OUT.bmp [--size WxH] FILE...\n"
+         "       korvelin --export-each PATTERN [--size WxH] FILE...\n"
          "       korvelin --dump [--size WxH] FILE...\n"
          "       korvelin --help | --version\n"
          "\n"
@@ -114,6 +116,10 @@ std::string UsageText() {
          "\n"
          "  --export OUT   draw the window's picture without a display and write it\n"
          "                 as PNG or BMP (by OUT's extension)\n"
+         "  --export-each PATTERN\n"
+         "                 draw each file alone, on every core, and write its picture\n"
+         "                 to PATTERN with {name} (the file's name without extension)\n"
+         "                 and {dir} (its folder) filled in: out/{name}.png\n"
          "  --dump         print the loaded document as one JSON object\n"
          "  --size WxH     the window's client area (for --export 640x480 unless\n"
          "                 given); with --dump, adds the window's layout at that size\n"
@@ -153,9 +159,9 @@ int RunDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
 }
 
 int RunExport(const CommandLine& line, std::ostream& err) {
-  if (!platform::PictureFormatOf(line.export_path)) {
-    err << "korvelin: " << line.export_path
-        << ": the picture's file name must end in .png or .bmp\n";
+  if (!OutputFormatOf(line.export_path)) {
+    err << "korvelin: " << line.export_path << ": the picture's file name must end in "
+        << OutputExtensions() << '\n';
     return 2;
   }
   const document::PixelSize client = line.size.value_or(kDefaultExportSize);
@@ -171,12 +177,21 @@ int RunExport(const CommandLine& line, std::ostream& err) {
   PlotView view(*doc);
   view.Layout(client);
   int status = ReportRejected(loads, err);
-  const std::string error = platform::WritePictureFile(view.Picture(), line.export_path);
+  const std::string error = WritePlot(view, line.export_path);
   if (!error.empty()) {
     err << "korvelin: " << line.export_path << ": " << error << '\n';
     status = 1;
   }
   return status;
+}
+
+int RunExportEach(const CommandLine& line, std::ostream& err, bool progress) {
+  const document::PixelSize client = line.size.value_or(kDefaultExportSize);
+  if (client.Width <= 0 || client.Height <= 0) {
+    err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
+    return 2;
+  }
+  return ExportEach({line.export_path, client, line.files, 0, progress}, err);
 }
 
 }  // namespace korvelin::ui

@@ -16,11 +16,11 @@
 
 namespace korvelin::ui {
 
-enum class RunMode { Window, Export, Dump, Help, Version };
+enum class RunMode { Window, Export, ExportEach, Dump, Help, Version };
 
 struct CommandLine {
   RunMode mode = RunMode::Window;
-  std::string export_path;
+  std::string export_path;  // --export's file, or --export-each's pattern
   std::optional<document::PixelSize> size;
   std::vector<std::string> files;
 };
@@ -72,5 +72,9 @@ int RunDump(const CommandLine& line, std::ostream& out, std::ostream& err);
 // writes it. Needs a QApplication. 1 when a file was rejected (the picture of
 // what was loaded is still written) or the picture could not be written.
 int RunExport(const CommandLine& line, std::ostream& err);
+
+// --export-each: draws every file alone and writes its picture, on every
+// core; `progress` adds a "files done of total" line. Needs a QApplication.
+int RunExportEach(const CommandLine& line, std::ostream& err, bool progress);
 
 }  // namespace korvelin::ui

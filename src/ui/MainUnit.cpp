@@ -10,8 +10,8 @@
 
 #include "platform/ApplicationTitle.h"
 #include "platform/Clipboard.h"
-#include "platform/MessageBoxes.h"
 #include "platform/FileDrop.h"
+#include "platform/MessageBoxes.h"
 #include "platform/PictureControl.h"
 #include "platform/QtFont.h"
 #include "render/PlotLayout.h"

@@ -2,6 +2,8 @@
 // dump (which needs no toolkit at all), draws an export on Qt's offscreen
 // platform, or opens the main window and runs the event loop.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <cstdio>
@@ -77,6 +79,9 @@ int RunHeadless(const CommandLine& line) {
   QCoreApplication::setLibraryPaths({});
   korvelin::platform::SetApplicationTitle(korvelin::ui::kCaption);
   if (line.mode == RunMode::Dump) return RunDump(line);
+  if (line.mode == RunMode::ExportEach) {
+    return korvelin::ui::RunExportEach(line, std::cerr, isatty(2) == 1);
+  }
   return korvelin::ui::RunExport(line, std::cerr);
 }
 
@@ -128,6 +133,7 @@ int main(int argc, char** argv) {
       if (!line.size) return RunDump(line);
       return RunHeadless(line);
     case RunMode::Export:
+    case RunMode::ExportEach:
       return RunHeadless(line);
     case RunMode::Window:
       return RunWindow(line);

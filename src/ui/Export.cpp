@@ -1,0 +1,143 @@
+#include "ui/Export.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "document/IgorReader.h"
+#include "platform/PictureFile.h"
+#include "ui/PlotView.h"
+
+namespace korvelin::ui {
+namespace {
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::string Folder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string Stem(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+// One thread's document and view, reused for every file it draws so that
+// the memory of a batch grows with its threads, not its files.
+struct Worker {
+  Worker() : doc(std::make_unique<document::GraphDocument>()), view(*doc) {}
+  std::unique_ptr<document::GraphDocument> doc;
+  PlotView view;
+};
+
+}  // namespace
+
+std::optional<OutputFormat> OutputFormatOf(const std::string& path) {
+  const size_t dot = path.find_last_of("./");
+  if (dot == std::string::npos || path[dot] != '.') return std::nullopt;
+  const std::string extension = Lower(path.substr(dot + 1));
+  if (extension == "png") return OutputFormat::Png;
+  if (extension == "bmp") return OutputFormat::Bmp;
+  return std::nullopt;
+}
+
+std::string OutputExtensions() { return ".png or .bmp"; }
+
+std::string WritePlot(const PlotView& view, const std::string& path) {
+  if (!OutputFormatOf(path)) return "the file name must end in " + OutputExtensions();
+  return platform::WritePictureFile(view.Picture(), path);
+}
+
+std::string OutputNameFor(const std::string& pattern, const std::string& input) {
+  std::string name = pattern;
+  ReplaceAll(name, "{name}", Stem(input));
+  ReplaceAll(name, "{dir}", Folder(input));
+  return name;
+}
+
+int ExportEach(const BatchJob& job, std::ostream& err) {
+  std::vector<std::string> outputs;
+  std::map<std::string, size_t> seen;
+  for (size_t i = 0; i < job.files.size(); ++i) {
+    outputs.push_back(OutputNameFor(job.pattern, job.files[i]));
+    const auto [where, added] = seen.emplace(outputs.back(), i);
+    if (!added) {
+      err << "korvelin: " << job.files[where->second] << " and " << job.files[i]
+          << " would both be written to " << outputs.back() << "; nothing was written\n";
+      return 2;
+    }
+  }
+  if (!OutputFormatOf(job.pattern)) {
+    err << "korvelin: " << job.pattern << ": the file name must end in " << OutputExtensions()
+        << '\n';
+    return 2;
+  }
+
+  const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const size_t threads =
+      std::min(job.files.size(), job.threads > 0 ? static_cast<size_t>(job.threads) : cores);
+  std::atomic<size_t> next{0};
+  std::atomic<size_t> done{0};
+  std::atomic<bool> failed{false};
+  std::mutex report;
+  auto say = [&](const std::string& line) {
+    std::lock_guard<std::mutex> lock(report);
+    if (job.progress) err << "\r\033[K";
+    err << line << '\n';
+  };
+  auto work = [&] {
+    Worker worker;
+    for (size_t i = next++; i < job.files.size(); i = next++) {
+      // As fresh as a new document: the settings and the axis range start
+      // from their defaults for every file.
+      document::ResetDocument(*worker.doc);
+      document::SetDefaults(*worker.doc);
+      const document::LoadResult load = document::LoadPatternFile(*worker.doc, job.files[i]);
+      if (load.status != document::LoadStatus::Loaded) {
+        failed = true;
+        say("korvelin: " + job.files[i] + ": " + load.reason);
+      }
+      // A rejected file has no picture of its own; a file read in part has.
+      if (load.accepted()) {
+        worker.view.Layout(job.client);
+        const std::string error = WritePlot(worker.view, outputs[i]);
+        if (!error.empty()) {
+          failed = true;
+          say("korvelin: " + outputs[i] + ": " + error);
+        }
+      }
+      const size_t finished = ++done;
+      if (job.progress) {
+        std::lock_guard<std::mutex> lock(report);
+        err << "\r\033[K" << finished << " of " << job.files.size() << " files" << std::flush;
+      }
+    }
+  };
+  std::vector<std::thread> pool;
+  for (size_t t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& thread : pool) thread.join();
+  if (job.progress && !job.files.empty()) err << '\n';
+  return failed ? 1 : 0;
+}
+
+}  // namespace korvelin::ui

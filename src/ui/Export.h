@@ -1,0 +1,50 @@
+#pragma once
+// Pictures of the plot written to files: one table from the file name's
+// extension to the writer, used by --export, --export-each and, later, the
+// window's commands. A batch draws many files on every core, each file in
+// a document and plot view of its own, each picture written atomically.
+// Parsing the command line and choosing the Qt platform are the caller's.
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "document/GraphDocument.h"
+
+namespace korvelin::ui {
+
+class PlotView;
+
+enum class OutputFormat { Png, Bmp };
+
+// The format named by the file's extension, case-insensitively; none for
+// any other name.
+std::optional<OutputFormat> OutputFormatOf(const std::string& path);
+// The extensions a picture may have, for messages: ".png or .bmp".
+std::string OutputExtensions();
+
+// Writes what the laid-out view shows to path in the format of its
+// extension, atomically. Empty on success, else the reason.
+std::string WritePlot(const PlotView& view, const std::string& path);
+
+// The output name for one input: {name} becomes the input's file name
+// without its extension, {dir} its folder ("." when it names none).
+// ("out/{name}.png", "data/run 7.pat") gives "out/run 7.png".
+std::string OutputNameFor(const std::string& pattern, const std::string& input);
+
+struct BatchJob {
+  std::string pattern;
+  document::PixelSize client;
+  std::vector<std::string> files;
+  int threads = 0;        // 0: one per core
+  bool progress = false;  // a "files done of total" line on err
+};
+
+// Draws every file alone and writes its picture. A file that is rejected or
+// whose picture cannot be written is named on err and the others go on; 1 if
+// any failed. Two inputs that would make one output name are an error
+// before anything is written (2).
+int ExportEach(const BatchJob& job, std::ostream& err);
+
+}  // namespace korvelin::ui

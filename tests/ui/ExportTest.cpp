@@ -1,0 +1,132 @@
+// Pictures written by extension, and batches of them on every core: a batch
+// picture equals the single export of its file byte for byte.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "document/IgorReader.h"
+#include "ui/CommandLine.h"
+#include "ui/Export.h"
+#include "ui/PatternFiles.h"
+#include "ui/PlotView.h"
+
+namespace korvelin::ui {
+namespace {
+
+using korvelin::testing::DiagonalPattern;
+using korvelin::testing::PatternDir;
+
+QByteArray Bytes(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  file.open(QIODevice::ReadOnly);
+  return file.readAll();
+}
+
+TEST(OutputNameFor, FillsInNameAndFolder) {
+  struct Case {
+    const char* pattern;
+    const char* input;
+    const char* output;
+  };
+  for (const Case& c : {Case{"out/{name}.png", "data/run 7.pat", "out/run 7.png"},
+                        Case{"{dir}/{name}.bmp", "data/a.b.pat", "data/a.b.bmp"},
+                        Case{"{dir}/{name}.png", "scan.pat", "./scan.png"},
+                        Case{"{dir}/{name}.png", "/scan", "//scan.png"},
+                        Case{"{name}-{name}.png", "x/.hidden", ".hidden-.hidden.png"},
+                        Case{"fixed.png", "a.pat", "fixed.png"}}) {
+    EXPECT_EQ(OutputNameFor(c.pattern, c.input), c.output) << c.pattern << " " << c.input;
+  }
+}
+
+// The examples and a few made here: lines and markers, colours, two blocks.
+std::vector<std::string> SomeFiles(const PatternDir& dir) {
+  const std::string examples = qEnvironmentVariable("KORVELIN_EXAMPLES").toStdString();
+  return {examples + "/quartz-powder.pat",
+          examples + "/two-blocks.pat",
+          examples + "/rocking-curve-lf.pat",
+          dir.Write("red.pat", DiagonalPattern()),
+          dir.Write("wide.pat", DiagonalPattern("(0,30000,65535)", 20)),
+          dir.Write("empty.pat", "IGOR\r\n")};
+}
+
+std::string SingleExport(const std::string& file, const std::string& out) {
+  CommandLine line;
+  line.mode = RunMode::Export;
+  line.export_path = out;
+  line.size = document::PixelSize{500, 300};
+  line.files = {file};
+  std::ostringstream err;
+  EXPECT_EQ(RunExport(line, err), 0) << err.str();
+  return out;
+}
+
+TEST(ExportEach, EveryPictureEqualsTheSingleExportOfItsFile) {
+  PatternDir dir;
+  const std::vector<std::string> files = SomeFiles(dir);
+  QDir().mkpath(QString::fromStdString(dir.Path("batch")));
+  for (const char* extension : {".png", ".bmp"}) {
+    std::ostringstream err;
+    const std::string pattern = dir.Path("batch/{name}") + extension;
+    EXPECT_EQ(ExportEach({pattern, {500, 300}, files, 3, false}, err), 0) << err.str();
+    EXPECT_EQ(err.str(), "") << "nothing on standard error when all went well";
+    for (const std::string& file : files) {
+      const std::string single = SingleExport(file, dir.Path("single") + extension);
+      const QByteArray expected = Bytes(single);
+      ASSERT_GT(expected.size(), 100);
+      EXPECT_TRUE(Bytes(OutputNameFor(pattern, file)) == expected) << file << extension;
+    }
+  }
+}
+
+TEST(ExportEach, ABadFileOrAFailedWriteIsNamedAndTheOthersGoOn) {
+  PatternDir dir;
+  const std::string good = dir.Write("good.pat", DiagonalPattern());
+  const std::string notes = dir.Write("notes.pat", "Just notes\r\n");
+  const std::string missing = dir.Path("missing.pat");
+  const std::string other = dir.Write("other.pat", DiagonalPattern("(0,0,65535)"));
+  QDir().mkpath(QString::fromStdString(dir.Path("out")));
+  std::ostringstream err;
+  EXPECT_EQ(
+      ExportEach({dir.Path("out/{name}.png"), {320, 200}, {good, notes, missing, other}, 2, false},
+                 err),
+      1);
+  EXPECT_NE(err.str().find("korvelin: " + notes + ": not a pattern file"), std::string::npos);
+  EXPECT_NE(err.str().find("korvelin: " + missing + ": No such file or directory"),
+            std::string::npos);
+  const QStringList written = QDir(QString::fromStdString(dir.Path("out"))).entryList(QDir::Files);
+  EXPECT_EQ(written, (QStringList{"good.png", "other.png"})) << "rejected files have no picture";
+
+  // The pictures of one folder cannot be written; the rest are.
+  std::ostringstream write_err;
+  EXPECT_EQ(
+      ExportEach({"{dir}/nowhere/{name}.png", {320, 200}, {good, other}, 1, false}, write_err), 1);
+  EXPECT_NE(write_err.str().find("nowhere/good.png: No such file or directory"), std::string::npos);
+  EXPECT_NE(write_err.str().find("nowhere/other.png: No such file or directory"),
+            std::string::npos);
+}
+
+TEST(ExportEach, TwoInputsForOneOutputAreRefusedBeforeAnythingIsWritten) {
+  PatternDir dir;
+  const std::string a = dir.Write("a.pat", DiagonalPattern());
+  QDir().mkpath(QString::fromStdString(dir.Path("sub")));
+  const std::string b = dir.Write("sub/a.pat", DiagonalPattern());
+  const std::string c = dir.Write("c.pat", DiagonalPattern());
+  std::ostringstream err;
+  EXPECT_EQ(ExportEach({dir.Path("{name}.png"), {320, 200}, {c, a, b}, 2, false}, err), 2);
+  EXPECT_EQ(err.str(), "korvelin: " + a + " and " + b + " would both be written to " +
+                           dir.Path("a.png") + "; nothing was written\n");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.Path("c.png"))));
+  std::ostringstream format_err;
+  EXPECT_EQ(ExportEach({dir.Path("{name}.gif"), {320, 200}, {c}, 1, false}, format_err), 2);
+  EXPECT_NE(format_err.str().find("must end in .png or .bmp"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvelin::ui
