@@ -74,8 +74,8 @@ void ApplyAxisTab(GraphDocument& doc, const AxisTabValues& values, char decimal_
   s.Margin = values.margin;
   if (values.axis_on) {
     const std::optional<TRealRect> range =
-        AxisRangeFromTexts(values.axis_left, values.axis_top, values.axis_right,
-                           values.axis_bottom, decimal_separator);
+        AxisRangeFromTexts(values.axis_left, values.axis_top, values.axis_right, values.axis_bottom,
+                           decimal_separator);
     if (range) doc.AxisRange = *range;
   }
   s.ColorOn = values.color_on;
@@ -89,8 +89,8 @@ std::optional<TRealRect> AxisRangeFromTexts(std::string_view left, std::string_v
   const double r = ToFloatDef(right, 0, decimal_separator);
   const double b = ToFloatDef(bottom, 0, decimal_separator);
   // An equal pair is an empty span and a falling one a reversed axis; both
-  // are refused as a whole. Spans too wide for a double (-1E308 to 1E308)
-  // still increase and are taken; the plot then shows nothing but the frame.
+  // are refused as a whole. A span too wide for a double (-1E308 to 1E308)
+  // is infinite and still counts as increasing.
   if (!(r - l > 0) || !(t - b > 0)) return std::nullopt;
   return RealRect(l, t, r, b);
 }

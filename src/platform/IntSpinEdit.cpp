@@ -25,9 +25,9 @@ void IntSpinEdit::SetValue(int32_t value) { lineEdit()->setText(QString::number(
 void IntSpinEdit::stepBy(int steps) {
   // In 64 bits, so that a step past either end of the range stops there:
   // 2147483647 stepped up stays 2147483647.
-  const int64_t stepped = std::clamp<int64_t>(int64_t{value_} + steps,
-                                              std::numeric_limits<int32_t>::min(),
-                                              std::numeric_limits<int32_t>::max());
+  const int64_t stepped =
+      std::clamp<int64_t>(int64_t{value_} + steps, std::numeric_limits<int32_t>::min(),
+                          std::numeric_limits<int32_t>::max());
   SetValue(static_cast<int32_t>(stepped));
 }
 

@@ -2,14 +2,13 @@
 // the axis range test, the metafile size, the fill and the apply, and the
 // trace list's append and remove.
 
-#include "document/DialogValues.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <optional>
 #include <string>
 
+#include "document/DialogValues.h"
 #include "document/IgorReader.h"
 
 namespace korvelin::document {
@@ -63,32 +62,31 @@ TEST_P(ParameterEdit, StoresTheConvertedTextAndShowsTheStoredValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ParameterEdit,
-    ::testing::Values(
-        ParameterCase{"LsizeDropsTrailingZeros", 0, "2.50", '.', "2.5"},
-        ParameterCase{"LsizeNoNumberIsOne", 0, "abc", '.', "1"},
-        ParameterCase{"LsizeEmptyIsOne", 0, "", '.', "1"},
-        ParameterCase{"LsizeOverflowIsOne", 0, "1E400", '.', "1"},
-        ParameterCase{"LsizeCommaLocale", 0, "1,5", ',', "1,5"},
-        ParameterCase{"LsizeFullStopInCommaLocaleIsOne", 0, "1.5", ',', "1"},
-        ParameterCase{"LsizeWholeTextNotItsFirstToken", 0, "2 3", '.', "1"},
-        ParameterCase{"MarkerDecimal", 1, "10", '.', "10"},
-        ParameterCase{"MarkerFractionIsZero", 1, "4.5", '.', "0"},
-        ParameterCase{"ModeLeadingSpaces", 2, "  4", '.', "4"},
-        ParameterCase{"ModeHexWithDollar", 2, "$10", '.', "16"},
-        ParameterCase{"MrkThickNoNumberIsOne", 3, "thick", '.', "1"},
-        ParameterCase{"MsizeNoNumberIsZero", 4, "abc", '.', "0"},
-        ParameterCase{"MsizeBeyond32BitsIsZero", 4, "2147483648", '.', "0"},
-        ParameterCase{"MsizeLowestInteger", 4, "-2147483648", '.', "-2147483648"},
-        ParameterCase{"OffsetxNoNumberIsZero", 5, "x", '.', "0"},
-        ParameterCase{"OffsetxSmallShowsExponent", 5, "0.00001", '.', "1E-5"},
-        ParameterCase{"OffsetyNegative", 6, "-3.25", '.', "-3.25"},
-        ParameterCase{"RgbUpperCased", 7, "ff8000", '.', "FF8000"},
-        ParameterCase{"RgbPaddedToSixDigits", 7, "ff", '.', "0000FF"},
-        ParameterCase{"RgbAllBitsShowsEightDigits", 7, "FFFFFFFF", '.', "FFFFFFFF"},
-        ParameterCase{"RgbOwnDollarIsBlack", 7, "$FF", '.', "000000"},
-        ParameterCase{"RgbCPrefixIsBlack", 7, "0xFF", '.', "000000"},
-        ParameterCase{"RgbEmptyIsBlack", 7, "", '.', "000000"},
-        ParameterCase{"RgbNineDigitsIsBlack", 7, "100000000", '.', "000000"}),
+    ::testing::Values(ParameterCase{"LsizeDropsTrailingZeros", 0, "2.50", '.', "2.5"},
+                      ParameterCase{"LsizeNoNumberIsOne", 0, "abc", '.', "1"},
+                      ParameterCase{"LsizeEmptyIsOne", 0, "", '.', "1"},
+                      ParameterCase{"LsizeOverflowIsOne", 0, "1E400", '.', "1"},
+                      ParameterCase{"LsizeCommaLocale", 0, "1,5", ',', "1,5"},
+                      ParameterCase{"LsizeFullStopInCommaLocaleIsOne", 0, "1.5", ',', "1"},
+                      ParameterCase{"LsizeWholeTextNotItsFirstToken", 0, "2 3", '.', "1"},
+                      ParameterCase{"MarkerDecimal", 1, "10", '.', "10"},
+                      ParameterCase{"MarkerFractionIsZero", 1, "4.5", '.', "0"},
+                      ParameterCase{"ModeLeadingSpaces", 2, "  4", '.', "4"},
+                      ParameterCase{"ModeHexWithDollar", 2, "$10", '.', "16"},
+                      ParameterCase{"MrkThickNoNumberIsOne", 3, "thick", '.', "1"},
+                      ParameterCase{"MsizeNoNumberIsZero", 4, "abc", '.', "0"},
+                      ParameterCase{"MsizeBeyond32BitsIsZero", 4, "2147483648", '.', "0"},
+                      ParameterCase{"MsizeLowestInteger", 4, "-2147483648", '.', "-2147483648"},
+                      ParameterCase{"OffsetxNoNumberIsZero", 5, "x", '.', "0"},
+                      ParameterCase{"OffsetxSmallShowsExponent", 5, "0.00001", '.', "1E-5"},
+                      ParameterCase{"OffsetyNegative", 6, "-3.25", '.', "-3.25"},
+                      ParameterCase{"RgbUpperCased", 7, "ff8000", '.', "FF8000"},
+                      ParameterCase{"RgbPaddedToSixDigits", 7, "ff", '.', "0000FF"},
+                      ParameterCase{"RgbAllBitsShowsEightDigits", 7, "FFFFFFFF", '.', "FFFFFFFF"},
+                      ParameterCase{"RgbOwnDollarIsBlack", 7, "$FF", '.', "000000"},
+                      ParameterCase{"RgbCPrefixIsBlack", 7, "0xFF", '.', "000000"},
+                      ParameterCase{"RgbEmptyIsBlack", 7, "", '.', "000000"},
+                      ParameterCase{"RgbNineDigitsIsBlack", 7, "100000000", '.', "000000"}),
     [](const ::testing::TestParamInfo<ParameterCase>& info) { return info.param.name; });
 
 TEST(ParameterLines, ShowTheDefaultsBehindElevenCharacterLabels) {
@@ -160,14 +158,12 @@ TEST_P(MetafileSize, StoresHundredthsWithinThirtyTwoBits) {
   EXPECT_EQ(MetafileFromMillimetres(GetParam().millimetres), GetParam().hundredths);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, MetafileSize,
-                         ::testing::Values(MetafileCase{150, 15000}, MetafileCase{0, 0},
-                                           MetafileCase{-3, -300},
-                                           MetafileCase{21474836, 2147483600},
-                                           MetafileCase{21474837, kInt32Max},
-                                           MetafileCase{kInt32Max, kInt32Max},
-                                           MetafileCase{-21474837, kInt32Min},
-                                           MetafileCase{kInt32Min, kInt32Min}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, MetafileSize,
+    ::testing::Values(MetafileCase{150, 15000}, MetafileCase{0, 0}, MetafileCase{-3, -300},
+                      MetafileCase{21474836, 2147483600}, MetafileCase{21474837, kInt32Max},
+                      MetafileCase{kInt32Max, kInt32Max}, MetafileCase{-21474837, kInt32Min},
+                      MetafileCase{kInt32Min, kInt32Min}));
 
 TEST(MetafileSize, ShowsWholeMillimetresTruncatedTowardZero) {
   EXPECT_EQ(MillimetresFromMetafile(29700), 297);

@@ -1,8 +1,6 @@
 // The Qt input prompt, answered by a timer that acts as the user once the
 // modal window is up, so the test never waits on it.
 
-#include "platform/InputPrompt.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,6 +11,8 @@
 #include <QTimer>
 #include <functional>
 #include <string>
+
+#include "platform/InputPrompt.h"
 
 namespace korvelin::platform {
 namespace {

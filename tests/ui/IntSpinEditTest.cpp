@@ -1,8 +1,6 @@
 // The full-range integer edit: what a text reads as, the arrows and keys,
 // the ends of the range and the change reports.
 
-#include "platform/IntSpinEdit.h"
-
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -11,6 +9,8 @@
 #include <QStyleOptionSpinBox>
 #include <QTest>
 #include <limits>
+
+#include "platform/IntSpinEdit.h"
 
 namespace korvelin::platform {
 namespace {
@@ -45,16 +45,13 @@ TEST_P(SpinEditText, ReadsIntegersAndEverythingElseAsZero) {
   EXPECT_EQ(Edit(spin)->text(), GetParam().text) << "the text stays as typed";
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SpinEditText,
-                         ::testing::Values(TextCase{"42", 42}, TextCase{"  42", 42},
-                                           TextCase{"-17", -17}, TextCase{"+3", 3},
-                                           TextCase{"2147483647", kMax},
-                                           TextCase{"-2147483648", kMin},
-                                           TextCase{"2147483648", 0}, TextCase{"42 ", 0},
-                                           TextCase{"4.5", 0}, TextCase{"", 0},
-                                           TextCase{"-", 0}, TextCase{"abc", 0},
-                                           TextCase{"$FF", 255}, TextCase{"0x10", 0},
-                                           TextCase{"\u00B2", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, SpinEditText,
+    ::testing::Values(TextCase{"42", 42}, TextCase{"  42", 42}, TextCase{"-17", -17},
+                      TextCase{"+3", 3}, TextCase{"2147483647", kMax},
+                      TextCase{"-2147483648", kMin}, TextCase{"2147483648", 0}, TextCase{"42 ", 0},
+                      TextCase{"4.5", 0}, TextCase{"", 0}, TextCase{"-", 0}, TextCase{"abc", 0},
+                      TextCase{"$FF", 255}, TextCase{"0x10", 0}, TextCase{"\u00B2", 0}));
 
 TEST(IntSpinEdit, TypingReportsEveryChangeOfValue) {
   IntSpinEdit spin;

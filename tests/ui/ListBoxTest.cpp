@@ -1,11 +1,11 @@
 // The list box: which user actions count as a click, and its lines.
 
-#include "platform/ListBox.h"
-
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 #include <QTest>
+
+#include "platform/ListBox.h"
 
 namespace korvelin::platform {
 namespace {
