@@ -44,6 +44,10 @@ void PictureControlCanvas::SetFont(const render::FontSpec& font) { font_ = ToQFo
 void PictureControlCanvas::TextOut(int x, int y, std::string_view text) {
   QImage& picture = control_.Picture();
   if (picture.isNull() || text.empty()) return;
+  // A box that starts right of or below the picture shows nothing. Leaving
+  // it out also keeps the baseline below within int: a number placed at a
+  // distance of 2147483647 pixels has y = 2147483647.
+  if (x >= picture.width() || y >= picture.height()) return;
   QPainter painter(&picture);
   painter.setFont(font_);
   painter.setPen(QColor::fromRgb(pen_rgb_));

@@ -445,8 +445,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EditCase{"LsizeDropsZeros", 0, "2.50", "lsize    = 2.5"},
                       EditCase{"LsizeNoNumber", 0, "abc", "lsize    = 1"},
                       EditCase{"MsizeNoNumber", 4, "abc", "msize    = 0"},
-                      EditCase{"MarkerTen", 1, "10", "marker   = 10"},
-                      EditCase{"OffsetyNegative", 6, "-20", "offsety  = -20"},
                       EditCase{"RgbUpperCase", 7, "ff8000", "rgb      = FF8000"},
                       EditCase{"RgbOwnDollar", 7, "$FF", "rgb      = 000000"},
                       EditCase{"RgbCPrefix", 7, "0xFF", "rgb      = 000000"}),
@@ -515,27 +513,19 @@ TEST_F(ModifyDialog, AppendNeedsANewSelectionEachTime) {
   EXPECT_EQ(host_.resizes, 1);
 }
 
-TEST_F(ModifyDialog, AppendAndRemoveRefillTheAxisTab) {
-  MakeForm('.');
-  Load(kThreeWaves);
-  form_->show();
-  Type(Edit("EditAxisTop"), "77");
-  ClickLine("ListBoxTraces", 0);
-  Click("ButtonRemove");
-  EXPECT_EQ(Edit("EditAxisTop")->text(), "10") << "a value typed and not applied is replaced";
-  EXPECT_TRUE(Timer()->isActive());
-}
-
 TEST_F(ModifyDialog, RemoveKeepsTheOrderOfTheRest) {
   MakeForm('.');
   Load(kThreeWaves);
   doc_.Traces[2] = {1, 0};
   doc_.TraceCount = 3;
   form_->show();
+  Type(Edit("EditAxisTop"), "77");
   ClickLine("ListBoxTraces", 0);
   Click("ButtonRemove");
   EXPECT_EQ(Lines("ListBoxTraces"), (std::vector<std::string>{"int2 vs tth", "tth vs int1"}));
   EXPECT_EQ(doc_.TraceCount, 2);
+  EXPECT_TRUE(Timer()->isActive());
+  EXPECT_EQ(Edit("EditAxisTop")->text(), "10") << "the fill replaces a value not yet applied";
   Click("ButtonRemove");
   EXPECT_EQ(doc_.TraceCount, 2) << "no line selected after the fill";
 }
@@ -551,19 +541,6 @@ TEST_F(ModifyDialog, AppendOnAFullListDoesNothing) {
   Click("ButtonAppend");
   EXPECT_EQ(doc_.TraceCount, document::kMaxTraces);
   EXPECT_EQ(List("ListBoxYwave")->ItemIndex(), 0) << "no fill either";
-  EXPECT_FALSE(Timer()->isActive());
-}
-
-TEST_F(ModifyDialog, WithoutAFileEveryListIsEmptyAndClicksDoNothing) {
-  MakeForm('.');
-  form_->show();
-  Click("ButtonAppend");
-  Click("ButtonRemove");
-  form_->ListBoxWavesClick();
-  form_->ListBoxParamsClick();
-  EXPECT_EQ(doc_.TraceCount, 0);
-  EXPECT_TRUE(prompt_.asked.empty());
-  EXPECT_TRUE(Lines("ListBoxParams").empty());
   EXPECT_FALSE(Timer()->isActive());
 }
 
