@@ -31,11 +31,15 @@ void PictureBitmap::SetFont(const render::FontSpec& font) { font_ = ToQFont(font
 
 void PictureBitmap::TextOut(int x, int y, std::string_view text) {
   if (picture_.isNull() || text.empty()) return;
+  // A box that starts right of or below the picture shows nothing. Leaving
+  // it out also keeps the baseline below within int: a number placed at a
+  // distance of 2147483647 pixels has y = 2147483647.
+  if (x >= picture_.width() || y >= picture_.height()) return;
   const QFontMetrics metrics(font_, &picture_);
   // A text far longer than the picture is wide is cut: no glyph past the
   // picture's right edge can show, and laying out a megabyte of text would
   // stall the window. Each glyph is at least one pixel wide.
-  const size_t room = static_cast<size_t>(std::max(0, picture_.width() - std::min(x, 0)) + 1);
+  const auto room = static_cast<size_t>(int64_t{picture_.width()} - std::min(x, 0) + 1);
   text = text.substr(0, std::min(text.size(), room));
   QPainter painter(&picture_);
   painter.setFont(font_);
