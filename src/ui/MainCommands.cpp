@@ -31,6 +31,7 @@ const MenuRow kMenuRows[] = {
     {"miEdit", "Edit", "miBar3", nullptr, kNone, nullptr},
     {"miEdit", "Edit", "miCopy", "Copy Coordinate", Qt::CTRL | Qt::Key_C, &TMainForm::miCopyClick},
     {"miEdit", "Edit", "miPaste", "Paste String", Qt::CTRL | Qt::Key_V, &TMainForm::miPasteClick},
+    {"miView", "View", "miModify", "Modify", Qt::CTRL | Qt::Key_M, &TMainForm::miModifyClick},
 };
 
 }  // namespace
@@ -58,5 +59,9 @@ void TMainForm::CreateMenu() {
             [this, handler = row.handler] { (this->*handler)(); });
   }
 }
+
+// Shows the Modify Graph dialog and brings it to the front, or closes it;
+// the main window stays usable either way.
+void TMainForm::miModifyClick() { form_modify_->ShowOrClose(); }
 
 }  // namespace korvelin::ui

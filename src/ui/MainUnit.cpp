@@ -11,6 +11,7 @@
 #include "platform/ApplicationTitle.h"
 #include "platform/Clipboard.h"
 #include "platform/FileDrop.h"
+#include "platform/InputPrompt.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PictureControl.h"
 #include "platform/QtFont.h"
@@ -30,11 +31,18 @@ TMainForm::TMainForm(document::GraphDocument& doc, MainFormOptions options)
     own_boxes_ = std::make_unique<platform::QtMessageBoxes>();
     boxes_ = own_boxes_.get();
   }
+  platform::InputPrompt* prompt = options.services.prompt;
+  if (prompt == nullptr) {
+    own_prompt_ = std::make_unique<platform::QtInputPrompt>(this);
+    prompt = own_prompt_.get();
+  }
   view_.SetDecimalSeparator(LocaleDecimalSeparator());
   CreateComponents();
   CreateMenu();
   PlaceClientArea(options.client_size);
   FormCreate(options.files);
+  // After the window and its files, as the program starts: hidden.
+  form_modify_ = new TFormModify(doc_, *this, *prompt, view_.DecimalSeparator(), this);
 }
 
 TMainForm::~TMainForm() = default;
@@ -107,6 +115,7 @@ document::LoadResult TMainForm::LoadFile(const std::string& path) {
   if (result.accepted()) {
     platform::SetApplicationTitle(kCaption);
     DrawScreenPlot();
+    if (form_modify_ != nullptr) form_modify_->DocumentLoaded();
   }
   const bool stopped = result.status == document::LoadStatus::Failed ||
                        result.status == document::LoadStatus::Incomplete;

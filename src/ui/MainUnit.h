@@ -21,6 +21,7 @@
 #include "render/PlotLayout.h"
 #include "ui/CommandLine.h"
 #include "ui/PlotView.h"
+#include "ui/UnitMod.h"
 
 class QCloseEvent;
 class QMenu;
@@ -28,6 +29,7 @@ class QMenu;
 namespace korvelin::platform {
 class Clipboard;
 class FileDropHook;
+class InputPrompt;
 class MessageBoxes;
 class PictureControl;
 }  // namespace korvelin::platform
@@ -42,6 +44,7 @@ using render::kReferenceText;
 struct MainFormServices {
   platform::Clipboard* clipboard = nullptr;
   platform::MessageBoxes* boxes = nullptr;
+  platform::InputPrompt* prompt = nullptr;  // the Modify Graph dialog's
 };
 
 struct MainFormOptions {
@@ -54,7 +57,9 @@ struct MainFormOptions {
   MainFormServices services{};
 };
 
-class TMainForm : public QMainWindow {
+class TFormModify;
+
+class TMainForm : public QMainWindow, public ModifyHost {
   Q_OBJECT
 
  public:
@@ -66,7 +71,7 @@ class TMainForm : public QMainWindow {
   // Every default, the drop hook, one layout, then the files in order.
   void FormCreate(const std::vector<std::string>& files);
   // The layout step: the view laid out at the client area's size.
-  void FormResize();
+  void FormResize() override;
   // Ends the program's event loop with exit code 0.
   void FormClose();
   // The application-wide drop hook's handler: loads the files dropped on the
@@ -86,6 +91,9 @@ class TMainForm : public QMainWindow {
   void miCopyClick();
   void miPasteClick();
 
+  // MainCommands.cpp
+  void miModifyClick();
+
   // Resizes the window so that its client area becomes size; a window that
   // is not shown yet is laid out at once, a shown one when Qt delivers the
   // resize.
@@ -100,6 +108,7 @@ class TMainForm : public QMainWindow {
   const QImage& Picture() const { return view_.Picture(); }
   const render::FontSpec& Font() const { return view_.Font(); }
   const render::MouseState& Mouse() const { return mouse_; }
+  TFormModify& FormModify() { return *form_modify_; }
   // The command-line files of FormCreate and every dropped file, in order.
   const std::vector<LoadRecord>& Loads() const { return loads_; }
 
@@ -126,6 +135,8 @@ class TMainForm : public QMainWindow {
   platform::Clipboard* clipboard_ = nullptr;
   std::unique_ptr<platform::MessageBoxes> own_boxes_;
   platform::MessageBoxes* boxes_ = nullptr;
+  std::unique_ptr<platform::InputPrompt> own_prompt_;
+  TFormModify* form_modify_ = nullptr;
   render::MouseState mouse_;
   bool mouse_moved_ = false;
   std::vector<LoadRecord> loads_;
