@@ -40,7 +40,7 @@ uint64_t NextRandom(uint64_t& state) {
 
 // Counts of 0.000 to 1999.999 in 200 rows of 1,500, tab-separated, CR LF.
 std::string BuildDetectorImage() {
-  std::string text = "IGOR\r\nWAVES/S/N=(200,1500) 'Spectrum_3_2'\r\nBEGIN\r\n";
+  std::string text = "IGOR\r\nWAVES/S/N=(200,1500) 'Detector_3_2'\r\nBEGIN\r\n";
   uint64_t state = 7;
   for (int row = 0; row < 200; ++row) {
     for (int column = 0; column < 1500; ++column) {
@@ -50,8 +50,8 @@ std::string BuildDetectorImage() {
     text += "\r\n";
   }
   text +=
-      "END\r\nX SetScale/P x 10,0.05,\"eV\", 'Spectrum_3_2'; "
-      "SetScale/P y -15,0.02,\"deg\", 'Spectrum_3_2'\r\n";
+      "END\r\nX SetScale/P x 10,0.05,\"eV\", 'Detector_3_2'; "
+      "SetScale/P y -15,0.02,\"deg\", 'Detector_3_2'\r\n";
   return text;
 }
 

@@ -484,8 +484,8 @@ Plan MakePlan(const std::vector<SavedWave>& waves, int64_t stored_values, SavedF
 }
 
 // The name cut so that the suffix still fits the document's 16 characters:
-// ("finecut", "_x") gives finecut_x, ("Spectrum_3_2_long", "_x") gives
-// Spectrum_3_2_l_x.
+// ("finecut", "_x") gives finecut_x, ("Detector_3_2_long", "_x") gives
+// Detector_3_2_l_x.
 std::string Suffixed(std::string_view name, std::string_view suffix) {
   std::string text(name.substr(0, kNameLength - suffix.size()));
   text.append(suffix);
@@ -504,7 +504,7 @@ int32_t AddWave(GraphDocument& doc, std::string_view name, int32_t first, int32_
 }
 
 // The y waves of one saved wave: itself, each of its columns (finecut_0,
-// finecut_1, ...), or its row sums (Spectrum_3_2_sum).
+// finecut_1, ...), or its row sums (Detector_3_2_sum).
 void AddYWaves(GraphDocument& doc, const SavedWave& wave) {
   if (wave.sums) {
     AddWave(doc, Suffixed(wave.name, "_sum"), wave.first, 1, wave.count);

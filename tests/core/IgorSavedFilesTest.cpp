@@ -336,7 +336,7 @@ TEST(LoadGraphText, ReadsAnyLineEndAndChunkAlike) {
 TEST(LoadGraphText, ShowsAWideImageAsItsRowSums) {
   // 400 rows of 101 columns; value (r, c) = r + c / 2, so row r sums to
   // 101 r + 2525.
-  std::vector<std::string> lines{"IGOR", "WAVES/S/N=(400,101) 'Spectrum_3_2'", "BEGIN"};
+  std::vector<std::string> lines{"IGOR", "WAVES/S/N=(400,101) 'Detector_3_2'", "BEGIN"};
   for (int r = 0; r < 400; ++r) {
     std::string row;
     for (int c = 0; c < 101; ++c) row += std::to_string(r + c * 0.5) + "\t";
@@ -344,10 +344,10 @@ TEST(LoadGraphText, ShowsAWideImageAsItsRowSums) {
   }
   lines.push_back("END");
   lines.push_back(
-      "X SetScale/P x 10,0.1,\"eV\", 'Spectrum_3_2'; SetScale/P y 0,1,\"\", 'Spectrum_3_2'");
+      "X SetScale/P x 10,0.1,\"eV\", 'Detector_3_2'; SetScale/P y 0,1,\"\", 'Detector_3_2'");
   Graph graph = LoadGraph(Lines(lines));
   ExpectInsideTables(*graph.doc);
-  ASSERT_EQ(TraceNames(*graph.doc), std::vector<std::string>{"Spectrum_3_2_sum vs Spectrum_3_2_x"});
+  ASSERT_EQ(TraceNames(*graph.doc), std::vector<std::string>{"Detector_3_2_sum vs Detector_3_2_x"});
   const TTrace& trace = graph.doc->Traces[0];
   std::vector<double> sums, x;
   for (int r = 0; r < 400; ++r) {
