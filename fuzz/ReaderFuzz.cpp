@@ -4,8 +4,12 @@
 // trace unchecked is safe. The sanitizers catch everything else; the JSON view
 // is written too, since it walks the same points. A second load reads the
 // same bytes in chunks of a size taken from the input and must give the same
-// document, so every line end can fall on a chunk boundary.
+// document, so every line end can fall on a chunk boundary. The same input
+// then goes through LoadGraphText, which reads a file once more where the
+// first reading draws nothing, under the same checks; its axis range must
+// be finite numbers, and a chunked load must give the same document.
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +20,7 @@
 #include "document/DocumentJson.h"
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
+#include "document/IgorSavedFiles.h"
 
 namespace {
 
@@ -58,6 +63,47 @@ double WalkTrace(const GraphDocument& doc, const TTrace& trace) {
   return sum;
 }
 
+// Everything trace drawing reads unchecked; returns the JSON view.
+std::string CheckDocument(const GraphDocument& doc) {
+  CheckCounts(doc);
+  for (int32_t w = 0; w < doc.WaveCount; ++w) CheckWave(doc, w);
+  volatile double sink = 0;
+  for (int32_t t = 0; t < doc.TraceCount; ++t) sink = sink + WalkTrace(doc, doc.Traces[t]);
+  return DumpDocumentJson(doc);
+}
+
+// A load the second reading did not replace is the plain load, byte for byte.
+void CheckGraphLoad(std::string_view text, size_t chunk, const std::string& plain_json) {
+  auto doc = std::make_unique<GraphDocument>();
+  InitValueStore(doc->Values);
+  SavedFileReport report;
+  LoadResult result = LoadGraphText(*doc, text, report);
+  std::string json = CheckDocument(*doc);
+  if (!report.fallback && json != plain_json) Fail("graph load without fallback differs", 0, 0);
+  if (report.fallback) {
+    const TRealRect& r = doc->AxisRange;
+    if (!std::isfinite(r.Left) || !std::isfinite(r.Right) || !std::isfinite(r.Top) ||
+        !std::isfinite(r.Bottom) || !(r.Left < r.Right) || !(r.Bottom < r.Top))
+      Fail("fitted axis range", doc->TraceCount, 0);
+    if (report.traces != doc->TraceCount || report.traces < 1)
+      Fail("reported traces", report.traces, doc->TraceCount);
+  }
+  if (report.shows_nothing && report.fallback) Fail("drawn yet shows nothing", report.traces, 0);
+  for (int64_t count : report.left_out) {
+    if (count < 0) Fail("negative left-out count", count, 0);
+  }
+  (void)SavedFileMessage("fuzz", report);
+  if (result.accepted()) {
+    auto again = std::make_unique<GraphDocument>();
+    InitValueStore(again->Values);
+    SavedFileReport second;
+    LoadGraphText(*again, text, second, chunk);
+    if (DumpDocumentJson(*again) != json) Fail("chunked graph load differs", (long long)chunk, 0);
+    if (SavedFileSummary(second) != SavedFileSummary(report))
+      Fail("chunked graph report differs", (long long)chunk, 0);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -67,21 +113,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InitValueStore(doc->Values);
   LoadResult result = LoadPatternText(*doc, text);
 
-  CheckCounts(*doc);
-  for (int32_t w = 0; w < doc->WaveCount; ++w) CheckWave(*doc, w);
-  volatile double sink = 0;
-  for (int32_t t = 0; t < doc->TraceCount; ++t) sink = sink + WalkTrace(*doc, doc->Traces[t]);
-  std::string json = DumpDocumentJson(*doc);
+  std::string json = CheckDocument(*doc);
 
   // Loading the same bytes again into the filled document, in chunks, must
   // give the same document: nothing of the previous file may leak into the
   // next, and no chunk boundary may change a line.
+  const size_t chunk = size > 0 ? 1 + data[size - 1] % 64 : 1;
   if (result.accepted()) {
-    const size_t chunk = size > 0 ? 1 + data[size - 1] % 64 : 1;
     MemoryByteSource source(text, chunk);
     LoadPatternSource(*doc, source, chunk);
     if (DumpDocumentJson(*doc) != json)
       Fail("second load differs", static_cast<long long>(chunk), 0);
   }
+  CheckGraphLoad(text, chunk, json);
   return 0;
 }
