@@ -32,17 +32,25 @@ std::string CheckModes(const CommandLine& line, bool size_given) {
 std::vector<LoadRecord> LoadFiles(document::GraphDocument& doc,
                                   const std::vector<std::string>& files) {
   std::vector<LoadRecord> loads;
-  for (const std::string& path : files)
-    loads.push_back({path, document::LoadPatternFile(doc, path)});
+  for (const std::string& path : files) loads.push_back(LoadFile(doc, path));
   return loads;
 }
 
-int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err) {
+LoadRecord LoadFile(document::GraphDocument& doc, const std::string& path) {
+  LoadRecord record{path, {}, {}};
+  record.result = document::LoadGraphFile(doc, path, record.saved);
+  return record;
+}
+
+int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err, bool saved_files) {
   int status = 0;
   for (const LoadRecord& load : loads) {
-    if (load.result.status == document::LoadStatus::Loaded) continue;
-    err << "korvelin: " << load.path << ": " << load.result.reason << '\n';
-    status = 1;
+    if (load.result.status != document::LoadStatus::Loaded) {
+      err << "korvelin: " << load.path << ": " << load.result.reason << '\n';
+      status = 1;
+    }
+    const std::string saved = document::SavedFileMessage(load.path, load.saved);
+    if (saved_files && load.result.accepted() && !saved.empty()) err << saved << '\n';
   }
   return status;
 }

@@ -13,6 +13,7 @@
 
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
+#include "document/IgorSavedFiles.h"
 
 namespace korvelin::ui {
 
@@ -52,15 +53,24 @@ std::string NoDisplayMessage();
 struct LoadRecord {
   std::string path;
   document::LoadResult result;
+  // What the second reading of a file saved by another program did.
+  document::SavedFileReport saved{};
 };
+
+// Loads one file as the program does: the reader, then the second reading
+// where a file saved by another program needs it.
+LoadRecord LoadFile(document::GraphDocument& doc, const std::string& path);
 
 // Loads the files in order into the document, as the window does.
 std::vector<LoadRecord> LoadFiles(document::GraphDocument& doc,
                                   const std::vector<std::string>& files);
 
 // Names every file that was rejected or not read whole on err, one line
-// each with the reader's reason; 1 if there was one, else 0.
-int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err);
+// each with the reader's reason; 1 if there was one, else 0. With
+// `saved_files`, also one line for each file read the second way or showing
+// nothing, which does not change the result.
+int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err,
+                   bool saved_files = true);
 
 // --dump: loads the files in order and prints the JSON. Rejected files are
 // named on err with the reason and make the result 1, otherwise it is 0.

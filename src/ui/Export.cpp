@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "document/IgorReader.h"
+#include "document/IgorSavedFiles.h"
 #include "platform/PictureFile.h"
 #include "ui/PlotView.h"
 
@@ -111,11 +112,14 @@ int ExportEach(const BatchJob& job, std::ostream& err) {
       // from their defaults for every file.
       document::ResetDocument(*worker.doc);
       document::SetDefaults(*worker.doc);
-      const document::LoadResult load = document::LoadPatternFile(*worker.doc, job.files[i]);
+      document::SavedFileReport saved;
+      const document::LoadResult load = document::LoadGraphFile(*worker.doc, job.files[i], saved);
       if (load.status != document::LoadStatus::Loaded) {
         failed = true;
         say("korvelin: " + job.files[i] + ": " + load.reason);
       }
+      const std::string note = document::SavedFileMessage(job.files[i], saved);
+      if (load.accepted() && !note.empty()) say(note);
       // A rejected file has no picture of its own; a file read in part has.
       if (load.accepted()) {
         worker.view.Layout(job.client);

@@ -110,10 +110,13 @@ void TMainForm::AppMessage(const std::vector<std::string>& dropped_paths) {
 }
 
 document::LoadResult TMainForm::LoadFile(const std::string& path) {
-  document::LoadResult result = document::LoadPatternFile(doc_, path);
-  loads_.push_back({path, result});
+  loads_.push_back(ui::LoadFile(doc_, path));
+  const document::LoadResult& result = loads_.back().result;
   if (result.accepted()) {
     platform::SetApplicationTitle(kCaption);
+    // A file that shows nothing says so in the empty plot area, until a
+    // redraw has a trace to show.
+    view_.SetNotice(document::SavedFileNotice(loads_.back().saved));
     DrawScreenPlot();
     if (form_modify_ != nullptr) form_modify_->DocumentLoaded();
   }

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include "document/IgorSavedFiles.h"
 #include "render/PlotLayout.h"
 #include "render/ScreenPlot.h"
 
@@ -33,6 +34,13 @@ void PlotView::Redraw() {
   render::ScreenPlotTarget target{raster_,  canvas_, *measurer_,
                                   mapping_, font_,   decimal_separator_};
   render::DrawScreenPlot(doc_, target);
+  if (notice_.empty() || raster_.IsNull() || !document::ShowsNothing(doc_)) return;
+  // Centred in the plot area, over the frame's white inside.
+  measurer_->SetFont(font_);
+  const render::TextSize size = measurer_->Measure(notice_);
+  const document::PixelRect& plot = doc_.PlotRect;
+  canvas_.TextOut(plot.Left + (plot.Right - plot.Left - size.width) / 2,
+                  plot.Top + (plot.Bottom - plot.Top - size.height) / 2, notice_);
 }
 
 render::TextSize PlotView::MeasureReference() {

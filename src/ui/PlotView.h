@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <memory>
+#include <string>
 
 #include "document/GraphDocument.h"
 #include "platform/FontMeasurer.h"
@@ -34,6 +35,10 @@ class PlotView {
   void SetFont(const render::FontSpec& font) { font_ = font; }
   const render::FontSpec& Font() const { return font_; }
   void SetDecimalSeparator(char separator) { decimal_separator_ = separator; }
+  // A short text drawn in the middle of the plot area by every redraw while
+  // no trace has a point to show; the window says so for a file that shows
+  // nothing. Empty: none.
+  void SetNotice(std::string notice) { notice_ = std::move(notice); }
   char DecimalSeparator() const { return decimal_separator_; }
 
   // The size of the reference text "-000000" in the font.
@@ -50,6 +55,7 @@ class PlotView {
   document::GraphDocument& doc_;
   render::FontSpec font_{};
   char decimal_separator_ = '.';
+  std::string notice_;
   platform::FontMeasurer font_measurer_;
   render::TextMeasurer* measurer_;
   platform::PictureBitmap canvas_;

@@ -106,7 +106,7 @@ int RunWindow(const CommandLine& line) {
   korvelin::ui::TMainForm form(*doc, options);
   // The window says nothing of a rejected file; the program names each on
   // standard error, as the headless modes do.
-  korvelin::ui::ReportRejected(form.Loads(), std::cerr);
+  korvelin::ui::ReportRejected(form.Loads(), std::cerr, false);
   form.show();
   // On an X server without a window manager nobody gives the new window the
   // keyboard focus; it takes it, so its shortcuts work at once.

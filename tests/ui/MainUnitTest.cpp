@@ -288,5 +288,39 @@ TEST(LoadFile, AFileReadInPartIsShownAndReportedOnce) {
   EXPECT_EQ(boxes.errors[0].find("line 6 is longer than 64 MiB"), 0u);
 }
 
+// A file saved by another program is drawn through the second reading; one
+// that still shows nothing says so in the plot area until a trace shows.
+TEST(LoadFile, AFileThatShowsNothingSaysSoInThePlotArea) {
+  PatternDir dir;
+  const std::string saved = dir.Write(
+      "saved.pat",
+      "IGOR\nWAVES/D 'Scan 1'\nBEGIN\n1\n4\n9\nEND\nX SetScale/P x 0,0.5,\"\", 'Scan 1'\n");
+  const std::string cube =
+      dir.Write("cube.pat", "IGOR\nWAVES/D/N=(2,2,2) cube\nBEGIN\n1 2\n3 4\n\n5 6\n7 8\nEND\n");
+  document::GraphDocument doc;
+  TMainForm form(doc, {{saved}, {640, 480}});
+  EXPECT_TRUE(form.Loads()[0].saved.fallback);
+  EXPECT_EQ(doc.AxisRange.Right, 1.0) << "fitted to the x scale";
+  // With a trace to show, a notice is not drawn.
+  const QImage traced = form.Picture();
+  form.View().SetNotice("a notice");
+  form.DrawScreenPlot();
+  EXPECT_EQ(form.Picture(), traced);
+
+  form.LoadFile(cube);
+  EXPECT_TRUE(form.Loads()[1].saved.shows_nothing);
+  const QImage noticed = form.Picture();
+  form.FormResize();
+  EXPECT_EQ(form.Picture(), noticed) << "the notice stays while nothing shows";
+  form.View().SetNotice("");
+  form.DrawScreenPlot();
+  // The middle of the plot, away from the frame and the ticks.
+  const PixelRect plot = doc.PlotRect;
+  const PixelRect middle{plot.Left + 20, plot.Top + 20, plot.Right - 20, plot.Bottom - 20};
+  const int inside = (middle.Right - middle.Left) * (middle.Bottom - middle.Top);
+  EXPECT_EQ(CountColour(form.Picture(), middle, 0xFFFFFF), inside);
+  EXPECT_LT(CountColour(noticed, middle, 0xFFFFFF), inside - 100) << "the notice was there";
+}
+
 }  // namespace
 }  // namespace korvelin::ui

@@ -288,7 +288,27 @@ TEST(HonestOutput, AnOverlongLineIsNamedAndTheRowsBeforeItKept) {
   EXPECT_TRUE(outcome.err.startsWith("korvelin: " + QString::fromStdString(path) +
                                      ": line 6 is longer than 64 MiB"))
       << outcome.err.toStdString();
-  EXPECT_TRUE(outcome.out.startsWith("{\"value_count\": 2,")) << outcome.out.left(80).toStdString();
+  // The rows before the line are kept (and drawn against their index).
+  EXPECT_TRUE(outcome.out.contains("{\"name\": \"a\", \"first\": 0, \"stride\": 1, \"count\": 2,"))
+      << outcome.out.left(120).toStdString();
+}
+
+TEST(Program, HeadlessModesSayHowAFileSavedByAnotherProgramWasRead) {
+  PatternDir dir;
+  const QString saved = QString::fromStdString(
+      dir.Write("saved.pat",
+                "IGOR\r\nWAVES/D 'Scan 1', counts\r\nBEGIN\r\n1 5\r\n4 6\r\nEND\r\n"
+                "X SetScale/P x 0,0.5,\"\", 'Scan 1'; SetScale y 0,0,\"\", counts\r\n"));
+  const QString text = QString::fromStdString(dir.Write("text.pat",
+                                                        "IGOR\r\nWAVES/T names\r\n"
+                                                        "BEGIN\r\n\"a\"\r\nEND\r\n"));
+  const Outcome dump = RunProgram({"--dump", saved}, Environment());
+  EXPECT_EQ(dump.exit_code, 0);
+  EXPECT_EQ(dump.err, "korvelin: " + saved + ": read as saved waves: 2 traces\n");
+  const Outcome nothing =
+      RunProgram({"--export", QString::fromStdString(dir.Path("t.png")), text}, Environment());
+  EXPECT_EQ(nothing.exit_code, 0);
+  EXPECT_EQ(nothing.err, "korvelin: " + text + ": no wave to plot; left out: text wave (1)\n");
 }
 
 // The window stays silent about a rejected file; the program names it.
