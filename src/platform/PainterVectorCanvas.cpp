@@ -34,6 +34,8 @@ QPointF Point(int64_t x, int64_t y) {
 // and PDF path of a 524,288-point trace a modest size.
 constexpr int kMaxPathElements = 16384;
 
+constexpr double kDotLength = 1.0 / 1024;
+
 // SVG pixels of 0.01 mm: 2540 of them to the inch.
 constexpr int kHundredthsPerInch = 2540;
 
@@ -70,6 +72,7 @@ void PainterVectorCanvas::UsePen() {
 }
 
 void PainterVectorCanvas::MoveTo(int64_t x, int64_t y) {
+  CloseColumn();
   current_ = Point(x, y);
   in_subpath_ = false;
 }
@@ -78,14 +81,55 @@ void PainterVectorCanvas::LineTo(int64_t x, int64_t y) {
   if (!in_subpath_) {
     path_.moveTo(current_);
     in_subpath_ = true;
+    subpath_drawn_ = false;
+    column_x_ = current_.x();
+    entry_y_ = low_y_ = high_y_ = current_.y();
   }
   current_ = Point(x, y);
+  if (current_.x() == column_x_) {
+    low_y_ = std::min(low_y_, current_.y());
+    high_y_ = std::max(high_y_, current_.y());
+    column_pending_ = true;
+    return;
+  }
+  CloseColumn();
   path_.lineTo(current_);
+  subpath_drawn_ = true;
+  column_x_ = current_.x();
+  entry_y_ = low_y_ = high_y_ = current_.y();
   if (++elements_ >= kMaxPathElements) Finish();
+}
+
+// The run on the vertical goes from its entry to the extreme farther from
+// its last point, then to the other extreme, then to the last point: the
+// whole stretch between the extremes is covered and the path goes on from
+// where the recording does. A run that never leaves its entry is a dot (a
+// marker of size 0 is one), kept when nothing else of the subpath covers
+// it. QPainterPath drops a line to its own end point, so the dot is a line
+// of 1/1024 unit, whose round caps give the pen's disk as GDI does.
+void PainterVectorCanvas::CloseColumn() {
+  if (!column_pending_) return;
+  column_pending_ = false;
+  const double last = current_.y();
+  const bool low_first = high_y_ - last < last - low_y_;
+  double previous = entry_y_;
+  for (const double y : {low_first ? low_y_ : high_y_, low_first ? high_y_ : low_y_, last}) {
+    if (y == previous) continue;
+    path_.lineTo(column_x_, y);
+    ++elements_;
+    previous = y;
+    subpath_drawn_ = true;
+  }
+  if (!subpath_drawn_) {
+    path_.lineTo(column_x_, entry_y_ + kDotLength);
+    ++elements_;
+    subpath_drawn_ = true;
+  }
 }
 
 // A run cut here goes on from the current point in a new subpath.
 void PainterVectorCanvas::Finish() {
+  CloseColumn();
   in_subpath_ = false;
   if (elements_ == 0) return;
   UsePen();

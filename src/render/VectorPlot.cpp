@@ -137,6 +137,30 @@ void DrawScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLay
   target.label.Measure("");
 }
 
+bool IsWave(const GraphDocument& doc, int32_t index) {
+  return index >= 0 && index < doc.WaveCount && index < document::kMaxWaves;
+}
+
+// About as many operations as the plot will record: one per line point, four
+// per plus marker, and room for frame and scale. Reserved at once, a long
+// trace is recorded without the store moving under it. A trace draws at
+// most as many points as the store holds values, whatever its waves claim.
+size_t EstimatedOperations(const GraphDocument& doc) {
+  constexpr size_t kFrameAndScale = 256;
+  size_t operations = kFrameAndScale;
+  const int32_t traces = std::clamp(doc.TraceCount, 0, document::kMaxTraces);
+  for (int32_t i = 0; i < traces; ++i) {
+    const document::TTrace& trace = doc.Traces[i];
+    if (!IsWave(doc, trace.XWave) || !IsWave(doc, trace.YWave)) continue;
+    const document::TWave& y = doc.Waves[trace.YWave];
+    const int32_t points =
+        std::clamp(std::min(doc.Waves[trace.XWave].count, y.count), 0, std::max(doc.ValueCount, 0));
+    operations += static_cast<size_t>(points) *
+                  ((ModeDrawsLines(y.mode) ? 1 : 0) + (ModeDrawsMarkers(y.mode) ? 4 : 0));
+  }
+  return operations;
+}
+
 }  // namespace
 
 void DrawVectorPlot(const GraphDocument& doc, VectorPlotTarget& target) {
@@ -156,6 +180,7 @@ void DrawVectorPlot(const GraphDocument& doc, VectorPlotTarget& target) {
 VectorRecording RecordVectorPlot(const GraphDocument& doc, TextMeasurer& label,
                                  const FontSpec& window_font, char decimal_separator) {
   VectorRecording recording;
+  recording.Reserve(EstimatedOperations(doc));
   PlotMapping mapping;
   VectorPlotTarget target{recording, label, mapping, window_font, decimal_separator};
   DrawVectorPlot(doc, target);

@@ -132,6 +132,41 @@ TEST_F(PainterPage, SvgLongTraceIsCutIntoPathsThatJoin) {
   EXPECT_EQ(svg.lines[4].stroke_width, 25);
 }
 
+// A thousand points on one vertical draw the stretch between their extremes
+// and go on from the last of them; a stroke that never leaves its point is
+// still a dot.
+TEST(SvgBytes, RunsOnOneVerticalKeepTheirInkWithFewSegments) {
+  render::VectorRecording recording;
+  recording.SetPenWidth(50);
+  recording.MoveTo(100, 500);
+  for (int i = 0; i < 1000; ++i) recording.LineTo(100, 300 + (i * 7919) % 601);
+  recording.LineTo(100, 600);
+  recording.LineTo(200, 600);
+  recording.MoveTo(50, 50);
+  recording.LineTo(50, 50);
+  const Svg svg = ReadSvg(SvgBytes(recording, 1000, 1000));
+  ASSERT_TRUE(svg.well_formed);
+  double low = 500;
+  double high = 500;
+  int on_vertical = 0;
+  for (const Line& line : svg.lines) {
+    if (line.x1 != 100 || line.x2 != 100) continue;
+    ++on_vertical;
+    low = std::min({low, line.y1, line.y2});
+    high = std::max({high, line.y1, line.y2});
+  }
+  EXPECT_LE(on_vertical, 3);
+  EXPECT_EQ(low, 300);
+  EXPECT_EQ(high, 900);
+  ASSERT_EQ(svg.lines.size(), static_cast<size_t>(on_vertical) + 2u);
+  EXPECT_EQ(svg.lines[on_vertical], (Line{100, 600, 200, 600, 50}));
+  const Line dot = svg.lines.back();
+  EXPECT_EQ(dot.x1, 50);
+  EXPECT_EQ(dot.x2, 50);
+  EXPECT_EQ(dot.y1, 50);
+  EXPECT_NEAR(dot.y2, 50, 0.01);
+}
+
 // Runs a poppler tool on the file; its standard output, or empty.
 std::string RunTool(const QString& tool, const QStringList& arguments) {
   QProcess process;
