@@ -85,14 +85,16 @@ void PainterVectorCanvas::LineTo(int64_t x, int64_t y) {
     column_x_ = current_.x();
     entry_y_ = low_y_ = high_y_ = current_.y();
   }
-  current_ = Point(x, y);
-  if (current_.x() == column_x_) {
-    low_y_ = std::min(low_y_, current_.y());
-    high_y_ = std::max(high_y_, current_.y());
+  const QPointF point = Point(x, y);
+  if (point.x() == column_x_) {
+    low_y_ = std::min(low_y_, point.y());
+    high_y_ = std::max(high_y_, point.y());
     column_pending_ = true;
+    current_ = point;
     return;
   }
   CloseColumn();
+  current_ = point;
   path_.lineTo(current_);
   subpath_drawn_ = true;
   column_x_ = current_.x();
