@@ -165,25 +165,6 @@ TEST(DrawVectorPlot, NoPageFactorsDrawNothing) {
   EXPECT_TRUE(page.Draw().empty());
 }
 
-TEST(VectorRecording, PlaysBackWhatWasDrawnDirectly) {
-  Page page;
-  page.AddTrace({1, 2, 3, 4}, {2, 9, 4, 11});
-  page.doc.Waves[1].mode = 4;  // lines and plus markers
-  page.doc.Waves[1].msize = 3;
-  page.doc.Waves[1].rgb = 0xFF8000;
-  RecordingVectorCanvas direct;
-  ScalingMeasurer label;
-  PlotMapping mapping;
-  VectorPlotTarget target{direct, label, mapping, FontSpec{"Arial", 20, true}, ','};
-  DrawVectorPlot(page.doc, target);
-  RecordingVectorCanvas played;
-  const VectorRecording recording = RecordVectorPlot(page.doc, page.label, target.font, ',');
-  recording.Play(played);
-  EXPECT_EQ(played.ops, direct.ops);
-  EXPECT_EQ(recording.Size(), direct.ops.size());
-  EXPECT_GT(direct.ops.size(), 60u);
-}
-
 // Ranges a pattern file's axis command can set: each axis whose span is
 // zero, reversed or not finite gets no scale; the frame is drawn.
 struct RangeCase {
