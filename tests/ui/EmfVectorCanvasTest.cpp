@@ -36,10 +36,13 @@ enum : uint32_t {
 struct Record {
   uint32_t type = 0;
   QByteArray data;  // the whole record, type and size included
+  // The value at offset; 0 past the record's end.
   template <class T = int32_t>
   T At(int offset) const {
     T v{};
-    std::memcpy(&v, data.constData() + offset, sizeof v);
+    if (offset >= 0 && offset + static_cast<int>(sizeof v) <= data.size()) {
+      std::memcpy(&v, data.constData() + offset, sizeof v);
+    }
     return v;
   }
   // The characters of an ExtTextOutW record.
@@ -76,11 +79,12 @@ std::vector<Record> OfType(const std::vector<Record>& records, uint32_t type) {
 std::vector<std::string> Drawing(const std::vector<Record>& records) {
   std::vector<std::string> out;
   for (const Record& r : records) {
-    const std::string xy = std::to_string(r.At(r.type == kTextOutW ? 36 : 8)) + " " +
-                           std::to_string(r.At(r.type == kTextOutW ? 40 : 12));
-    if (r.type == kMoveTo) out.push_back("M " + xy);
-    if (r.type == kLineTo) out.push_back("L " + xy);
-    if (r.type == kTextOutW) out.push_back("T " + xy + " " + r.Text());
+    const auto xy = [&r](int at) {
+      return std::to_string(r.At(at)) + " " + std::to_string(r.At(at + 4));
+    };
+    if (r.type == kMoveTo) out.push_back("M " + xy(8));
+    if (r.type == kLineTo) out.push_back("L " + xy(8));
+    if (r.type == kTextOutW) out.push_back("T " + xy(36) + " " + r.Text());
   }
   return out;
 }
