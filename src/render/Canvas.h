@@ -14,6 +14,12 @@ class RasterImage;
 // A font as the window names it: a face and a character height in pixels
 // (the window's own font is "Times New Roman" with a 16-pixel character
 // height, which is 12 points on a 96-dpi screen).
+//
+// pixel_height is the one size a font carries, in the units of whatever it
+// is drawn on: screen pixels for the window and its measuring label, page
+// units for the vector canvas, where one unit stands for one pixel of the
+// 96-dpi reference screen. Points exist only where a size is scaled as
+// points (the vector plot's font), through FontPointSize and WithPointSize.
 struct FontSpec {
   std::string name = "Times New Roman";
   int pixel_height = 16;
@@ -21,6 +27,24 @@ struct FontSpec {
   bool italic = false;
   bool operator==(const FontSpec&) const = default;
 };
+
+// A size in points is a size in pixels at 72 of them to the 96 pixels of the
+// reference screen's inch, rounded to the nearest, halves away from zero:
+// 16 pixels are 12 points and 600 points are 800 pixels.
+inline int ScaleFontSize(int64_t size, int64_t numerator, int64_t denominator) {
+  const int64_t scaled = size * numerator;
+  const int64_t rounded =
+      (scaled >= 0 ? scaled + denominator / 2 : scaled - denominator / 2) / denominator;
+  constexpr int64_t kLimit = 0x7FFFFFFF;
+  return static_cast<int>(rounded > kLimit ? kLimit : (rounded < -kLimit ? -kLimit : rounded));
+}
+
+inline int FontPointSize(const FontSpec& font) { return ScaleFontSize(font.pixel_height, 72, 96); }
+
+inline FontSpec WithPointSize(FontSpec font, int points) {
+  font.pixel_height = ScaleFontSize(points, 96, 72);
+  return font;
+}
 
 struct TextSize {
   int width = 0;
@@ -72,7 +96,9 @@ class PictureCanvas {
 };
 
 // The canvas that print and metafile output record onto. Coordinates are
-// units of the vector page; a point far off the page is passed on as it is.
+// units of the vector page; a point far off the page is passed on as it is,
+// and each container holds it as far as its numbers reach. The font's
+// pixel_height is its character height in page units.
 class VectorCanvas {
  public:
   virtual ~VectorCanvas() = default;
@@ -80,8 +106,10 @@ class VectorCanvas {
   virtual void SetPenWidth(int width) = 0;
   virtual void MoveTo(int64_t x, int64_t y) = 0;
   virtual void LineTo(int64_t x, int64_t y) = 0;
-  virtual void SetFont(const FontSpec& font, int point_size) = 0;
+  virtual void SetFont(const FontSpec& font) = 0;
+  // A style other than Solid draws text with a transparent background.
   virtual void SetBrushStyle(BrushStyle style) = 0;
+  // (x, y) is the top-left corner of the text.
   virtual void TextOut(int64_t x, int64_t y, std::string_view text) = 0;
 };
 

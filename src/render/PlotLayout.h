@@ -8,12 +8,13 @@
 #include <cstdint>
 
 #include "document/GraphDocument.h"
+#include "render/AxisScale.h"
 #include "render/Canvas.h"
 
 namespace korvelin::render {
 
-// The text whose size in the window's font sets the automatic margins.
-inline constexpr char kReferenceText[] = "-000000";
+// The text whose size in the window's font sets the automatic margins is
+// kReferenceText, the one that sets the smallest tick spacing.
 
 // The plot is at least 64 x 64 pixels however small the client area is, and
 // at most 16384 a side: margins typed into the dialog can be any 32-bit

@@ -25,10 +25,6 @@ using document::TRealRect;
 constexpr int kFramePalette = 1;
 constexpr int kTickPalette = 255;
 constexpr uint32_t kWhite = 0xFFFFFF;
-constexpr const char* kReferenceText = "-000000";
-
-// Indices 1 to 9 are used; index 0 only pads the table.
-constexpr double kStepTable[10] = {2, 2, 5, 5, 5, 10, 10, 10, 10, 10};
 
 int ToInt(int64_t v) {
   if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
@@ -43,23 +39,13 @@ void DrawFrame(RasterImage& raster, int64_t w, int64_t h) {
   DrawRasterLine(raster, w - 1, 0, w - 1, h - 1, kFramePalette);
 }
 
-// The step for one axis, or 0 when the axis has no usable scale: a span that
-// is zero, reversed or not finite, or a reference text that spans no data.
-double AxisStep(double low, double high, double pixels, double text_pixels) {
-  const double span = high - low;
-  if (!(span > 0) || !std::isfinite(span)) return 0;
-  const double min_step = text_pixels / (pixels / span);
-  if (!(min_step > 0) || !std::isfinite(min_step)) return 0;
-  return ChooseTickStep(min_step);
-}
-
 // Worked example: a 552-pixel plot showing 0 to 10 has Sx = 55.2; "-000000"
 // is 56 pixels wide, so the step is 2 and the ticks fall on columns 0, 110,
 // 221, 331, 442 (and 552, clipped), each TickX pixels high from the bottom.
 void DrawXScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, int64_t h) {
   const TRealRect& range = doc.AxisRange;
-  const double step = AxisStep(range.Left, range.Right, static_cast<double>(w),
-                               target.label.Measure(kReferenceText).width);
+  const double step = AxisTickStep(range.Left, range.Right, static_cast<double>(w),
+                                   target.label.Measure(kReferenceText).width);
   if (step <= 0 || !std::isfinite(step)) return;
   const double sx = static_cast<double>(w) / (range.Right - range.Left);
   TickWalk walk(range.Left, range.Right, step, w + 1);
@@ -79,8 +65,8 @@ void DrawXScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, i
 // number, 19 high, has its top at 14 + 217 - 9 = 222 for a plot top of 14.
 void DrawYScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t h) {
   const TRealRect& range = doc.AxisRange;
-  const double step = AxisStep(range.Bottom, range.Top, static_cast<double>(h),
-                               2.0 * target.label.Measure(kReferenceText).height);
+  const double step = AxisTickStep(range.Bottom, range.Top, static_cast<double>(h),
+                                   2.0 * target.label.Measure(kReferenceText).height);
   if (step <= 0 || !std::isfinite(step)) return;
   const double sy = static_cast<double>(h) / (range.Bottom - range.Top);
   TickWalk walk(range.Bottom, range.Top, step, h + 1);
@@ -106,54 +92,6 @@ void DrawScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, in
 }
 
 }  // namespace
-
-// P runs through powers of ten: up while below min_step, then down while
-// above. The factor 0.1 is taken in extended precision and each product is
-// rounded back to a double: from 1, two steps give exactly the double 0.01,
-// where a double factor gives 0.010000000000000002, and with that a step of
-// 0.1 whose ticks from -0.35 pass -2.7755575615628914E-17 instead of +2.8E-17.
-double ChooseTickStep(double min_step) {
-  if (!(min_step > 0) || !std::isfinite(min_step)) return 0;
-  double p = 1.0;
-  while (p < min_step) p *= 10;
-  if (!std::isfinite(p)) return 0;  // min_step near the largest double
-  while (p > min_step) p = static_cast<double>(p * 0.1L);
-  if (!(p > 0)) return 0;  // min_step below every power the division reaches
-  // min_step / p lies in [1, 10) but for the rounding of p at an exact power
-  // of ten, where it can touch 10; the table index is held to 1 .. 9.
-  const double k = std::trunc(min_step / p);
-  const int index = k < 1 ? 1 : (k > 9 ? 9 : static_cast<int>(k));
-  return kStepTable[index] * p;
-}
-
-// The first index is the truncated quotient held as a double, so a quotient
-// beyond 32 bits (a deep zoom far from zero) still gives a defined start.
-TickWalk::TickWalk(double low, double high, double step, int64_t max_ticks)
-    : high_(high), step_(step), left_(max_ticks) {
-  if (!(step > 0) || !std::isfinite(step) || !std::isfinite(low)) {
-    left_ = 0;
-    return;
-  }
-  next_ = std::trunc(low / step) * step;
-  for (int guard = 0; next_ < low; ++guard) {
-    const double moved = next_ + step;
-    if (moved == next_ || guard > 64) {
-      left_ = 0;
-      return;
-    }
-    next_ = moved;
-  }
-}
-
-bool TickWalk::Next(double& tick) {
-  if (left_ <= 0 || !(next_ <= high_)) return false;
-  tick = next_;
-  --left_;
-  const double moved = next_ + step_;
-  if (moved == next_) left_ = 0;  // the step no longer moves the value
-  next_ = moved;
-  return true;
-}
 
 void DrawScreenPlot(const GraphDocument& doc, ScreenPlotTarget& target) {
   if (target.raster.IsNull()) return;

@@ -116,8 +116,9 @@ class RecordingVectorCanvas : public VectorCanvas {
   void SetPenWidth(int width) override { ops.push_back({VectorOp::PenWidth, width}); }
   void MoveTo(int64_t x, int64_t y) override { ops.push_back({VectorOp::MoveTo, x, y}); }
   void LineTo(int64_t x, int64_t y) override { ops.push_back({VectorOp::LineTo, x, y}); }
-  void SetFont(const FontSpec& font, int point_size) override {
-    ops.push_back({VectorOp::Font, point_size, 0, font.name});
+  // Logs the character height in page units and the face.
+  void SetFont(const FontSpec& font) override {
+    ops.push_back({VectorOp::Font, font.pixel_height, 0, font.name});
   }
   void SetBrushStyle(BrushStyle style) override {
     ops.push_back({VectorOp::Brush, static_cast<int64_t>(style)});

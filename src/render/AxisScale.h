@@ -1,0 +1,46 @@
+#pragma once
+// The arithmetic of a scale, shared by the screen plot and the vector plot:
+// the 1-2-5 step that keeps the axis numbers apart, and the walk over the
+// tick values of one axis. Where a tick lands and what is drawn there, in
+// pixels or in page units, is each plot's business.
+
+#include <cstdint>
+
+namespace korvelin::render {
+
+// The text whose size sets the smallest tick spacing (a minus sign and six
+// zeros): one of its widths along x, two of its heights along y. Its size in
+// the window's font also sets the automatic margins.
+inline constexpr char kReferenceText[] = "-000000";
+
+// The smallest step of the 1-2-5 kind strictly larger than min_step (> 0 and
+// finite). Returns 0, meaning no scale, when min_step is not positive and
+// finite or lies where the powers of ten leave the doubles (near 1.8e308 or
+// among the smallest denormals).
+double ChooseTickStep(double min_step);
+
+// The step of an axis showing low .. high across `units` drawing units, with
+// ticks at least `text_units` apart: ChooseTickStep of the data span of
+// text_units. 0, meaning no scale, when the span is zero, reversed or not
+// finite, or the text spans no data (a zero-sized text or plot).
+double AxisTickStep(double low, double high, double units, double text_units);
+
+// The tick values of one axis: from the first multiple-of-step position at
+// or above low (a truncated quotient times the step, then stepped up while
+// below low), accumulated by repeated addition while at most high. The walk
+// ends early when an addition no longer moves the value (a deep zoom far from
+// zero) or after max_ticks values, so it always ends.
+class TickWalk {
+ public:
+  TickWalk(double low, double high, double step, int64_t max_ticks);
+  // Gives the next tick value; false when the walk is over.
+  bool Next(double& tick);
+
+ private:
+  double next_ = 0;
+  double high_ = 0;
+  double step_ = 0;
+  int64_t left_ = 0;
+};
+
+}  // namespace korvelin::render
