@@ -5,6 +5,7 @@
 
 #include "document/DocumentJson.h"
 #include "document/IgorReader.h"
+#include "document/SettingsText.h"
 #include "ui/Export.h"
 #include "ui/PlotView.h"
 
@@ -88,6 +89,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       set_mode(RunMode::Version, arg);
     } else if (arg == "--dump") {
       set_mode(RunMode::Dump, arg);
+    } else if (arg == "--set") {
+      if (i + 1 >= args.size()) {
+        parsed.error = "--set needs NAME=VALUE";
+      } else {
+        parsed.error = document::SetSettingFromText(line.settings, args[++i]);
+      }
     } else if (arg == "--export" || arg == "--export-each" || arg == "--size") {
       if (i + 1 >= args.size()) {
         parsed.error = arg + " needs a value";
@@ -113,17 +120,18 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-  return "Usage: korvelin [--size WxH] [--] FILE...\n"
-         "       korvelin --export OUT.png|OUT.bmp [--size WxH] FILE...\n"
-         "       korvelin --export-each PATTERN [--size WxH] FILE...\n"
-         "       korvelin --dump [--size WxH] FILE...\n"
+  return "Usage: korvelin [--size WxH] [--set NAME=VALUE]... [--] FILE...\n"
+         "       korvelin --export OUT.png|.bmp|.emf|.svg|.pdf [--size WxH] [--set ...] FILE...\n"
+         "       korvelin --export-each PATTERN [--size WxH] [--set ...] FILE...\n"
+         "       korvelin --dump [--size WxH] [--set ...] FILE...\n"
          "       korvelin --help | --version\n"
          "\n"
          "Shows pattern files in the Igor Text format as an x-y graph. Each file\n"
          "replaces the one before; a file that is not a pattern file is skipped.\n"
          "\n"
          "  --export OUT   draw the window's picture without a display and write it\n"
-         "                 as PNG or BMP (by OUT's extension)\n"
+         "                 as PNG or BMP, or the vector plot on a page of MetafileWidth\n"
+         "                 x MetafileHeight as EMF, SVG or PDF (by OUT's extension)\n"
          "  --export-each PATTERN\n"
          "                 draw each file alone, on every core, and write its picture\n"
          "                 to PATTERN with {name} (the file's name without extension)\n"
@@ -131,6 +139,10 @@ std::string UsageText() {
          "  --dump         print the loaded document as one JSON object\n"
          "  --size WxH     the window's client area (for --export 640x480 unless\n"
          "                 given); with --dump, adds the window's layout at that size\n"
+         "  --set NAME=VALUE\n"
+         "                 a display setting (repeatable): ScaleOn, MarginOn, ColorOn\n"
+         "                 (1 or 0), Margin=L,T,R,B, TickX, TickY, DistanceX, DistanceY\n"
+         "                 (pixels), MetafileWidth, MetafileHeight (1/100 mm)\n"
          "  --             every later argument is a file\n"
          "\n"
          "Exit status: 0 on success, 1 when a file was rejected (named on standard\n"
@@ -153,6 +165,7 @@ std::string NoDisplayMessage() {
 int RunDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
   auto doc = std::make_unique<document::GraphDocument>();
   document::InitValueStore(doc->Values);
+  doc->Settings = line.settings;
   const std::vector<LoadRecord> loads = LoadFiles(*doc, line.files);
   if (!line.size) {
     out << document::DumpDocumentJson(*doc);
@@ -179,6 +192,7 @@ int RunExport(const CommandLine& line, std::ostream& err) {
   }
   auto doc = std::make_unique<document::GraphDocument>();
   document::InitValueStore(doc->Values);
+  doc->Settings = line.settings;
   const std::vector<LoadRecord> loads = LoadFiles(*doc, line.files);
   // The layout does not depend on the files, so the picture is drawn once,
   // after the last of them, as the window shows it after its last load.
@@ -199,7 +213,7 @@ int RunExportEach(const CommandLine& line, std::ostream& err, bool progress) {
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
-  return ExportEach({line.export_path, client, line.files, 0, progress}, err);
+  return ExportEach({line.export_path, client, line.files, 0, progress, line.settings}, err);
 }
 
 }  // namespace korvelin::ui

@@ -1,10 +1,11 @@
 #pragma once
 // The program's command line: `korvelin [--] FILE...` opens the window,
-// `--export OUT.png|OUT.bmp [--size WxH] FILE...` draws the window's picture
-// without a display and writes it, `--dump [--size WxH] FILE...` prints the
-// loaded document as JSON. This unit parses the line and runs the two
-// headless modes; the window mode and the choice of Qt platform are the
-// program entry's.
+// `--export OUT [--size WxH] FILE...` draws the window's picture or the
+// vector plot without a display and writes it, `--export-each PATTERN`
+// does so for every file alone, `--dump [--size WxH] FILE...` prints the
+// loaded document as JSON; `--set NAME=VALUE` changes a display setting. This unit parses the line
+// and runs the two headless modes; the window mode and the choice of Qt platform are the program
+// entry's.
 
 #include <optional>
 #include <ostream>
@@ -24,6 +25,8 @@ struct CommandLine {
   std::string export_path;  // --export's file, or --export-each's pattern
   std::optional<document::PixelSize> size;
   std::vector<std::string> files;
+  // The defaults with every --set NAME=VALUE applied, in order.
+  document::DisplaySettings settings{};
 };
 
 struct ParsedCommandLine {

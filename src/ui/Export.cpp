@@ -10,7 +10,12 @@
 
 #include "document/IgorReader.h"
 #include "document/IgorSavedFiles.h"
+#include "platform/AtomicFile.h"
+#include "platform/EmfVectorCanvas.h"
+#include "platform/PainterVectorCanvas.h"
 #include "platform/PictureFile.h"
+#include "render/VectorPlot.h"
+#include "render/VectorRecording.h"
 #include "ui/PlotView.h"
 
 namespace korvelin::ui {
@@ -58,14 +63,41 @@ std::optional<OutputFormat> OutputFormatOf(const std::string& path) {
   const std::string extension = Lower(path.substr(dot + 1));
   if (extension == "png") return OutputFormat::Png;
   if (extension == "bmp") return OutputFormat::Bmp;
+  if (extension == "emf") return OutputFormat::Emf;
+  if (extension == "svg") return OutputFormat::Svg;
+  if (extension == "pdf") return OutputFormat::Pdf;
   return std::nullopt;
 }
 
-std::string OutputExtensions() { return ".png or .bmp"; }
+std::string OutputExtensions() { return ".png, .bmp, .emf, .svg or .pdf"; }
 
-std::string WritePlot(const PlotView& view, const std::string& path) {
-  if (!OutputFormatOf(path)) return "the file name must end in " + OutputExtensions();
-  return platform::WritePictureFile(view.Picture(), path);
+std::string WritePlot(PlotView& view, const std::string& path) {
+  const std::optional<OutputFormat> format = OutputFormatOf(path);
+  if (!format) return "the file name must end in " + OutputExtensions();
+  if (*format == OutputFormat::Png || *format == OutputFormat::Bmp) {
+    return platform::WritePictureFile(view.Picture(), path);
+  }
+  const document::DisplaySettings& settings = view.Document().Settings;
+  const int width = settings.MetafileWidth;
+  const int height = settings.MetafileHeight;
+  const std::string page = render::VectorPageSizeError(width, height);
+  if (!page.empty()) return page;
+  QByteArray bytes;
+  {
+    // The metafile library keeps one table of drawing objects for the whole
+    // process, and the page containers share the toolkit's font engine:
+    // one vector picture is made at a time.
+    static std::mutex one_at_a_time;
+    std::lock_guard<std::mutex> lock(one_at_a_time);
+    const render::VectorRecording recording = render::RecordVectorPlot(
+        view.Document(), view.Measurer(), view.Font(), view.DecimalSeparator());
+    if (*format == OutputFormat::Emf) bytes = platform::EmfBytes(recording, width, height);
+    if (*format == OutputFormat::Svg) bytes = platform::SvgBytes(recording, width, height);
+    if (*format == OutputFormat::Pdf) bytes = platform::PdfBytes(recording, width, height);
+  }
+  if (bytes.isEmpty()) return "the vector picture could not be made";
+  return platform::WriteFileAtomically(
+      path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 std::string OutputNameFor(const std::string& pattern, const std::string& input) {
@@ -112,6 +144,7 @@ int ExportEach(const BatchJob& job, std::ostream& err) {
       // from their defaults for every file.
       document::ResetDocument(*worker.doc);
       document::SetDefaults(*worker.doc);
+      worker.doc->Settings = job.settings;
       document::SavedFileReport saved;
       const document::LoadResult load = document::LoadGraphFile(*worker.doc, job.files[i], saved);
       if (load.status != document::LoadStatus::Loaded) {

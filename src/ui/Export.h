@@ -16,17 +16,21 @@ namespace korvelin::ui {
 
 class PlotView;
 
-enum class OutputFormat { Png, Bmp };
+// Pictures of the window (PNG, BMP) and the vector plot on a page of
+// MetafileWidth x MetafileHeight hundredths of a millimetre (EMF, SVG, PDF).
+enum class OutputFormat { Png, Bmp, Emf, Svg, Pdf };
 
 // The format named by the file's extension, case-insensitively; none for
 // any other name.
 std::optional<OutputFormat> OutputFormatOf(const std::string& path);
-// The extensions a picture may have, for messages: ".png or .bmp".
+// The extensions a picture may have, for messages: ".png, .bmp, .emf, .svg or .pdf".
 std::string OutputExtensions();
 
 // Writes what the laid-out view shows to path in the format of its
-// extension, atomically. Empty on success, else the reason.
-std::string WritePlot(const PlotView& view, const std::string& path);
+// extension, atomically: the window's picture, or the vector plot of the
+// view's layout. Empty on success, else the reason; a vector page of no
+// size is refused before any file is made.
+std::string WritePlot(PlotView& view, const std::string& path);
 
 // The output name for one input: {name} becomes the input's file name
 // without its extension, {dir} its folder ("." when it names none).
@@ -39,6 +43,7 @@ struct BatchJob {
   std::vector<std::string> files;
   int threads = 0;        // 0: one per core
   bool progress = false;  // a "files done of total" line on err
+  document::DisplaySettings settings{};
 };
 
 // Draws every file alone and writes its picture. A file that is rejected or

@@ -40,7 +40,7 @@ TMainForm::TMainForm(document::GraphDocument& doc, MainFormOptions options)
   CreateComponents();
   CreateMenu();
   PlaceClientArea(options.client_size);
-  FormCreate(options.files);
+  FormCreate(options.files, options.settings);
   // After the window and its files, as the program starts: hidden.
   form_modify_ = new TFormModify(doc_, *this, *prompt, view_.DecimalSeparator(), this);
 }
@@ -78,10 +78,12 @@ void TMainForm::CreateComponents() {
   label_x_->hide();
 }
 
-void TMainForm::FormCreate(const std::vector<std::string>& files) {
+void TMainForm::FormCreate(const std::vector<std::string>& files,
+                           const document::DisplaySettings& settings) {
   document::InitValueStore(doc_.Values);
   document::ResetDocument(doc_);
   document::SetDefaults(doc_);
+  doc_.Settings = settings;
   mouse_ = {};
   mouse_moved_ = false;
   delete drop_hook_;

@@ -55,6 +55,8 @@ struct MainFormOptions {
   // Replaces the measurement of LabelX when set; the window does not own it.
   render::TextMeasurer* measurer = nullptr;
   MainFormServices services{};
+  // The display settings the window starts with.
+  document::DisplaySettings settings{};
 };
 
 class TFormModify;
@@ -68,8 +70,10 @@ class TMainForm : public QMainWindow, public ModifyHost {
   ~TMainForm() override;
 
   // MainUnit.cpp
-  // Every default, the drop hook, one layout, then the files in order.
-  void FormCreate(const std::vector<std::string>& files);
+  // Every default (then `settings`), the drop hook, one layout, then the
+  // files in order.
+  void FormCreate(const std::vector<std::string>& files,
+                  const document::DisplaySettings& settings = {});
   // The layout step: the view laid out at the client area's size.
   void FormResize() override;
   // Ends the program's event loop with exit code 0.

@@ -102,6 +102,7 @@ int RunWindow(const CommandLine& line) {
   auto doc = std::make_unique<korvelin::document::GraphDocument>();
   korvelin::ui::MainFormOptions options;
   options.files = line.files;
+  options.settings = line.settings;
   if (line.size) options.client_size = QSize(line.size->Width, line.size->Height);
   korvelin::ui::TMainForm form(*doc, options);
   // The window says nothing of a rejected file; the program names each on

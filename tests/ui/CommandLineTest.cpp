@@ -114,6 +114,17 @@ INSTANTIATE_TEST_SUITE_P(
             "SizeWithoutHeight", {"--dump", "--size", "640"}, RunMode::Window, {}, "", {}, true}),
     [](const ::testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
 
+TEST(ParseCommandLine, SetsChangeTheSettingsInOrderOrRefuseTheLine) {
+  const ParsedCommandLine parsed = ParseCommandLine(
+      {"--set", "TickX=9", "--dump", "--set", "ScaleOn=0", "a.pat", "--set", "TickX=2"});
+  ASSERT_EQ(parsed.error, "");
+  EXPECT_EQ(parsed.line.settings.TickX, 2);
+  EXPECT_FALSE(parsed.line.settings.ScaleOn);
+  EXPECT_EQ(parsed.line.files, std::vector<std::string>{"a.pat"});
+  EXPECT_EQ(ParseCommandLine({"--set", "ScaleOn=yes"}).error, "ScaleOn takes 1 or 0, not 'yes'");
+  EXPECT_EQ(ParseCommandLine({"--set"}).error, "--set needs NAME=VALUE");
+}
+
 TEST(RunDump, PrintsTheLastAcceptedFileAndNamesTheRejected) {
   PatternDir dir;
   const std::string red = dir.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));

@@ -126,7 +126,65 @@ TEST(ExportEach, TwoInputsForOneOutputAreRefusedBeforeAnythingIsWritten) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.Path("c.png"))));
   std::ostringstream format_err;
   EXPECT_EQ(ExportEach({dir.Path("{name}.gif"), {320, 200}, {c}, 1, false}, format_err), 2);
-  EXPECT_NE(format_err.str().find("must end in .png or .bmp"), std::string::npos);
+  EXPECT_NE(format_err.str().find("must end in .png, .bmp, .emf, .svg or .pdf"), std::string::npos);
+}
+
+// The vector plot as a file: each container by its extension, the batch
+// making the same bytes (a PDF differs only in the time it was made, which
+// it carries), and a page of no size refused before a file is made.
+TEST(WritePlot, WritesTheVectorPlotByTheExtension) {
+  PatternDir dir;
+  document::GraphDocument doc;
+  ASSERT_TRUE(document::LoadPatternFile(doc, dir.Write("red.pat", DiagonalPattern())).accepted());
+  PlotView view(doc);
+  view.Layout({594, 420});
+  struct Case {
+    const char* name;
+    const char* starts;
+  };
+  for (const Case& c :
+       {Case{"v.emf", "\x01\x00\x00\x00"}, Case{"v.SVG", "<?xml"}, Case{"v.pdf", "%PDF-"}}) {
+    EXPECT_EQ(WritePlot(view, dir.Path(c.name)), "") << c.name;
+    EXPECT_TRUE(Bytes(dir.Path(c.name)).startsWith(c.starts)) << c.name;
+  }
+  doc.Settings.MetafileWidth = 0;
+  EXPECT_NE(WritePlot(view, dir.Path("none.pdf")), "");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.Path("none.pdf"))));
+  doc.Settings.MetafileWidth = 29700;
+  doc.Settings.MetafileHeight = -21000;
+  EXPECT_NE(WritePlot(view, dir.Path("none.emf")), "");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.Path("none.emf"))));
+}
+
+TEST(ExportEach, VectorPicturesEqualTheSingleExport) {
+  PatternDir dir;
+  const std::vector<std::string> files = SomeFiles(dir);
+  for (const char* extension : {".emf", ".svg"}) {
+    std::ostringstream err;
+    const std::string pattern = dir.Path("{name}-batch") + extension;
+    EXPECT_EQ(ExportEach({pattern, {500, 300}, files, 2, false}, err), 0) << err.str();
+    for (const std::string& file : files) {
+      const QByteArray single = Bytes(SingleExport(file, dir.Path("single") + extension));
+      EXPECT_TRUE(Bytes(OutputNameFor(pattern, file)) == single) << file << extension;
+    }
+  }
+}
+
+TEST(ExportEach, SettingsApplyToEveryFile) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  BatchJob job{dir.Path("{name}.png"), {320, 200}, {red}, 1, false};
+  job.settings.ScaleOn = false;
+  std::ostringstream err;
+  ASSERT_EQ(ExportEach(job, err), 0);
+  document::GraphDocument doc;
+  doc.Settings.ScaleOn = false;
+  ASSERT_TRUE(document::LoadPatternFile(doc, red).accepted());
+  PlotView view(doc);
+  view.Layout({320, 200});
+  EXPECT_EQ(
+      QImage(QString::fromStdString(dir.Path("red.png"))).convertToFormat(QImage::Format_RGB32),
+      view.Picture());
 }
 
 }  // namespace

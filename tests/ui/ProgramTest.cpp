@@ -119,7 +119,7 @@ TEST(Program, ExportChoosesItsOwnPlatformAndNamesOnlyRejectedFiles) {
 TEST(Program, HelpVersionAndBadOptions) {
   const Outcome help = RunProgram({"--help"}, Environment());
   EXPECT_EQ(help.exit_code, 0);
-  EXPECT_TRUE(help.out.contains("--export OUT.png|OUT.bmp"));
+  EXPECT_TRUE(help.out.contains("--export OUT.png|.bmp|.emf|.svg|.pdf"));
   const Outcome version = RunProgram({"--version"}, Environment());
   EXPECT_EQ(version.exit_code, 0);
   EXPECT_EQ(version.out, "korvelin 0.2.0\n");

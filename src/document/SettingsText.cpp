@@ -1,0 +1,104 @@
+#include "document/SettingsText.h"
+
+#include <charconv>
+#include <optional>
+#include <vector>
+
+namespace korvelin::document {
+namespace {
+
+std::optional<int32_t> Integer(std::string_view text) {
+  int32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+  return value;
+}
+
+std::optional<bool> Flag(std::string_view text) {
+  if (text == "1") return true;
+  if (text == "0") return false;
+  return std::nullopt;
+}
+
+std::optional<PixelRect> Margins(std::string_view text) {
+  std::vector<int32_t> sides;
+  while (true) {
+    const size_t comma = text.find(',');
+    const std::optional<int32_t> side = Integer(text.substr(0, comma));
+    if (!side) return std::nullopt;
+    sides.push_back(*side);
+    if (comma == std::string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  if (sides.size() != 4) return std::nullopt;
+  return PixelRect{sides[0], sides[1], sides[2], sides[3]};
+}
+
+struct Setting {
+  const char* name;
+  const char* takes;  // what the value must be, for the message
+  bool (*apply)(DisplaySettings&, std::string_view);
+};
+
+template <bool DisplaySettings::*field>
+bool SetFlag(DisplaySettings& s, std::string_view v) {
+  const std::optional<bool> flag = Flag(v);
+  if (flag) s.*field = *flag;
+  return flag.has_value();
+}
+
+template <int32_t DisplaySettings::*field>
+bool SetInteger(DisplaySettings& s, std::string_view v) {
+  const std::optional<int32_t> value = Integer(v);
+  if (value) s.*field = *value;
+  return value.has_value();
+}
+
+bool SetMargin(DisplaySettings& s, std::string_view v) {
+  const std::optional<PixelRect> margin = Margins(v);
+  if (margin) s.Margin = *margin;
+  return margin.has_value();
+}
+
+constexpr const char* kFlag = "1 or 0";
+constexpr const char* kInteger = "a whole number";
+
+const Setting kSettings[] = {
+    {"ScaleOn", kFlag, &SetFlag<&DisplaySettings::ScaleOn>},
+    {"MarginOn", kFlag, &SetFlag<&DisplaySettings::MarginOn>},
+    {"ColorOn", kFlag, &SetFlag<&DisplaySettings::ColorOn>},
+    {"Margin", "four whole numbers: left,top,right,bottom", &SetMargin},
+    {"TickX", kInteger, &SetInteger<&DisplaySettings::TickX>},
+    {"TickY", kInteger, &SetInteger<&DisplaySettings::TickY>},
+    {"DistanceX", kInteger, &SetInteger<&DisplaySettings::DistanceX>},
+    {"DistanceY", kInteger, &SetInteger<&DisplaySettings::DistanceY>},
+    {"MetafileWidth", kInteger, &SetInteger<&DisplaySettings::MetafileWidth>},
+    {"MetafileHeight", kInteger, &SetInteger<&DisplaySettings::MetafileHeight>},
+};
+
+}  // namespace
+
+std::string SetSettingFromText(DisplaySettings& settings, std::string_view assignment) {
+  const size_t equals = assignment.find('=');
+  if (equals == std::string_view::npos) return "--set needs NAME=VALUE";
+  const std::string_view name = assignment.substr(0, equals);
+  const std::string_view value = assignment.substr(equals + 1);
+  for (const Setting& setting : kSettings) {
+    if (name != setting.name) continue;
+    if (setting.apply(settings, value)) return {};
+    return std::string(name) + " takes " + setting.takes + ", not '" + std::string(value) + "'";
+  }
+  return "no setting is called '" + std::string(name) + "'; the settings are " + SettingNames();
+}
+
+std::string SettingNames() {
+  std::string names;
+  for (const Setting& setting : kSettings) {
+    if (!names.empty()) names += ", ";
+    names += setting.name;
+  }
+  return names;
+}
+
+}  // namespace korvelin::document

@@ -1,0 +1,22 @@
+#pragma once
+// Display settings written as text, "NAME=VALUE", the way a script sets them
+// on the command line: ScaleOn=0, Margin=20,10,8,30, MetafileWidth=17000.
+// The names are the document's own; what a setting does is the plots'.
+
+#include <string>
+#include <string_view>
+
+#include "document/GraphDocument.h"
+
+namespace korvelin::document {
+
+// Applies one assignment to settings. Returns the empty text, or why it was
+// refused (an unknown name, a value that does not parse), with settings
+// unchanged. Flags take 1 or 0; numbers are 32-bit integers; Margin takes
+// left, top, right and bottom separated by commas.
+std::string SetSettingFromText(DisplaySettings& settings, std::string_view assignment);
+
+// The names SetSettingFromText knows, for messages: "ScaleOn, MarginOn, ...".
+std::string SettingNames();
+
+}  // namespace korvelin::document
