@@ -162,24 +162,37 @@ std::string NoDisplayMessage() {
          "use --export OUT.png FILE... to draw the graph without one";
 }
 
+LoadedFiles LoadForRun(const CommandLine& line) {
+  LoadedFiles loaded{std::make_unique<document::GraphDocument>(), {}};
+  document::InitValueStore(loaded.doc->Values);
+  loaded.doc->Settings = line.settings;
+  loaded.loads = LoadFiles(*loaded.doc, line.files);
+  return loaded;
+}
+
 int RunDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
-  auto doc = std::make_unique<document::GraphDocument>();
-  document::InitValueStore(doc->Values);
-  doc->Settings = line.settings;
-  const std::vector<LoadRecord> loads = LoadFiles(*doc, line.files);
+  return RunDump(line, LoadForRun(line), out, err);
+}
+
+int RunDump(const CommandLine& line, LoadedFiles loaded, std::ostream& out, std::ostream& err) {
+  document::GraphDocument& doc = *loaded.doc;
   if (!line.size) {
-    out << document::DumpDocumentJson(*doc);
-    return ReportRejected(loads, err);
+    out << document::DumpDocumentJson(doc);
+    return ReportRejected(loaded.loads, err);
   }
-  PlotView view(*doc);
+  PlotView view(doc);
   view.Layout(*line.size);
   const render::TextSize label = view.MeasureReference();
-  const document::LayoutJson layout{doc->ClientSize, {label.width, label.height}, doc->PlotRect};
-  out << document::DumpDocumentJson(*doc, layout);
-  return ReportRejected(loads, err);
+  const document::LayoutJson layout{doc.ClientSize, {label.width, label.height}, doc.PlotRect};
+  out << document::DumpDocumentJson(doc, layout);
+  return ReportRejected(loaded.loads, err);
 }
 
 int RunExport(const CommandLine& line, std::ostream& err) {
+  return RunExport(line, LoadForRun(line), err);
+}
+
+int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
   if (!OutputFormatOf(line.export_path)) {
     err << "korvelin: " << line.export_path << ": the picture's file name must end in "
         << OutputExtensions() << '\n';
@@ -190,15 +203,11 @@ int RunExport(const CommandLine& line, std::ostream& err) {
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
-  auto doc = std::make_unique<document::GraphDocument>();
-  document::InitValueStore(doc->Values);
-  doc->Settings = line.settings;
-  const std::vector<LoadRecord> loads = LoadFiles(*doc, line.files);
   // The layout does not depend on the files, so the picture is drawn once,
   // after the last of them, as the window shows it after its last load.
-  PlotView view(*doc);
-  view.Layout(client);
-  int status = ReportRejected(loads, err);
+  PlotView view(*loaded.doc);
+  LayOutFor(view, line.export_path, client);
+  int status = ReportRejected(loaded.loads, err);
   const std::string error = WritePlot(view, line.export_path);
   if (!error.empty()) {
     err << "korvelin: " << line.export_path << ": " << error << '\n';

@@ -7,6 +7,7 @@
 // and runs the two headless modes; the window mode and the choice of Qt platform are the program
 // entry's.
 
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -75,16 +76,27 @@ std::vector<LoadRecord> LoadFiles(document::GraphDocument& doc,
 int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err,
                    bool saved_files = true);
 
+// The document of a run, loaded with the line's settings, and each file's
+// verdict. Loading needs no toolkit, so the program can load while the
+// toolkit starts.
+struct LoadedFiles {
+  std::unique_ptr<document::GraphDocument> doc;
+  std::vector<LoadRecord> loads;
+};
+LoadedFiles LoadForRun(const CommandLine& line);
+
 // --dump: loads the files in order and prints the JSON. Rejected files are
 // named on err with the reason and make the result 1, otherwise it is 0.
 // Without a size it touches no Qt object at all; with one a QApplication
 // must exist (the layout is measured in the window's font).
 int RunDump(const CommandLine& line, std::ostream& out, std::ostream& err);
+int RunDump(const CommandLine& line, LoadedFiles loaded, std::ostream& out, std::ostream& err);
 
 // --export: loads the files, lays out the window's picture at the size and
 // writes it. Needs a QApplication. 1 when a file was rejected (the picture of
 // what was loaded is still written) or the picture could not be written.
 int RunExport(const CommandLine& line, std::ostream& err);
+int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err);
 
 // --export-each: draws every file alone and writes its picture, on every
 // core; `progress` adds a "files done of total" line. Needs a QApplication.

@@ -69,14 +69,25 @@ std::optional<OutputFormat> OutputFormatOf(const std::string& path) {
   return std::nullopt;
 }
 
+bool IsWindowPicture(OutputFormat format) {
+  return format == OutputFormat::Png || format == OutputFormat::Bmp;
+}
+
+void LayOutFor(PlotView& view, const std::string& path, document::PixelSize client) {
+  const std::optional<OutputFormat> format = OutputFormatOf(path);
+  if (format && !IsWindowPicture(*format)) {
+    view.Arrange(client);
+  } else {
+    view.Layout(client);
+  }
+}
+
 std::string OutputExtensions() { return ".png, .bmp, .emf, .svg or .pdf"; }
 
 std::string WritePlot(PlotView& view, const std::string& path) {
   const std::optional<OutputFormat> format = OutputFormatOf(path);
   if (!format) return "the file name must end in " + OutputExtensions();
-  if (*format == OutputFormat::Png || *format == OutputFormat::Bmp) {
-    return platform::WritePictureFile(view.Picture(), path);
-  }
+  if (IsWindowPicture(*format)) return platform::WritePictureFile(view.Picture(), path);
   const document::DisplaySettings& settings = view.Document().Settings;
   const int width = settings.MetafileWidth;
   const int height = settings.MetafileHeight;
@@ -155,7 +166,7 @@ int ExportEach(const BatchJob& job, std::ostream& err) {
       if (load.accepted() && !note.empty()) say(note);
       // A rejected file has no picture of its own; a file read in part has.
       if (load.accepted()) {
-        worker.view.Layout(job.client);
+        LayOutFor(worker.view, outputs[i], job.client);
         const std::string error = WritePlot(worker.view, outputs[i]);
         if (!error.empty()) {
           failed = true;

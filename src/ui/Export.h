@@ -23,6 +23,12 @@ enum class OutputFormat { Png, Bmp, Emf, Svg, Pdf };
 // The format named by the file's extension, case-insensitively; none for
 // any other name.
 std::optional<OutputFormat> OutputFormatOf(const std::string& path);
+// Whether the format is a picture of the window, which needs the raster
+// drawn, rather than the vector plot, which needs the layout alone.
+bool IsWindowPicture(OutputFormat format);
+// Lays the view out for the format of path: the whole layout and redraw for
+// a picture of the window, the plot rectangle alone for the vector plot.
+void LayOutFor(PlotView& view, const std::string& path, document::PixelSize client);
 // The extensions a picture may have, for messages: ".png, .bmp, .emf, .svg or .pdf".
 std::string OutputExtensions();
 

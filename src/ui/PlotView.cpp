@@ -12,22 +12,26 @@ PlotView::PlotView(document::GraphDocument& doc, render::TextMeasurer* measurer)
     : doc_(doc), measurer_(measurer != nullptr ? measurer : &font_measurer_) {}
 
 void PlotView::Layout(document::PixelSize client) {
-  client = {std::max(0, client.Width), std::max(0, client.Height)};
-  doc_.ClientSize = client;
-  canvas_.NewPicture(client.Width, client.Height);
+  Arrange(client);
+  canvas_.NewPicture(doc_.ClientSize.Width, doc_.ClientSize.Height);
   canvas_.SetFont(font_);
-  measurer_->SetFont(font_);
-  // The label is measured whenever the scale is on, also when fixed margins
-  // win over the measured ones.
-  render::TextSize reference{};
-  if (doc_.Settings.ScaleOn) reference = measurer_->Measure(render::kReferenceText);
-  doc_.PlotRect = render::ComputePlotRect(client, reference, doc_.Settings);
   render::ReleaseRasterImage(raster_);
   render::NewRasterImage(raster_, doc_.PlotRect.Right - doc_.PlotRect.Left,
                          doc_.PlotRect.Bottom - doc_.PlotRect.Top);
   render::SetPaletteEntry(raster_, 0, 0xFFFFFF);
   render::SetPaletteEntry(raster_, 1, 0x000000);
   Redraw();
+}
+
+void PlotView::Arrange(document::PixelSize client) {
+  client = {std::max(0, client.Width), std::max(0, client.Height)};
+  doc_.ClientSize = client;
+  measurer_->SetFont(font_);
+  // The label is measured whenever the scale is on, also when fixed margins
+  // win over the measured ones.
+  render::TextSize reference{};
+  if (doc_.Settings.ScaleOn) reference = measurer_->Measure(render::kReferenceText);
+  doc_.PlotRect = render::ComputePlotRect(client, reference, doc_.Settings);
 }
 
 void PlotView::Redraw() {

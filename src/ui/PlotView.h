@@ -29,6 +29,9 @@ class PlotView {
   // white picture, the margins and PlotRect, a new surface with white and
   // black in palette entries 0 and 1, and the redraw.
   void Layout(document::PixelSize client);
+  // Only ClientSize and PlotRect, for output that draws no raster (the
+  // vector plot); picture and surface stay as they were.
+  void Arrange(document::PixelSize client);
   // The one redraw of the plot at the current layout.
   void Redraw();
 
