@@ -18,6 +18,7 @@
 #include "document/GraphDocument.h"
 #include "platform/ApplicationTitle.h"
 #include "platform/AtomicFile.h"
+#include "platform/OwnFonts.h"
 #include "ui/CommandLine.h"
 #include "ui/MainUnit.h"
 
@@ -77,6 +78,7 @@ int RunHeadless(const CommandLine& line) {
   }
   qInstallMessageHandler(HeadlessMessageHandler);
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  korvelin::platform::UseOwnFontConfiguration();
   int qt_argc = 1;
   char program[] = "korvelin";
   char* qt_argv[] = {program, nullptr};
