@@ -6,13 +6,17 @@
 #include <QString>
 #include <algorithm>
 
+#include "platform/LargeImage.h"
 #include "platform/QtFont.h"
 #include "platform/RasterBlit.h"
 
 namespace korvelin::platform {
 
 void PictureBitmap::NewPicture(int width, int height) {
-  picture_ = QImage(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
+  picture_ = QImage();  // the old picture's memory goes back first
+  picture_ = width > 0 && height > 0
+                 ? NewLargeImage(width, height, QImage::Format_RGB32)
+                 : QImage(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
   picture_.fill(Qt::white);
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/LargeImage.h"
 #include "platform/PngWriter.h"
 
 namespace korvelin::platform {
@@ -104,7 +105,7 @@ std::optional<QImage> ToExactIndexed8(const QImage& picture) {
   const QImage source = picture.format() == QImage::Format_RGB32
                             ? picture
                             : picture.convertToFormat(QImage::Format_RGB32);
-  QImage indexed(source.size(), QImage::Format_Indexed8);
+  QImage indexed = NewLargeImage(source.width(), source.height(), QImage::Format_Indexed8);
   ColourIndex index;
   const int width = source.width();
   for (int y = 0; y < source.height(); ++y) {

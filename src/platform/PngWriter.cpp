@@ -59,8 +59,8 @@ bool Write(png_structp png, png_infop info, const QImage& image) {
 
 QByteArray EncodePng(const QImage& picture) {
   if (picture.isNull()) return {};
-  const bool keep = picture.format() == QImage::Format_Indexed8 ||
-                    picture.format() == QImage::Format_RGB32;
+  const bool keep =
+      picture.format() == QImage::Format_Indexed8 || picture.format() == QImage::Format_RGB32;
   const QImage image = keep ? picture : picture.convertToFormat(QImage::Format_RGB32);
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Quiet);
   if (png == nullptr) return {};

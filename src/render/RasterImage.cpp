@@ -86,16 +86,16 @@ uint8_t RasterImage::PixelAt(int32_t x, int32_t y) const {
 // height not positive, block beyond 2 GiB) leaves the image null and returns
 // 0, so that no later drawing call can write past a block.
 int32_t NewRasterImage(RasterImage& image, int32_t width, int32_t height) {
-  image.block_.clear();
+  image.block_ = LargeBlock();
   if (width <= 0 || height <= 0 || width % 4 != 0) return 0;
   const int64_t size = kBmpPixelOffset + int64_t{width} * height;
   if (size > std::numeric_limits<int32_t>::max()) return 0;
-  image.block_.assign(static_cast<size_t>(size), 0);
+  image.block_ = LargeBlock(static_cast<size_t>(size));  // zeroed
   WriteHeaders(image.block_.data(), static_cast<uint32_t>(width), static_cast<uint32_t>(height));
   return static_cast<int32_t>(size);
 }
 
-void ReleaseRasterImage(RasterImage& image) { std::vector<uint8_t>().swap(image.block_); }
+void ReleaseRasterImage(RasterImage& image) { image.block_ = LargeBlock(); }
 
 // The colour table stores blue, green, red, 0, which is 0x00RRGGBB read as a
 // little-endian word, so the rgb value goes in unchanged. Indices outside the

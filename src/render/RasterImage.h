@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/LargeBlock.h"
+
 namespace korvelin::render {
 
 constexpr int kBmpPixelOffset = 1078;
@@ -32,7 +34,7 @@ class RasterImage {
  private:
   friend int32_t NewRasterImage(RasterImage& image, int32_t width, int32_t height);
   friend void ReleaseRasterImage(RasterImage& image);
-  std::vector<uint8_t> block_;
+  LargeBlock block_;
 };
 
 // Allocates a zeroed block of 1078 + W * H bytes and writes both headers.
