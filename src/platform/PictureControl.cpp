@@ -13,6 +13,13 @@
 namespace korvelin::platform {
 
 void PictureBitmap::NewPicture(int width, int height) {
+  if (!picture_.isNull() && picture_.width() == width && picture_.height() == height &&
+      picture_.isDetached()) {
+    // The same size again (a redraw of the next file of a batch): only the
+    // white is new.
+    picture_.fill(Qt::white);
+    return;
+  }
   picture_ = QImage();  // the old picture's memory goes back first
   picture_ = width > 0 && height > 0
                  ? NewLargeImage(width, height, QImage::Format_RGB32)

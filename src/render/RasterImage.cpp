@@ -86,11 +86,18 @@ uint8_t RasterImage::PixelAt(int32_t x, int32_t y) const {
 // height not positive, block beyond 2 GiB) leaves the image null and returns
 // 0, so that no later drawing call can write past a block.
 int32_t NewRasterImage(RasterImage& image, int32_t width, int32_t height) {
-  image.block_ = LargeBlock();
-  if (width <= 0 || height <= 0 || width % 4 != 0) return 0;
   const int64_t size = kBmpPixelOffset + int64_t{width} * height;
-  if (size > std::numeric_limits<int32_t>::max()) return 0;
-  image.block_ = LargeBlock(static_cast<size_t>(size));  // zeroed
+  const bool valid = width > 0 && height > 0 && width % 4 == 0 &&
+                     size <= std::numeric_limits<int32_t>::max();
+  if (valid && image.block_.size() == static_cast<size_t>(size)) {
+    // A surface of the same size is made new in place: zeroed, as a fresh
+    // block is, without giving the memory back and faulting it in again.
+    std::memset(image.block_.data(), 0, image.block_.size());
+  } else {
+    image.block_ = LargeBlock();
+    if (!valid) return 0;
+    image.block_ = LargeBlock(static_cast<size_t>(size));  // zeroed
+  }
   WriteHeaders(image.block_.data(), static_cast<uint32_t>(width), static_cast<uint32_t>(height));
   return static_cast<int32_t>(size);
 }
