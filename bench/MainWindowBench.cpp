@@ -180,5 +180,19 @@ void BM_Readout(benchmark::State& state) {
 }
 BENCHMARK(BM_Readout)->Unit(benchmark::kMicrosecond);
 
+// The Modify Graph dialog's apply: its timer fires, the settings are
+// written, and the window lays out and redraws.
+void BM_ModifyApply(benchmark::State& state, Kind kind) {
+  TMainForm& form = *Window(kind).form;
+  TFormModify& dialog = form.FormModify();
+  dialog.FormShow();
+  for (auto _ : state) {
+    dialog.TimerTimer();
+    benchmark::DoNotOptimize(form.Picture().constBits());
+  }
+}
+BENCHMARK_CAPTURE(BM_ModifyApply, Powder, Kind::Powder)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ModifyApply, NoiseBand, Kind::NoiseBand)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace korvelin::ui
