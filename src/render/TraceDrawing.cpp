@@ -165,9 +165,39 @@ void MapBlock(const PlotMapping& m, const Points& p, int32_t first, int32_t n, M
   }
 }
 
+// Segments that stay in one pixel column are vertical lines sharing their
+// ends, so together they set exactly the column's pixels from the lowest to
+// the highest of their points: a run of them is drawn as that one line. A
+// slow scan puts hundreds of points into each column of the plot.
+class ColumnRun {
+ public:
+  // Extends the run by the segment from (x, y0) to (x, y1).
+  void Add(int64_t x, int64_t y0, int64_t y1) {
+    if (!active_) {
+      active_ = true;
+      x_ = x;
+      low_ = y0;
+      high_ = y0;
+    }
+    low_ = std::min(low_, y1);
+    high_ = std::max(high_, y1);
+  }
+  void Flush(RasterLineDrawer& drawer, uint32_t colour) {
+    if (active_) drawer.Draw(x_, low_, x_, high_, colour);
+    active_ = false;
+  }
+
+ private:
+  bool active_ = false;
+  int64_t x_ = 0;
+  int64_t low_ = 0;
+  int64_t high_ = 0;
+};
+
 void RasterTraceLines(RasterImage& image, const PlotMapping& m, const Points& p, uint32_t colour) {
   MappedBlock b;
   RasterLineDrawer drawer(image);
+  ColumnRun run;
   bool pen_down = false;
   int64_t prev_x = 0;
   int64_t prev_y = 0;
@@ -178,6 +208,7 @@ void RasterTraceLines(RasterImage& image, const PlotMapping& m, const Points& p,
     int32_t next = k + n;
     for (int32_t j = 0; j < n; ++j) {
       if (!b.drawable[j]) {
+        run.Flush(drawer, colour);
         pen_down = false;
         if (InsideX(m, b.xs[j])) continue;  // a NaN y
         if (order == XOrder::Unknown) order = FindXOrder(p);
@@ -188,13 +219,21 @@ void RasterTraceLines(RasterImage& image, const PlotMapping& m, const Points& p,
         }
         continue;
       }
-      if (pen_down) drawer.Draw(prev_x, prev_y, b.x[j], b.y[j], colour);
+      if (pen_down) {
+        if (b.x[j] == prev_x) {
+          run.Add(prev_x, prev_y, b.y[j]);
+        } else {
+          run.Flush(drawer, colour);
+          drawer.Draw(prev_x, prev_y, b.x[j], b.y[j], colour);
+        }
+      }
       prev_x = b.x[j];
       prev_y = b.y[j];
       pen_down = true;
     }
     k = next;
   }
+  run.Flush(drawer, colour);
 }
 
 // Calls visit(px, py) for each point inside the whole clip box, both bounds
