@@ -459,6 +459,27 @@ TEST(ToFloatDef, RowsOfNumbersStoreWhatToFloatDefReads) {
   }
 }
 
+// The tokens where fast conversions and ToFloatDef part ways: overflow,
+// underflow to a subnormal or to zero, the largest and smallest doubles.
+TEST(ToFloatDef, RowsStoreWhatToFloatDefReadsAtTheEdgesOfTheDoubles) {
+  const std::vector<std::string> tokens = {
+      "1e400", "-1e400", "1e-310", "-1e-310", "4.9e-324", "1e-400", "2.2250738585072011e-308",
+      "2.2250738585072014e-308", "1.7976931348623157e308", "1.7976931348623159e308",
+      "0e999", "-0", "00000.000", "1.", ".5", "-.5e-3", "+1e308", "123456789012345678901234567890"};
+  std::string text = "IGOR\nWAVES a b\nBEGIN\n";
+  for (const std::string& token : tokens) text += token + "\t" + token + "\n";
+  Doc doc = Load(text + "END\n");
+  ASSERT_EQ(doc->ValueCount, static_cast<int32_t>(2 * tokens.size()));
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    const double expected = ToFloatDef(tokens[i], 0);
+    for (int32_t column = 0; column < 2; ++column) {
+      const double stored = GetValue(doc->Values, static_cast<int32_t>(2 * i) + column);
+      EXPECT_TRUE(stored == expected && std::signbit(stored) == std::signbit(expected))
+          << "token '" << tokens[i] << "' stored " << stored << ", expected " << expected;
+    }
+  }
+}
+
 TEST(ToIntDef, AcceptsDecimalAndDollarHex) {
   struct Case {
     const char* text;
