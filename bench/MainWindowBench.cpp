@@ -2,7 +2,9 @@
 // the largest document: a new picture and raster surface, the whole redraw
 // (frame, 524,288 points, scale, numbers) and the copy onto the picture.
 // The parts are timed alone too, so a slow step shows where it lies. The
-// mouse: a zoom from release to picture, one drag move, one readout.
+// mouse: a zoom from release to picture, one drag move, one readout. The
+// clipboard commands: Copy Bitmap and Copy Metafile from the command to the
+// clipboard holding every format, with a clipboard that keeps the data.
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +18,7 @@
 
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
+#include "platform/Clipboard.h"
 #include "platform/PictureControl.h"
 #include "platform/RasterBlit.h"
 #include "ui/MainUnit.h"
@@ -63,13 +66,29 @@ std::string MaxPatternText(Kind kind) {
          "END\r\nX Display int vs tth\r\nX SetAxis bottom 5, 90\r\nX SetAxis left 0, 32000\r\n";
 }
 
+// Keeps what is put on it, as the desktop's clipboard takes ownership.
+class KeepingClipboard : public platform::Clipboard {
+ public:
+  void SetText(const std::string& text) override { text_ = text; }
+  std::string Text() override { return text_; }
+  void SetData(std::unique_ptr<QMimeData> data) override { data_ = std::move(data); }
+  const QMimeData* Data() const { return data_.get(); }
+
+ private:
+  std::string text_;
+  std::unique_ptr<QMimeData> data_;
+};
+
 struct MaxWindow {
   explicit MaxWindow(Kind kind) {
     Application();
-    form = std::make_unique<TMainForm>(doc, MainFormOptions{{}, {1920, 1080}});
+    MainFormOptions options{{}, {1920, 1080}};
+    options.services.clipboard = &clipboard;
+    form = std::make_unique<TMainForm>(doc, options);
     document::LoadPatternText(doc, MaxPatternText(kind));
   }
   document::GraphDocument doc;
+  KeepingClipboard clipboard;
   std::unique_ptr<TMainForm> form;
 };
 
@@ -193,6 +212,38 @@ void BM_ModifyApply(benchmark::State& state, Kind kind) {
 }
 BENCHMARK_CAPTURE(BM_ModifyApply, Powder, Kind::Powder)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ModifyApply, NoiseBand, Kind::NoiseBand)->Unit(benchmark::kMillisecond);
+
+// Copy Bitmap: the picture as PNG and BMP.
+void BM_CopyBitmap1920x1080(benchmark::State& state, Kind kind) {
+  MaxWindow& window = Window(kind);
+  for (auto _ : state) {
+    window.form->miCopyBitmapClick();
+    benchmark::DoNotOptimize(window.clipboard.Data());
+  }
+  state.counters["bytes"] = static_cast<double>(window.clipboard.Data()->data("image/png").size() +
+                                                window.clipboard.Data()->data("image/bmp").size());
+}
+BENCHMARK_CAPTURE(BM_CopyBitmap1920x1080, Powder, Kind::Powder)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CopyBitmap1920x1080, NoiseBand, Kind::NoiseBand)
+    ->Unit(benchmark::kMillisecond);
+
+// Copy Metafile: the vector plot recorded, then EMF, PDF and SVG of it and
+// the picture as PNG.
+void BM_CopyMetafile1920x1080(benchmark::State& state, Kind kind) {
+  MaxWindow& window = Window(kind);
+  for (auto _ : state) {
+    window.form->miCopyMetafileClick();
+    benchmark::DoNotOptimize(window.clipboard.Data());
+  }
+  qsizetype bytes = 0;
+  for (const QString& format : window.clipboard.Data()->formats()) {
+    bytes += window.clipboard.Data()->data(format).size();
+  }
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK_CAPTURE(BM_CopyMetafile1920x1080, Powder, Kind::Powder)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CopyMetafile1920x1080, NoiseBand, Kind::NoiseBand)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace korvelin::ui

@@ -16,4 +16,9 @@ std::string QtClipboard::Text() {
   return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+void QtClipboard::SetData(std::unique_ptr<QMimeData> data) {
+  // The clipboard owns the data from here on.
+  QGuiApplication::clipboard()->setMimeData(data.release());
+}
+
 }  // namespace korvelin::platform

@@ -42,10 +42,12 @@ class ColourIndex {
   QList<QRgb> table_;
 };
 
-// A BMP file of the picture, streamed row by row: 8 bits with the image's
-// own colour table when it has one, 24 bits otherwise. Rows are stored
-// bottom-up and padded to whole 32-bit words, as the format wants.
-void WriteBmp(const QImage& image, AtomicFile& file) {
+// A BMP file of the picture, streamed row by row into sink (an AtomicFile
+// or a buffer): 8 bits with the image's own colour table when it has one,
+// 24 bits otherwise. Rows are stored bottom-up and padded to whole 32-bit
+// words, as the format wants.
+template <class Sink>
+void WriteBmp(const QImage& image, Sink& file) {
   const bool indexed = image.format() == QImage::Format_Indexed8;
   const QImage rgb = indexed ? QImage() : image.convertToFormat(QImage::Format_RGB32);
   const uint32_t width = static_cast<uint32_t>(image.width());
@@ -88,6 +90,15 @@ void WriteBmp(const QImage& image, AtomicFile& file) {
   }
 }
 
+// Appends to a byte array, as an AtomicFile takes its bytes.
+struct ByteSink {
+  QByteArray& bytes;
+  bool Write(const void* data, size_t size) {
+    bytes.append(static_cast<const char*>(data), static_cast<qsizetype>(size));
+    return true;
+  }
+};
+
 }  // namespace
 
 std::optional<PictureFormat> PictureFormatOf(const std::string& path) {
@@ -127,20 +138,45 @@ std::optional<QImage> ToExactIndexed8(const QImage& picture) {
   return indexed;
 }
 
+QImage PictureToWrite(const QImage& picture) {
+  std::optional<QImage> indexed = ToExactIndexed8(picture);
+  return indexed ? std::move(*indexed) : picture;
+}
+
+QByteArray PictureBytes(const QImage& image, PictureFormat format) {
+  QByteArray bytes;
+  if (image.isNull()) return bytes;
+  if (format == PictureFormat::Bmp) {
+    // Room for the rows, padding and colour table at once: a 1920 x 1080
+    // palette image is 2 MB, appended row by row.
+    const qsizetype pixel_bytes = image.format() == QImage::Format_Indexed8 ? 1 : 3;
+    bytes.reserve(1078 + (image.width() * pixel_bytes + 3) * qsizetype{image.height()});
+    ByteSink sink{bytes};
+    WriteBmp(image, sink);
+  } else {
+    bytes = EncodePng(image);  // empty when it cannot be made
+  }
+  return bytes;
+}
+
 std::string WritePictureFile(const QImage& picture, const std::string& path, FileCalls& calls) {
   const std::optional<PictureFormat> format = PictureFormatOf(path);
   if (!format) return "the picture's file name must end in .png or .bmp";
+  return WritePictureFile(picture, path, *format, calls);
+}
+
+std::string WritePictureFile(const QImage& picture, const std::string& path, PictureFormat format,
+                             FileCalls& calls) {
   if (picture.isNull()) return "the picture is empty";
-  const std::optional<QImage> indexed = ToExactIndexed8(picture);
-  const QImage& image = indexed ? *indexed : picture;
+  const QImage image = PictureToWrite(picture);
 
   AtomicFile file(path, calls);
   if (!file.Open()) return file.Error();
-  if (*format == PictureFormat::Bmp) {
+  if (format == PictureFormat::Bmp) {
     WriteBmp(image, file);
   } else {
     // Encoded in memory, where writing cannot fail, and then written: the
-    // bytes are few (a 1920 x 1080 plot about 30 KB).
+    // bytes are few (a 1920 x 1080 plot about 21 KB).
     const QByteArray png = EncodePng(image);
     if (png.isEmpty()) return "the picture could not be encoded";
     file.Write(png.constData(), static_cast<size_t>(png.size()));

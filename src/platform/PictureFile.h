@@ -1,11 +1,13 @@
 #pragma once
-// Writes the window's picture to a PNG or BMP file. The plot has few
-// colours (white, black, the trace colours and the grey steps of the
-// smoothed axis numbers), so a picture of at most 256 colours is written
-// as an exact 8-bit palette image: a quarter of the pixel bytes, which makes
-// the PNG's compression several times cheaper. Pictures with more colours
-// are written as they are. Which file the picture goes to is the caller's.
+// Writes the window's picture to a PNG or BMP file, or makes the bytes of
+// one for the clipboard. The plot has few colours (white, black, the trace
+// colours and the grey steps of the smoothed axis numbers), so a picture of
+// at most 256 colours is written as an exact 8-bit palette image: a quarter
+// of the pixel bytes, which makes the PNG's compression several times
+// cheaper. Pictures with more colours are written as they are. Where the
+// picture goes is the caller's.
 
+#include <QByteArray>
 #include <QImage>
 #include <optional>
 #include <string>
@@ -24,10 +26,23 @@ std::optional<PictureFormat> PictureFormatOf(const std::string& path);
 // order they first occur row by row; none when it holds more than 256.
 std::optional<QImage> ToExactIndexed8(const QImage& picture);
 
+// The image a picture is written as: its exact palette image when it has at
+// most 256 colours, else the picture itself. Made once, it serves every
+// format a picture goes out in.
+QImage PictureToWrite(const QImage& picture);
+
+// The bytes of a file of image in format, as WritePictureFile writes them;
+// empty for an empty image or when the encoder fails.
+QByteArray PictureBytes(const QImage& image, PictureFormat format);
+
 // Writes picture in the format of path's extension, atomically: the file is
 // the old one or the whole new picture. Returns an empty string on success,
 // otherwise the reason it could not be written.
 std::string WritePictureFile(const QImage& picture, const std::string& path,
+                             FileCalls& calls = SystemFileCalls());
+
+// The same in the given format, whatever the name's extension.
+std::string WritePictureFile(const QImage& picture, const std::string& path, PictureFormat format,
                              FileCalls& calls = SystemFileCalls());
 
 }  // namespace korvelin::platform

@@ -180,11 +180,16 @@ void DrawVectorPlot(const GraphDocument& doc, VectorPlotTarget& target) {
 VectorRecording RecordVectorPlot(const GraphDocument& doc, TextMeasurer& label,
                                  const FontSpec& window_font, char decimal_separator) {
   VectorRecording recording;
+  RecordVectorPlot(doc, label, window_font, decimal_separator, recording);
+  return recording;
+}
+
+void RecordVectorPlot(const GraphDocument& doc, TextMeasurer& label, const FontSpec& window_font,
+                      char decimal_separator, VectorRecording& recording) {
   recording.Reserve(EstimatedOperations(doc));
   PlotMapping mapping;
   VectorPlotTarget target{recording, label, mapping, window_font, decimal_separator};
   DrawVectorPlot(doc, target);
-  return recording;
 }
 
 }  // namespace korvelin::render

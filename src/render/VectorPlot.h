@@ -29,4 +29,11 @@ void DrawVectorPlot(const document::GraphDocument& doc, VectorPlotTarget& target
 VectorRecording RecordVectorPlot(const document::GraphDocument& doc, TextMeasurer& label,
                                  const FontSpec& window_font, char decimal_separator = '.');
 
+// The same onto the caller's recording, which keeps what was drawn before a
+// failure (no memory for a long trace): a command that uses a partial
+// drawing catches the failure and plays what is there.
+void RecordVectorPlot(const document::GraphDocument& doc, TextMeasurer& label,
+                      const FontSpec& window_font, char decimal_separator,
+                      VectorRecording& recording);
+
 }  // namespace korvelin::render

@@ -1,11 +1,31 @@
 // The menu bar, built from one table whose rows read like the menu itself:
-// menu, caption, item, caption, shortcut and handler, in display order.
+// menu, caption, item, caption, shortcut and handler, in display order; and
+// the File, View and Help commands behind it. Every command runs through
+// RunCommand, the one place an error becomes the standard error box.
+
+#include <sys/stat.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPrinter>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <string>
 
+#include "platform/AtomicFile.h"
+#include "platform/Clipboard.h"
+#include "platform/Dialogs.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PainterVectorCanvas.h"
+#include "platform/PictureFile.h"
+#include "platform/QtFont.h"
+#include "render/VectorPlot.h"
+#include "ui/ClipboardFormats.h"
 #include "ui/MainUnit.h"
 
 namespace korvelin::ui {
@@ -23,22 +43,71 @@ struct MenuRow {
 };
 
 constexpr QKeyCombination kNone{};
+constexpr char kSaveCaption[] = "Save Bitmap";
 
 // Every shortcut is Ctrl and a letter, including the unusual ones: Ctrl+C
-// and Ctrl+V act on coordinates and strings, not on the picture.
+// and Ctrl+V act on coordinates and strings, not on the picture, Ctrl+X
+// copies the metafile and Ctrl+A shows the About box.
 const MenuRow kMenuRows[] = {
+    {"miFile", "File", "miOpen", "Open", Qt::CTRL | Qt::Key_O, &TMainForm::miOpenClick},
+    {"miFile", "File", "miSave", kSaveCaption, Qt::CTRL | Qt::Key_S, &TMainForm::miSaveClick},
+    {"miFile", "File", "miBar1", nullptr, kNone, nullptr},
+    {"miFile", "File", "miPrint", "Print", Qt::CTRL | Qt::Key_P, &TMainForm::miPrintClick},
+    {"miFile", "File", "miBar2", nullptr, kNone, nullptr},
+    {"miFile", "File", "miQuit", "Quit", Qt::CTRL | Qt::Key_Q, &TMainForm::miQuitClick},
     {"miEdit", "Edit", "miUndo", "Undo Axis", Qt::CTRL | Qt::Key_U, &TMainForm::miUndoClick},
     {"miEdit", "Edit", "miBar3", nullptr, kNone, nullptr},
     {"miEdit", "Edit", "miCopy", "Copy Coordinate", Qt::CTRL | Qt::Key_C, &TMainForm::miCopyClick},
     {"miEdit", "Edit", "miPaste", "Paste String", Qt::CTRL | Qt::Key_V, &TMainForm::miPasteClick},
+    {"miEdit", "Edit", "miBar4", nullptr, kNone, nullptr},
+    {"miEdit", "Edit", "miCopyBitmap", "Copy Bitmap", Qt::CTRL | Qt::Key_B,
+     &TMainForm::miCopyBitmapClick},
+    {"miEdit", "Edit", "miCopyMetafile", "Copy Metafile", Qt::CTRL | Qt::Key_X,
+     &TMainForm::miCopyMetafileClick},
     {"miView", "View", "miModify", "Modify", Qt::CTRL | Qt::Key_M, &TMainForm::miModifyClick},
+    {"miView", "View", "miFont", "Font", Qt::CTRL | Qt::Key_F, &TMainForm::miFontClick},
+    {"miHelp", "Help", "miHelpMe", "Help", Qt::CTRL | Qt::Key_H, &TMainForm::miHelpMeClick},
+    {"miHelp", "Help", "miBar5", nullptr, kNone, nullptr},
+    {"miHelp", "Help", "miAbout", "About", Qt::CTRL | Qt::Key_A, &TMainForm::miAboutClick},
 };
+
+const platform::FileDialogRequest kOpenRequest{
+    platform::FileDialogMode::Open,
+    "Open Pattern File",
+    {{"Igor Files (*.pat)", "pat"}, {"All Files (*.*)", ""}}};
+
+const platform::FileDialogRequest kSaveRequest{
+    platform::FileDialogMode::Save, kSaveCaption, {{"Bitmap Files (*.bmp)", "bmp"}}};
+
+constexpr char kAboutText[] =
+    "KORVELIN, a viewer of Igor Text pattern files\n"
+    "Version: " KORVELIN_VERSION
+    "\n"
+    "https://korvelin.example.org";
+
+// Anything at all under the name, a dangling link too: writing there
+// replaces something the user may want, so the user is asked first.
+bool NameIsTaken(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+// The vector plot is stretched onto a page of MetafileWidth x MetafileHeight
+// hundredths of a millimetre; a page no container holds ends the command.
+void CheckPage(const document::DisplaySettings& settings) {
+  const std::string error =
+      render::VectorPageSizeError(settings.MetafileWidth, settings.MetafileHeight);
+  if (!error.empty()) throw std::runtime_error(error);
+}
 
 }  // namespace
 
 void TMainForm::CreateMenu() {
   QMenuBar* bar = menuBar();
   bar->setObjectName("MainMenu");
+  // The menus keep the desktop's font: the window's font is the plot's, and
+  // a 2,000-pixel plot font must not make the menu bar fill the screen.
+  bar->setFont(QApplication::font(bar));
   QMenu* menu = nullptr;
   for (const MenuRow& row : kMenuRows) {
     if (menu == nullptr || menu->objectName() != row.menu) {
@@ -56,12 +125,105 @@ void TMainForm::CreateMenu() {
     // widget inside it holds it.
     action->setShortcutContext(Qt::WindowShortcut);
     connect(action, &QAction::triggered, this,
-            [this, handler = row.handler] { (this->*handler)(); });
+            [this, handler = row.handler] { RunCommand(handler); });
   }
+}
+
+void TMainForm::RunCommand(Handler handler) {
+  try {
+    (this->*handler)();
+  } catch (const std::bad_alloc&) {
+    boxes_->Error(this, "Out of memory");
+  } catch (const std::exception& error) {
+    boxes_->Error(this, error.what());
+  }
+}
+
+void TMainForm::miOpenClick() {
+  const std::optional<std::string> path = file_dialogs_->Run(this, kOpenRequest);
+  if (path) LoadFile(*path);
+}
+
+// The picture as it is on the screen, pasted text and all, as a BMP file
+// whatever the name's extension. It is written beside the target and
+// renamed into place, so answering No, a full disk or a folder that cannot
+// be written leaves an existing file as it was; a failure says why.
+void TMainForm::miSaveClick() {
+  const std::optional<std::string> path = file_dialogs_->Run(this, kSaveRequest);
+  if (!path) return;
+  if (NameIsTaken(*path) && !boxes_->AskYesNo(this, kSaveCaption, "Overwrite?")) return;
+  const std::string error = platform::WritePictureFile(view_.Picture(), *path,
+                                                       platform::PictureFormat::Bmp, *file_calls_);
+  if (!error.empty()) throw std::runtime_error("Cannot save the bitmap " + *path + ": " + error);
+}
+
+// One page: the page of the vector plot stretched onto the printable area,
+// without keeping its proportions (a landscape page on portrait paper is
+// drawn tall unless landscape is chosen in the dialog).
+void TMainForm::miPrintClick() {
+  QPrinter* printer = print_dialog_->Run(this);
+  if (printer == nullptr) return;
+  const document::DisplaySettings& settings = doc_.Settings;
+  CheckPage(settings);
+  const render::VectorRecording recording =
+      render::RecordVectorPlot(doc_, view_.Measurer(), view_.Font(), view_.DecimalSeparator());
+  QPainter painter;
+  if (!painter.begin(printer)) throw std::runtime_error("The printer cannot start a print job");
+  // The printable area relative to where the painter's origin lies: the
+  // paper's corner for a full-page printer, else the area's own corner.
+  QRectF area = printer->pageRect(QPrinter::DevicePixel);
+  if (!printer->fullPage()) area.moveTopLeft(QPointF(0, 0));
+  platform::PlayVectorRecording(recording, painter, area, settings.MetafileWidth,
+                                settings.MetafileHeight);
+  if (!painter.end()) throw std::runtime_error("The print job could not be finished");
+}
+
+void TMainForm::miQuitClick() { FormClose(); }
+
+void TMainForm::miCopyBitmapClick() {
+  ClipboardCopy copy = BitmapCopy(view_.Picture());
+  if (copy.data == nullptr) throw std::runtime_error(copy.error);
+  clipboard_->SetData(std::move(copy.data));
+}
+
+// A failure while the plot is drawn (no memory for a long trace) does not
+// end the command: what was drawn before it is copied. A page no container
+// holds, or a format that cannot be made, ends it with the clipboard as it
+// was.
+void TMainForm::miCopyMetafileClick() {
+  const document::DisplaySettings& settings = doc_.Settings;
+  CheckPage(settings);
+  render::VectorRecording recording;
+  try {
+    render::RecordVectorPlot(doc_, view_.Measurer(), view_.Font(), view_.DecimalSeparator(),
+                             recording);
+  } catch (const std::exception&) {
+    // The partial drawing is used.
+  }
+  ClipboardCopy copy =
+      MetafileCopy(recording, settings.MetafileWidth, settings.MetafileHeight, view_.Picture());
+  if (copy.data == nullptr) throw std::runtime_error(copy.error);
+  clipboard_->SetData(std::move(copy.data));
 }
 
 // Shows the Modify Graph dialog and brings it to the front, or closes it;
 // the main window stays usable either way.
 void TMainForm::miModifyClick() { form_modify_->ShowOrClose(); }
+
+// The chosen font becomes the plot's (the label measures in it, the picture
+// draws in it) and the window is laid out again, so the margins follow it.
+// A huge font leaves the plot at its smallest, 64 x 64 pixels, and the menu
+// bar as it was.
+void TMainForm::miFontClick() {
+  const std::optional<render::FontSpec> font = font_dialog_->Run(this);
+  if (!font) return;
+  view_.SetFont(*font);
+  setFont(platform::ToQFont(*font));
+  FormResize();
+}
+
+void TMainForm::miHelpMeClick() { boxes_->Information(this, "Help", "Help me, please!"); }
+
+void TMainForm::miAboutClick() { boxes_->Information(this, "About KORVELIN", kAboutText); }
 
 }  // namespace korvelin::ui

@@ -9,7 +9,9 @@
 #include <algorithm>
 
 #include "platform/ApplicationTitle.h"
+#include "platform/AtomicFile.h"
 #include "platform/Clipboard.h"
+#include "platform/Dialogs.h"
 #include "platform/FileDrop.h"
 #include "platform/InputPrompt.h"
 #include "platform/MessageBoxes.h"
@@ -31,6 +33,23 @@ TMainForm::TMainForm(document::GraphDocument& doc, MainFormOptions options)
     own_boxes_ = std::make_unique<platform::QtMessageBoxes>();
     boxes_ = own_boxes_.get();
   }
+  file_dialogs_ = options.services.file_dialogs;
+  if (file_dialogs_ == nullptr) {
+    own_file_dialogs_ = std::make_unique<platform::QtFileDialogs>();
+    file_dialogs_ = own_file_dialogs_.get();
+  }
+  font_dialog_ = options.services.font_dialog;
+  if (font_dialog_ == nullptr) {
+    own_font_dialog_ = std::make_unique<platform::QtFontDialog>();
+    font_dialog_ = own_font_dialog_.get();
+  }
+  print_dialog_ = options.services.print_dialog;
+  if (print_dialog_ == nullptr) {
+    own_print_dialog_ = std::make_unique<platform::QtPrintDialog>();
+    print_dialog_ = own_print_dialog_.get();
+  }
+  file_calls_ = options.services.file_calls != nullptr ? options.services.file_calls
+                                                       : &platform::SystemFileCalls();
   platform::InputPrompt* prompt = options.services.prompt;
   if (prompt == nullptr) {
     own_prompt_ = std::make_unique<platform::QtInputPrompt>(this);

@@ -28,10 +28,14 @@ class QMenu;
 
 namespace korvelin::platform {
 class Clipboard;
+class FileCalls;
+class FileDialogs;
 class FileDropHook;
+class FontDialog;
 class InputPrompt;
 class MessageBoxes;
 class PictureControl;
+class PrintDialog;
 }  // namespace korvelin::platform
 
 namespace korvelin::ui {
@@ -45,6 +49,10 @@ struct MainFormServices {
   platform::Clipboard* clipboard = nullptr;
   platform::MessageBoxes* boxes = nullptr;
   platform::InputPrompt* prompt = nullptr;  // the Modify Graph dialog's
+  platform::FileDialogs* file_dialogs = nullptr;
+  platform::FontDialog* font_dialog = nullptr;
+  platform::PrintDialog* print_dialog = nullptr;
+  platform::FileCalls* file_calls = nullptr;  // the system calls Save Bitmap writes with
 };
 
 struct MainFormOptions {
@@ -95,8 +103,21 @@ class TMainForm : public QMainWindow, public ModifyHost {
   void miCopyClick();
   void miPasteClick();
 
-  // MainCommands.cpp
+  // MainCommands.cpp: the File, View and Help commands. Each runs through
+  // RunCommand when chosen from the menu.
+  void miOpenClick();
+  void miSaveClick();
+  void miPrintClick();
+  void miQuitClick();
+  void miCopyBitmapClick();
+  void miCopyMetafileClick();
   void miModifyClick();
+  void miFontClick();
+  void miHelpMeClick();
+  void miAboutClick();
+  // Runs one command to its end. An error it raises ends it and is shown in
+  // the standard error box; the program goes on.
+  void RunCommand(void (TMainForm::*handler)());
 
   // Resizes the window so that its client area becomes size; a window that
   // is not shown yet is laid out at once, a shown one when Qt delivers the
@@ -140,6 +161,13 @@ class TMainForm : public QMainWindow, public ModifyHost {
   std::unique_ptr<platform::MessageBoxes> own_boxes_;
   platform::MessageBoxes* boxes_ = nullptr;
   std::unique_ptr<platform::InputPrompt> own_prompt_;
+  std::unique_ptr<platform::FileDialogs> own_file_dialogs_;
+  platform::FileDialogs* file_dialogs_ = nullptr;
+  std::unique_ptr<platform::FontDialog> own_font_dialog_;
+  platform::FontDialog* font_dialog_ = nullptr;
+  std::unique_ptr<platform::PrintDialog> own_print_dialog_;
+  platform::PrintDialog* print_dialog_ = nullptr;
+  platform::FileCalls* file_calls_ = nullptr;
   TFormModify* form_modify_ = nullptr;
   render::MouseState mouse_;
   bool mouse_moved_ = false;

@@ -14,6 +14,7 @@
 
 #include "platform/Clipboard.h"
 #include "platform/PictureControl.h"
+#include "ui/FakeServices.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
 
@@ -22,12 +23,7 @@ namespace {
 
 using document::RealRect;
 
-class FakeClipboard : public platform::Clipboard {
- public:
-  void SetText(const std::string& text) override { this->text = text; }
-  std::string Text() override { return text; }
-  std::string text;
-};
+using korvelin::testing::FakeClipboard;
 
 // Measures "-000000" as 56 x 19, so the plot is (60, 14, 612, 448) at 640 x 480.
 class FixedMeasurer : public render::TextMeasurer {

@@ -15,6 +15,7 @@
 #include "platform/ApplicationTitle.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PictureControl.h"
+#include "ui/FakeServices.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
 
@@ -264,11 +265,7 @@ TEST(FormResize, ShownWindowFollowsItsClientAreaDownToOnePixelAndBack) {
   EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc.PlotRect), -1);
 }
 
-class CountingBoxes : public platform::MessageBoxes {
- public:
-  void Error(QWidget*, const std::string& message) override { errors.push_back(message); }
-  std::vector<std::string> errors;
-};
+using CountingBoxes = korvelin::testing::RecordingBoxes;
 
 // A file read only in part is shown as far as it was read, and the user
 // hears why once; a rejected file is not mentioned by the window.

@@ -1,0 +1,84 @@
+// Each copy is a table of formats: the name a program asks the clipboard
+// for, what the bytes are, and how they are made from the copy's sources.
+
+#include "ui/ClipboardFormats.h"
+
+#include <QByteArray>
+#include <span>
+
+#include "platform/EmfVectorCanvas.h"
+#include "platform/PainterVectorCanvas.h"
+#include "platform/PictureFile.h"
+
+namespace korvelin::ui {
+namespace {
+
+// What one copy is made from. The picture is made once in the form it is
+// written in, so PNG and BMP share its palette image.
+struct CopySources {
+  const render::VectorRecording* recording = nullptr;
+  int width = 0;
+  int height = 0;
+  QImage picture;
+};
+
+struct ClipboardFormat {
+  const char* mime_type;
+  const char* what;  // for the message when the bytes cannot be made
+  QByteArray (*make)(const CopySources&);
+};
+
+QByteArray Png(const CopySources& s) {
+  return platform::PictureBytes(s.picture, platform::PictureFormat::Png);
+}
+QByteArray Bmp(const CopySources& s) {
+  return platform::PictureBytes(s.picture, platform::PictureFormat::Bmp);
+}
+QByteArray Emf(const CopySources& s) { return platform::EmfBytes(*s.recording, s.width, s.height); }
+QByteArray Pdf(const CopySources& s) { return platform::PdfBytes(*s.recording, s.width, s.height); }
+QByteArray Svg(const CopySources& s) { return platform::SvgBytes(*s.recording, s.width, s.height); }
+
+constexpr ClipboardFormat kBitmapFormats[] = {
+    {"image/png", "PNG picture", Png},
+    {"image/bmp", "BMP picture", Bmp},
+};
+
+// The richest first: a program that reads several takes the first it knows.
+constexpr ClipboardFormat kMetafileFormats[] = {
+    {kEmfMimeType, "metafile", Emf},
+    {"application/pdf", "PDF picture", Pdf},
+    {"image/svg+xml", "SVG picture", Svg},
+    {"image/png", "PNG picture", Png},
+};
+
+ClipboardCopy Build(std::span<const ClipboardFormat> formats, const CopySources& sources) {
+  ClipboardCopy copy;
+  auto data = std::make_unique<QMimeData>();
+  for (const ClipboardFormat& format : formats) {
+    QByteArray bytes = format.make(sources);
+    if (bytes.isEmpty()) {
+      copy.error = std::string("The ") + format.what + " for the clipboard could not be made";
+      return copy;
+    }
+    data->setData(format.mime_type, bytes);
+  }
+  copy.data = std::move(data);
+  return copy;
+}
+
+}  // namespace
+
+ClipboardCopy BitmapCopy(const QImage& picture) {
+  if (picture.isNull()) return {nullptr, "The window has no picture to copy"};
+  return Build(kBitmapFormats, {nullptr, 0, 0, platform::PictureToWrite(picture)});
+}
+
+ClipboardCopy MetafileCopy(const render::VectorRecording& recording, int width, int height,
+                           const QImage& picture) {
+  const std::string page_error = render::VectorPageSizeError(width, height);
+  if (!page_error.empty()) return {nullptr, page_error};
+  if (picture.isNull()) return {nullptr, "The window has no picture to copy"};
+  return Build(kMetafileFormats, {&recording, width, height, platform::PictureToWrite(picture)});
+}
+
+}  // namespace korvelin::ui

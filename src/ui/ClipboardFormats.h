@@ -1,0 +1,38 @@
+#pragma once
+// The graph as the clipboard gets it: one set of formats per copy, so that
+// whatever program pastes finds the one it reads best. Copy Bitmap offers
+// the window's picture as PNG and BMP; Copy Metafile the vector plot as an
+// enhanced metafile (which office suites paste as an editable drawing), PDF
+// and SVG, and the picture as PNG for everything else. Each set is built
+// whole before it is handed out, so a format that cannot be made leaves the
+// clipboard as it was. Drawing the recording and putting the set on the
+// clipboard are the caller's.
+
+#include <QImage>
+#include <QMimeData>
+#include <memory>
+#include <string>
+
+#include "render/VectorRecording.h"
+
+namespace korvelin::ui {
+
+// The name office suites on this system look for an enhanced metafile under.
+inline constexpr char kEmfMimeType[] =
+    "application/x-openoffice-emf;windows_formatname=\"Image EMF\"";
+
+struct ClipboardCopy {
+  std::unique_ptr<QMimeData> data;  // null when error is set
+  std::string error;                // the reason, one sentence without a stop
+};
+
+// image/png and image/bmp of the picture.
+ClipboardCopy BitmapCopy(const QImage& picture);
+
+// The recording on a page of width x height hundredths of a millimetre as
+// the EMF, application/pdf and image/svg+xml, and the picture as image/png.
+// A page VectorPageSizeError refuses is an error.
+ClipboardCopy MetafileCopy(const render::VectorRecording& recording, int width, int height,
+                           const QImage& picture);
+
+}  // namespace korvelin::ui
