@@ -18,6 +18,7 @@
 #include "platform/EmfVectorCanvas.h"
 #include "platform/LabelMeasurer.h"
 #include "platform/PainterVectorCanvas.h"
+#include "platform/PdfWriter.h"
 #include "render/VectorPlot.h"
 
 namespace korvelin::render {

@@ -9,7 +9,6 @@
 #include <QFontMetricsF>
 #include <QMarginsF>
 #include <QPageSize>
-#include <QPdfWriter>
 #include <QPen>
 #include <QSvgGenerator>
 #include <QTransform>
@@ -184,30 +183,6 @@ void PlayVectorRecording(const render::VectorRecording& recording, QPainter& pai
     recording.Play(canvas);
   }
   painter.restore();
-}
-
-// The page is the drawing space at 0.01 mm a unit, mapped onto the writer's
-// device pixels (1200 to the inch) exactly, not onto the page rounded to
-// whole points.
-QByteArray PdfBytes(const render::VectorRecording& recording, int width, int height) {
-  if (!render::VectorPageSizeError(width, height).empty()) return {};
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  {
-    QPdfWriter writer(&buffer);
-    writer.setCreator("KORVELIN");
-    writer.setPageSize(QPageSize(QSizeF(width / 100.0, height / 100.0), QPageSize::Millimeter,
-                                 QString(), QPageSize::ExactMatch));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    QPainter painter;
-    if (!painter.begin(&writer)) return {};
-    const double dots = writer.resolution() / static_cast<double>(kHundredthsPerInch);
-    PlayVectorRecording(recording, painter, QRectF(0, 0, width * dots, height * dots), width,
-                        height);
-    if (!painter.end()) return {};
-  }
-  return bytes;
 }
 
 QByteArray SvgBytes(const render::VectorRecording& recording, int width, int height) {

@@ -1,6 +1,6 @@
 #pragma once
-// The vector plot played through QPainter: onto a PDF page, an SVG picture
-// and the printer. Lines stay vector strokes and texts stay text that can be
+// The vector plot played through QPainter: onto an SVG picture and the
+// printer. Lines stay vector strokes and texts stay text that can be
 // selected and searched. The page of width x height units (hundredths of a
 // millimetre) is stretched onto a target rectangle of the painter, as a
 // printer page's printable area takes the plot; which device the painter
@@ -80,13 +80,9 @@ class PainterVectorCanvas final : public render::VectorCanvas {
 void PlayVectorRecording(const render::VectorRecording& recording, QPainter& painter,
                          const QRectF& target, int width, int height);
 
-// One PDF page of width x height hundredths of a millimetre (the page size
-// is written in whole points: 297 x 210 mm is 842 x 595 points). Empty when
-// VectorPageSizeError refuses the page or the writer fails.
-QByteArray PdfBytes(const render::VectorRecording& recording, int width, int height);
-
 // An SVG picture width x height hundredths of a millimetre large whose view
-// box is the drawing space itself. Empty as PdfBytes.
+// box is the drawing space itself. Empty when VectorPageSizeError refuses
+// the page or the writer fails.
 QByteArray SvgBytes(const render::VectorRecording& recording, int width, int height);
 
 }  // namespace korvelin::platform

@@ -8,6 +8,7 @@
 
 #include "platform/EmfVectorCanvas.h"
 #include "platform/PainterVectorCanvas.h"
+#include "platform/PdfWriter.h"
 #include "platform/PictureFile.h"
 
 namespace korvelin::ui {

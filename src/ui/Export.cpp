@@ -13,6 +13,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/EmfVectorCanvas.h"
 #include "platform/PainterVectorCanvas.h"
+#include "platform/PdfWriter.h"
 #include "platform/PictureFile.h"
 #include "render/VectorPlot.h"
 #include "render/VectorRecording.h"

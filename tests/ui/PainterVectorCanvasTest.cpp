@@ -14,6 +14,7 @@
 
 #include "VectorPage.h"
 #include "platform/PainterVectorCanvas.h"
+#include "platform/PdfWriter.h"
 
 namespace korvelin::platform {
 namespace {
@@ -137,8 +138,8 @@ TEST(PdfBytes, OnePageOfThePageSizeWithSearchableNumbers) {
   const std::string info = RunTool("pdfinfo", {path});
   ASSERT_FALSE(info.empty()) << "pdfinfo (poppler-utils, see scripts/setup) did not run";
   EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
-  // 297 x 210 mm is 841.9 x 595.3 points, written in whole points.
-  EXPECT_NE(info.find("Page size:       842 x 595 pts"), std::string::npos) << info;
+  // 297 x 210 mm is 841.89 x 595.28 points.
+  EXPECT_NE(info.find("Page size:       841.89 x 595.276 pts"), std::string::npos) << info;
   const std::string text = RunTool("pdftotext", {"-layout", path, "-"});
   EXPECT_NE(text.find("10"), std::string::npos) << text;
   EXPECT_TRUE(PdfBytes(render::VectorRecording(), 0, 21000).isEmpty());

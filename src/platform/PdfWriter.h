@@ -1,0 +1,21 @@
+#pragma once
+// The vector plot as a PDF page of its own making: the recording played
+// straight into PDF drawing operators, compressed with zlib at its fastest
+// level. Lines are strokes with round caps and joins, as the plot's pens
+// are; texts are real text in the standard PDF fonts (Times for the window's
+// Times New Roman, Helvetica for Arial), so they can be selected and
+// searched without any font in the file. The file carries no date, so one
+// plot always makes the same bytes. Where the bytes go is the caller's.
+
+#include <QByteArray>
+
+#include "render/VectorRecording.h"
+
+namespace korvelin::platform {
+
+// One page of width x height hundredths of a millimetre whose drawing space
+// is those units, y downwards. Empty when VectorPageSizeError refuses the
+// page.
+QByteArray PdfBytes(const render::VectorRecording& recording, int width, int height);
+
+}  // namespace korvelin::platform
