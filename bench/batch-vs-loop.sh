@@ -12,16 +12,8 @@ build=${1:-build}
 files=${2:-200}
 korvelin=$(realpath "$build/korvelin")
 
-need=()
-command -v gnuplot >/dev/null || need+=(gnuplot-nox)
-[ -x /usr/bin/time ] || need+=(time)
-command -v hyperfine >/dev/null || need+=(hyperfine)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+source bench/common.sh
+install_bench_tools
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -9,17 +9,8 @@ cd "$(dirname "$0")/.."
 build=${1:-build-bench}
 
 bash scripts/setup
-need=()
-command -v gnuplot >/dev/null || need+=(gnuplot-nox)
-[ -x /usr/bin/time ] || need+=(time)
-command -v hyperfine >/dev/null || need+=(hyperfine)
-command -v python3 >/dev/null || need+=(python3)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+source bench/common.sh
+install_bench_tools
 bash scripts/build "$build" -DKORVELIN_BENCH=ON >/dev/null
 build=$(realpath "$build")
 korvelin="$build/korvelin"
@@ -32,20 +23,9 @@ for bench in ReaderBench RenderBench MainWindowBench PictureFileBench VectorBenc
   "$build/bench/$bench" --benchmark_format=json --benchmark_min_time=0.5 > "$work/$bench.json" 2>/dev/null
 done
 
-# The largest document (2 columns x 524,288 rows) and the same columns for gnuplot.
+# The largest document and the same columns for gnuplot.
 cd "$work"
-awk 'BEGIN {
-  srand(12345); n = 524288; split("20.86 26.64 36.54 50.14 59.96 68.14", peaks, " ")
-  printf "IGOR\r\nWAVES/D tth int\r\nBEGIN\r\n"
-  for (i = 0; i < n; i++) {
-    t = 5 + i * 85 / n; c = 10000 + rand() * 300
-    for (p in peaks) { d = (t - peaks[p]) / 0.05; c += 15000 * exp(-d * d) }
-    printf "%.4f\t%.2f\r\n", t, c
-  }
-  printf "END\r\nX Display int vs tth\r\nX SetAxis bottom 5, 90\r\nX SetAxis left 0, 32000\r\n"
-}' > max.pat
-awk 'NR > 3 && /^[0-9]/' max.pat > max.dat
-printf "set terminal png size 1920,1080\nset output 'gnuplot.png'\nset xrange [5:90]\nset yrange [0:32000]\nplot 'max.dat' using 1:2 with lines notitle\n" > plot.gp
+make_max_pattern
 echo "running the exports" >&2
 hyperfine -N --warmup 3 --runs 20 --export-json exports.json \
   -n png "$korvelin --export out.png --size 1920x1080 max.pat" \
