@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPageLayout>
 #include <QPixmap>
@@ -47,10 +48,13 @@
 #include <vector>
 
 #include "document/DialogValues.h"
+#include "platform/FontMeasurer.h"
 #include "platform/InputPrompt.h"
 #include "platform/IntSpinEdit.h"
 #include "platform/ListBox.h"
 #include "render/PlotLayout.h"
+#include "render/VectorPlot.h"
+#include "render/VectorRecording.h"
 #include "ui/FakeServices.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
@@ -1229,6 +1233,86 @@ TEST(MonkeyReplay, ASeedGivesTheSameRunTwice) {
   const auto differ = std::mismatch(first.begin(), first.end(), second.begin());
   EXPECT_TRUE(differ.first == first.end())
       << "seed " << seed << " went another way at action " << (differ.first - first.begin());
+}
+
+// ---------------------------------------------------------------------------
+// What the monkey found, each kept as a plain case of its own.
+
+class FoundByTheMonkey : public ::testing::Test {
+ protected:
+  FoundByTheMonkey() {
+    MainFormOptions options{{}, {640, 480}};
+    options.services = fakes_.Services(&prompt_);
+    form_ = std::make_unique<TMainForm>(doc_, options);
+    image_ = form_->findChild<QWidget*>("Image");
+  }
+  void Send(QEvent::Type type, Qt::MouseButton button, int x, int y) {
+    const QPointF at(x, y);
+    QMouseEvent event(type, at, at, button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(image_, &event);
+  }
+  uint32_t Pixel(int x, int y) const { return form_->Picture().pixel(x, y) & 0xFFFFFF; }
+
+  Dice dice_{0};
+  DicePrompt prompt_{dice_};
+  korvelin::testing::FakeServices fakes_;
+  document::GraphDocument doc_;
+  std::unique_ptr<TMainForm> form_;
+  QWidget* image_ = nullptr;
+};
+
+// Seeds 20251207 (action 3) and 20251207 (action 231): a band from a corner
+// at the far left of the 32-bit range overflowed the width of its outline,
+// and one with both corners at -2147483648 the last pixel of its edge.
+TEST_F(FoundByTheMonkey, ABandFromTheEndsOfTheRangeShowsItsVisibleEdges) {
+  Send(QEvent::MouseButtonPress, Qt::LeftButton, INT_MIN + 1, 1);
+  Send(QEvent::MouseMove, Qt::NoButton, 100, 200);
+  EXPECT_EQ(Pixel(50, 1), 0x808080u) << "top edge, grey xor white";
+  EXPECT_EQ(Pixel(99, 100), 0x808080u) << "right edge";
+  EXPECT_EQ(Pixel(50, 199), 0x808080u) << "bottom edge";
+  EXPECT_EQ(Pixel(0, 100), 0xFFFFFFu) << "the left edge lies far outside";
+  Send(QEvent::MouseButtonRelease, Qt::LeftButton, 100, 200);
+
+  const QImage before = form_->Picture();
+  Send(QEvent::MouseButtonPress, Qt::LeftButton, INT_MIN, INT_MIN);
+  Send(QEvent::MouseMove, Qt::NoButton, INT_MIN, INT_MIN);
+  Send(QEvent::MouseMove, Qt::NoButton, INT_MAX, INT_MAX);
+  Send(QEvent::MouseMove, Qt::NoButton, INT_MIN, INT_MIN);
+  EXPECT_EQ(form_->Picture(), before) << "nothing of either band is on the picture";
+  Send(QEvent::MouseButtonRelease, Qt::LeftButton, INT_MIN, INT_MIN);
+  EXPECT_TRUE(WithinTables(doc_));
+}
+
+// Seed 117, action 3792: a 410-pixel font in a window 41 pixels high and a
+// page of 2028 x 2864 mm ask the vector plot for a page font of 1.4 million
+// pixels, which Qt measured 224 x 32; the scale then walked a million ticks
+// and Copy Metafile took a minute to put 700 MB on the clipboard.
+TEST_F(FoundByTheMonkey, AFontTooLargeForTheFontEnginesMeasuresInProportion) {
+  platform::FontMeasurer measurer;
+  measurer.SetFont({"Arial", 8000, false, false});
+  const render::TextSize at_8000 = measurer.Measure(render::kReferenceText);
+  for (const int pixels : {40000, 100000, 1440000}) {
+    measurer.SetFont({"Arial", pixels, false, false});
+    const render::TextSize size = measurer.Measure(render::kReferenceText);
+    const double ratio = pixels / 8000.0;
+    EXPECT_NEAR(size.width, at_8000.width * ratio, at_8000.width * ratio * 0.01) << pixels;
+    EXPECT_NEAR(size.height, at_8000.height * ratio, at_8000.height * ratio * 0.01) << pixels;
+  }
+
+  fakes_.font_dialog.answer = render::FontSpec{"Arial", 410, false, false};
+  form_->findChild<QAction*>("miFont")->trigger();
+  doc_.Settings.DistanceX = -352421;
+  doc_.Settings.MetafileWidth = 202800;
+  doc_.Settings.MetafileHeight = 286400;
+  form_->SetClientSize(QSize(6485, 41));
+  const render::VectorRecording recording = render::RecordVectorPlot(
+      doc_, form_->View().Measurer(), form_->Font(), form_->View().DecimalSeparator());
+  EXPECT_LT(recording.Size(), 1000u) << "a frame and a few dozen ticks";
+  form_->findChild<QAction*>("miCopyMetafile")->trigger();
+  ASSERT_NE(fakes_.clipboard.data, nullptr);
+  EXPECT_LT(fakes_.clipboard.data->data("application/pdf").size(), 1 << 20);
 }
 
 }  // namespace
