@@ -13,7 +13,6 @@
 // prints every action as it runs. A failure, a crash or a sanitizer report
 // names the seed and the action.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,7 +30,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <algorithm>
-#include <array>
 #include <cinttypes>
 #include <climits>
 #include <cmath>
@@ -39,11 +37,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <map>
 #include <memory>
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -84,10 +84,10 @@ constexpr int kDefaultActions = 5000;
 // nothing but a fixed buffer, so the action about to run is written here
 // before it runs.
 
-char g_running[512] = "monkey: not started\n";
+char last_words[512] = "monkey: not started\n";
 
 void SayWhatRan() {
-  const ssize_t written = write(STDERR_FILENO, g_running, strlen(g_running));
+  const ssize_t written = write(STDERR_FILENO, last_words, strlen(last_words));
   (void)written;
 }
 
@@ -100,19 +100,19 @@ extern "C" void OnFatalSignal(int signal_number) {
 
 // The offscreen platform says at every show of the dialog that it cannot
 // raise a window; thousands of shows would bury what matters.
-QtMessageHandler g_next_handler = nullptr;
+QtMessageHandler next_message_handler = nullptr;
 
 void QuietAboutTheOffscreenPlatform(QtMsgType type, const QMessageLogContext& context,
                                     const QString& message) {
   if (message.startsWith("This plugin does not support")) return;
-  if (g_next_handler != nullptr) g_next_handler(type, context, message);
+  if (next_message_handler != nullptr) next_message_handler(type, context, message);
 }
 
 void InstallLastWords() {
   static bool installed = false;
   if (installed) return;
   installed = true;
-  g_next_handler = qInstallMessageHandler(QuietAboutTheOffscreenPlatform);
+  next_message_handler = qInstallMessageHandler(QuietAboutTheOffscreenPlatform);
 #if defined(__SANITIZE_ADDRESS__)
   __sanitizer_set_death_callback(SayWhatRan);
 #endif
@@ -164,6 +164,14 @@ int ActionCount() {
   return std::max(0, std::atoi(chosen));
 }
 
+// The examples are among the good files, so a replay needs the same folder.
+std::string ExamplesSetting() {
+  const char* examples = std::getenv("KORVELIN_EXAMPLES");
+  return examples != nullptr && *examples != '\0'
+             ? std::string("KORVELIN_EXAMPLES=") + examples + " "
+             : std::string();
+}
+
 bool LogEveryAction() {
   const char* chosen = std::getenv("KORVELIN_MONKEY_LOG");
   return chosen != nullptr && *chosen == '1';
@@ -178,7 +186,6 @@ class Dice {
  public:
   explicit Dice(uint64_t seed) : engine_(seed) {}
 
-  uint64_t Raw() { return engine_(); }
   // 0 .. n - 1; n > 0.
   int Below(int n) { return static_cast<int>(engine_() % static_cast<uint64_t>(n)); }
   // lo .. hi, both included, over the whole 64-bit range.
@@ -199,52 +206,25 @@ class Dice {
   std::mt19937_64 engine_;
 };
 
+// The items of a list written "a|b|c".
+std::vector<std::string> Items(std::string_view list) {
+  std::vector<std::string> items;
+  for (size_t at = 0;;) {
+    const size_t bar = list.find('|', at);
+    items.emplace_back(list.substr(at, bar - at));
+    if (bar == std::string_view::npos) return items;
+    at = bar + 1;
+  }
+}
+
 // Text a user might type or paste: numbers of every size and form, words,
 // control characters, letters beyond Latin-1, and long runs of them.
 std::string NumberText(Dice& dice) {
-  static const std::vector<std::string> kSpecial = {"0",
-                                                    "1",
-                                                    "-1",
-                                                    "10",
-                                                    "1e308",
-                                                    "-1e308",
-                                                    "1e-308",
-                                                    "-1e-308",
-                                                    "4.9e-324",
-                                                    "1e309",
-                                                    "-1e309",
-                                                    "nan",
-                                                    "inf",
-                                                    "-inf",
-                                                    "1.7976931348623157e308",
-                                                    "2147483647",
-                                                    "-2147483648",
-                                                    "2147483648",
-                                                    "-2147483649",
-                                                    "99999999999999999999",
-                                                    "0x10",
-                                                    "$FF",
-                                                    "$7FFFFFFF",
-                                                    "$FFFFFFFF",
-                                                    "1,5",
-                                                    "1.5",
-                                                    ",",
-                                                    ".",
-                                                    "-",
-                                                    "+",
-                                                    "e",
-                                                    "1e",
-                                                    "--1",
-                                                    "+-0",
-                                                    " 5",
-                                                    "5 ",
-                                                    "",
-                                                    " ",
-                                                    "0.0001",
-                                                    "1E15",
-                                                    "2.5E15",
-                                                    "1e-5",
-                                                    "123456789012345678"};
+  static const std::vector<std::string> kSpecial = Items(
+      "0|1|-1|10|1e308|-1e308|1e-308|-1e-308|4.9e-324|1e309|-1e309|nan|inf|-inf|"
+      "1.7976931348623157e308|2147483647|-2147483648|2147483648|-2147483649|"
+      "99999999999999999999|0x10|$FF|$7FFFFFFF|$FFFFFFFF|1,5|1.5|,|.|-|+|e|1e|--1|+-0|"
+      " 5|5 || |0.0001|1E15|2.5E15|1e-5|123456789012345678");
   switch (dice.Below(5)) {
     case 0:
       return dice.Pick(kSpecial);
@@ -274,40 +254,26 @@ std::string KeyText(Dice& dice) {
       "0123456789.,-+eE $xXabcdefFnaiNAI()=/*?!~\b\t\r\x1b"
       "0123456789";
   std::string text;
-  const int length = dice.Chance(50) ? dice.Between(30, 120) : dice.Between(0, 12);
-  for (int i = 0; i < length; ++i) text.push_back(kKeys[dice.Below(sizeof kKeys - 1)]);
+  const int64_t length = dice.Chance(50) ? dice.Between(30, 120) : dice.Between(0, 12);
+  for (int64_t i = 0; i < length; ++i) text.push_back(kKeys[dice.Below(sizeof kKeys - 1)]);
   return text;
 }
 
 QString AnyText(Dice& dice) {
-  static const std::vector<QString> kPieces = {"IGOR",
-                                               "X",
-                                               "(",
-                                               ")",
-                                               "{",
-                                               "}",
-                                               ",",
-                                               "=",
-                                               "\r",
-                                               "\n",
-                                               "\t",
-                                               QString(QChar(0)),
-                                               QString::fromUtf8("\xC3\xA9"),
-                                               QString::fromUtf8("\xE4\xB8\xAD"),
-                                               QString::fromUtf8("\xF0\x9F\x98\x80"),
-                                               QString(QChar(0xFFFD)),
-                                               QString(QChar(0xD800)),
-                                               "%s%n",
-                                               "\\",
-                                               "\"",
-                                               "'",
-                                               " ",
-                                               "-000000",
-                                               "E",
-                                               "$"};
+  static const std::vector<QString> kPieces = [] {
+    std::vector<QString> pieces;
+    for (const std::string& piece :
+         Items("IGOR|X|(|)|{|}|,|=|\r|\n|\t|%s%n|\\|\"|'| |-000000|E|$|\xC3\xA9|\xE4\xB8\xAD|"
+               "\xF0\x9F\x98\x80|\xEF\xBF\xBD")) {
+      pieces.push_back(QString::fromStdString(piece));
+    }
+    pieces.push_back(QString(QChar(0)));
+    pieces.push_back(QString(QChar(0xD800)));  // half of a pair, alone
+    return pieces;
+  }();
   QString text;
-  const int pieces = dice.Chance(20) ? dice.Between(500, 5000) : dice.Between(0, 20);
-  for (int i = 0; i < pieces; ++i) {
+  const int64_t pieces = dice.Chance(20) ? dice.Between(500, 5000) : dice.Between(0, 20);
+  for (int64_t i = 0; i < pieces; ++i) {
     if (dice.Chance(400)) {
       text += QString::fromStdString(NumberText(dice));
     } else {
@@ -613,7 +579,7 @@ uint64_t StateOf(const document::GraphDocument& doc, TMainForm& form) {
   const QImage& picture = form.Picture();
   if (int64_t{picture.width()} * picture.height() <= (1 << 20)) {
     for (int y = 0; y < picture.height(); ++y) {
-      print.AddBytes(picture.constScanLine(y), size_t(picture.width()) * 4);
+      print.AddBytes(picture.constScanLine(y), size_t(picture.width()) * picture.depth() / 8);
     }
   }
   return print.Value();
@@ -639,7 +605,13 @@ class Monkey {
   bool Run(std::vector<uint64_t>* states = nullptr) {
     for (action_ = 0; action_ < actions_; ++action_) {
       what_.clear();
-      ChooseAndAct();
+      try {
+        ChooseAndAct();
+      } catch (const std::exception& error) {
+        // In the program an exception leaving an event handler ends it.
+        ADD_FAILURE() << "an exception left the action: " << error.what() << "\n" << Where();
+        return false;
+      }
       if (::testing::Test::HasFatalFailure()) return false;
       const ::testing::AssertionResult tables = WithinTables(doc_);
       const ::testing::AssertionResult layout = tables ? LaidOut(doc_, *form_) : tables;
@@ -649,7 +621,7 @@ class Monkey {
       }
       if (states != nullptr) states->push_back(StateOf(doc_, *form_));
     }
-    std::snprintf(g_running, sizeof g_running, "monkey: seed %" PRIu64 " done\n", seed_);
+    std::snprintf(last_words, sizeof last_words, "monkey: seed %" PRIu64 " done\n", seed_);
     return true;
   }
 
@@ -683,7 +655,7 @@ class Monkey {
 
   std::string Where() const {
     return "seed " + std::to_string(seed_) + ", action " + std::to_string(action_) + " (" + what_ +
-           ")\nreplay: KORVELIN_MONKEY_SEED=" + std::to_string(seed_) +
+           ")\nreplay: " + ExamplesSetting() + "KORVELIN_MONKEY_SEED=" + std::to_string(seed_) +
            " KORVELIN_MONKEY_ACTIONS=" + std::to_string(action_ + 1) +
            " KORVELIN_MONKEY_LOG=1 MonkeyTest --gtest_filter='*/Seeds.*'";
   }
@@ -710,13 +682,13 @@ class Monkey {
     (this->*chosen->action)();
   }
 
-  // Each action draws all its choices first and notes what it is about to
-  // do before it acts, so that the last words of a crash name it.
+  // Each action notes what it is about to do before it acts, so that the
+  // last words of a crash name it.
   void Note(const std::string& what) {
     what_ = what;
-    std::snprintf(g_running, sizeof g_running, "monkey: seed %" PRIu64 ", action %d: %.400s\n",
+    std::snprintf(last_words, sizeof last_words, "monkey: seed %" PRIu64 ", action %d: %.400s\n",
                   seed_, action_, what_.c_str());
-    if (log_) std::fputs(g_running, stderr);
+    if (log_) std::fputs(last_words, stderr);
   }
 
   // A pixel: inside the picture mostly, else just outside it, or far away.
