@@ -24,6 +24,9 @@ class FontMeasurer : public render::TextMeasurer {
   QFont font_;
   std::optional<QFontMetrics> metrics_;
   int height_ = 0;
+  // The font's size over the size it is measured at; above 1 only for
+  // fonts too large for the font engines.
+  double scale_ = 1.0;
 };
 
 }  // namespace korvelin::platform

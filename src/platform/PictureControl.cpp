@@ -68,14 +68,15 @@ void PictureBitmap::TextOut(int x, int y, std::string_view text) {
 void PictureBitmap::Rectangle(int x1, int y1, int x2, int y2) {
   // Edges far off the picture are held one pixel outside it, where nothing
   // is drawn, so the walk is never longer than the picture is wide or high.
+  // The last pixel is found in 64 bits: a corner at -2147483648 has no int
+  // one pixel to its left.
+  const int64_t x_last = int64_t{std::max(x1, x2)} - 1;
+  const int64_t y_last = int64_t{std::max(y1, y2)} - 1;
+  if (picture_.isNull() || x_last < std::min(x1, x2) || y_last < std::min(y1, y2)) return;
   const int left = std::max(std::min(x1, x2), -1);
-  const int right = std::min(std::max(x1, x2) - 1, picture_.width());
+  const int right = static_cast<int>(std::min<int64_t>(x_last, picture_.width()));
   const int top = std::max(std::min(y1, y2), -1);
-  const int bottom = std::min(std::max(y1, y2) - 1, picture_.height());
-  if (picture_.isNull() || std::max(x1, x2) - 1 < std::min(x1, x2) ||
-      std::max(y1, y2) - 1 < std::min(y1, y2)) {
-    return;
-  }
+  const int bottom = static_cast<int>(std::min<int64_t>(y_last, picture_.height()));
   const QRgb pen = 0xFF000000u | pen_rgb_;
   auto plot = [&](int x, int y) {
     if (x < 0 || y < 0 || x >= picture_.width() || y >= picture_.height()) return;

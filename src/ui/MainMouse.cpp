@@ -9,6 +9,7 @@
 #include "document/AxisHistory.h"
 #include "platform/Clipboard.h"
 #include "platform/PictureControl.h"
+#include "render/PlotLayout.h"
 #include "ui/MainUnit.h"
 
 namespace korvelin::ui {
@@ -27,10 +28,19 @@ render::MouseButton ButtonOf(Qt::MouseButton button) {
   }
 }
 
-// The one-pixel outline of a band as a region, clipped to a sane extent.
+// The one-pixel outline of a band as a region. While a button is held the
+// corners may lie anywhere in 32 bits, and a box from -2147483647 to 152
+// would be wider than an int holds; each corner is first held one pixel
+// outside the largest picture (-1 .. 16385), where no edge can be seen, so
+// the edges that can be seen stay where they are.
 QRegion BandOutline(const document::PixelRect& band) {
-  const QRect box = QRect(QPoint(std::min(band.Left, band.Right), std::min(band.Top, band.Bottom)),
-                          QPoint(std::max(band.Left, band.Right), std::max(band.Top, band.Bottom)));
+  static constexpr int kFar = static_cast<int>(render::kMaxWindowPictureSide) + 1;
+  const auto held = [](int32_t v) { return std::clamp(v, -1, kFar); };
+  const int left = held(std::min(band.Left, band.Right));
+  const int right = held(std::max(band.Left, band.Right));
+  const int top = held(std::min(band.Top, band.Bottom));
+  const int bottom = held(std::max(band.Top, band.Bottom));
+  const QRect box = QRect(QPoint(left, top), QPoint(right, bottom));
   QRegion outline(box);
   if (box.width() > 2 && box.height() > 2) outline -= QRegion(box.adjusted(1, 1, -1, -1));
   return outline;
