@@ -95,7 +95,8 @@ struct Window {
   }
   // x numbers stand DistanceX below the plot; the others are y numbers.
   int XNumbers() const {
-    const int row = doc->PlotRect.Bottom + doc->Settings.DistanceX;
+    const int64_t row = std::clamp<int64_t>(int64_t{doc->PlotRect.Bottom} + doc->Settings.DistanceX,
+                                            INT32_MIN, INT32_MAX);
     return static_cast<int>(std::count_if(picture.texts.begin(), picture.texts.end(),
                                           [&](const auto& t) { return t.y == row; }));
   }
@@ -242,6 +243,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  "X SetAxis bottom -1, 1e308", "X SetAxis left -1, 1e308"});
                  },
                  LoadStatus::Loaded, 2, 1, false, true, true, true},
+        // A trace of waves the file never declares draws nothing.
+        FileCase{"TraceOfUndeclaredWaves",
+                 [] {
+                   return Lines({"IGOR", "X Display nosuch vs none", "X AppendToGraph a"});
+                 },
+                 LoadStatus::Loaded, 0, 2, false, false, true, true},
         // A 3-D wave is not drawn, so the plain reading stays, with the
         // names it takes from the line ("/N=(2", "2", "2)", "cube"): the
         // window shows its empty plot.
@@ -314,6 +321,19 @@ INSTANTIATE_TEST_SUITE_P(
                                     w.doc->Settings.DistanceY = -100;
                                   },
                                   {-44, 14, 644, 568},
+                                  true,
+                                  true},
+                      // Numbers placed past the 32-bit range are held at its ends.
+                      SettingCase{"ExtremeTicksAndDistances",
+                                  [](Window& w) {
+                                    w.doc->Settings.MarginOn = true;
+                                    w.doc->Settings.Margin = {0, 0, 0, 0};
+                                    w.doc->Settings.TickX = INT32_MIN;
+                                    w.doc->Settings.TickY = INT32_MAX;
+                                    w.doc->Settings.DistanceX = INT32_MAX;
+                                    w.doc->Settings.DistanceY = INT32_MAX;
+                                  },
+                                  {0, 0, 672, 496},
                                   true,
                                   true},
                       SettingCase{"MetafileOfZeroWidth",
