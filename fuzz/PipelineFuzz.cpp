@@ -328,12 +328,13 @@ void VectorPlot(const GraphDocument& doc, ScaledTextMeasurer& label, const rende
   const bool factors = doc.ClientSize.Width > 0 && doc.ClientSize.Height > 0;
   if (!page || !factors) {
     if (!recording.Empty())
-      Fail("a plot without page factors drew", (long long)recording.Size(), 0);
+      Fail("a plot without page factors drew", static_cast<long long>(recording.Size()), 0);
     return;
   }
   CountingVectorCanvas canvas;
   recording.Play(canvas);
-  if (canvas.ops != recording.Size()) Fail("playback lost operations", (long long)canvas.ops, 0);
+  if (canvas.ops != recording.Size())
+    Fail("playback lost operations", static_cast<long long>(canvas.ops), 0);
 }
 
 }  // namespace

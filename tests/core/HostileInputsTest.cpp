@@ -365,6 +365,8 @@ TEST(HostileSetting, HugeFontLeavesOneNumberPerAxis) {
   w.Load(kTwoPoints);
   w.font.pixel_height = 2000;
   w.Show();
+  w.label.SetFont(w.font);
+  EXPECT_EQ(w.label.Measure(kReferenceText), (TextSize{7000, 2375}));
   EXPECT_EQ(w.XNumbers(), 1);
   EXPECT_EQ(w.YNumbers(), 1);
   const auto font = std::find_if(w.page.begin(), w.page.end(),

@@ -247,12 +247,14 @@ TEST(TickWalk, EndsAtOnceWithoutAStepOrAStart) {
   EXPECT_FALSE(TickWalk(-kInf, 10, 1, 100).Next(tick));
   EXPECT_FALSE(TickWalk(0, 10, 0, 100).Next(tick));
   EXPECT_FALSE(TickWalk(0, 10, kInf, 100).Next(tick));
-  // Far from zero a step of 3 cannot climb from the rounded first multiple
-  // to the range: doubles near 1e17 lie 16 apart.
+  // Far from zero, where doubles lie 16 apart, a step of 5 moves no value:
+  // from the first multiple, rounded below 1e17 + 48, the walk cannot climb.
+  EXPECT_FALSE(TickWalk(1e17 + 48, 1e17 + 160, 5, 100).Next(tick));
+  // A step of 3 from a multiple at the start gives that one tick only.
   TickWalk far(1e17 + 16, 1e17 + 64, 3, 100);
-  int ticks = 0;
-  while (far.Next(tick) && ticks < 100) ++ticks;
-  EXPECT_LE(ticks, 1);
+  EXPECT_TRUE(far.Next(tick));
+  EXPECT_EQ(tick, 1e17 + 16);
+  EXPECT_FALSE(far.Next(tick));
 }
 
 // Font sizes scale as points, halves away from zero on both sides.
