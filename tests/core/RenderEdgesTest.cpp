@@ -160,6 +160,13 @@ TEST(HandMadeDocument, OnlyPlusAndBarMarkersAreDrawn) {
   h.Raster();
   EXPECT_EQ(h.CountPixels(PaletteIndexForWave(y)), 5 * 3);
 
+  // Points past the range get no marker: 4 plus signs of two strokes each.
+  h.doc.AxisRange = {0, 10, 4.5, 0};
+  wave.marker = 0;
+  page = h.Page();
+  EXPECT_EQ(Count(page, VectorOp::MoveTo), 4 + 4 * 2);
+  h.doc.AxisRange = {0, 10, 10, 0};
+
   wave.marker = 5;
   page = h.Page();
   EXPECT_EQ(Count(page, VectorOp::MoveTo), 4);
