@@ -301,7 +301,7 @@ TEST(MouseZoom, OtherButtonsNeitherDragNorZoom) {
 
 // Off the surface every read answers the background; a line on a surface
 // wider than the fast path's 16384 pixels, or a dot off the surface, is
-// drawn by the clipping walk.
+// drawn by the clipping walk; so is one on a surface taller than that.
 TEST(RasterImage, ReadsOffTheSurfaceAndWideSurfaces) {
   RasterImage image;
   ASSERT_GT(NewRasterImage(image, 16388, 3), 0);
@@ -317,6 +317,11 @@ TEST(RasterImage, ReadsOffTheSurfaceAndWideSurfaces) {
   EXPECT_EQ(image.PixelAt(1, -1), 0);
   EXPECT_EQ(image.PixelAt(16388, 1), 0);
   EXPECT_EQ(image.PixelAt(1, 3), 0);
+  RasterImage tall;
+  ASSERT_GT(NewRasterImage(tall, 4, 16388), 0);
+  DrawRasterLine(tall, 1, 0, 1, 16387, 9);
+  EXPECT_EQ(tall.PixelAt(1, 16387), 9);
+  EXPECT_EQ(tall.PixelAt(2, 16387), 0);
 }
 
 }  // namespace

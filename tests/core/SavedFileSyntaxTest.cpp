@@ -98,10 +98,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {1, 3},
                    {{5, 6}},
                    "read as saved waves: 1 trace"},
-        // Only an x scale with two numbers counts; the others leave 0, 1, ...
+        // Only an x scale with two numbers whose points are all doubles counts;
+        // the others leave 0, 1, ...
         SyntaxCase{"ScalesThatSayNothing",
                    {"IGOR", "WAVES/D v", "BEGIN", "5", "6", "END", "X SetScale/P y 10, 2, \"\", v",
-                    "X SetScale/P x 10, , v", "X SetScale/P x", "X SetScale/P x 1e308, 1e308, v"},
+                    "X SetScale/P x 10, , v", "X SetScale/P x", "X SetScale/P x 1e308, 1e308, v",
+                    "X SetScale/P x 1.5e308, 0.5e308, v"},
                    {"v vs v_x"},
                    {0, 1},
                    {{5, 6}},
