@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
         SyntaxCase{"ScalesThatSayNothing",
                    {"IGOR", "WAVES/D v", "BEGIN", "5", "6", "END", "X SetScale/P y 10, 2, \"\", v",
                     "X SetScale/P x 10, , v", "X SetScale/P x", "X SetScale/P x 1e308, 1e308, v",
-                    "X SetScale/P x 1.5e308, 0.5e308, v"},
+                    "X SetScale/P x 1.5e308, 0.5e308, v", "X SetScale/I x -1e308, 1e308, v"},
                    {"v vs v_x"},
                    {0, 1},
                    {{5, 6}},
