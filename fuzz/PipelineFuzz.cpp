@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string_view>
@@ -273,6 +274,12 @@ void Layout(GraphDocument& doc, const Choices& c, ScaledTextMeasurer& label,
   render::SetPaletteEntry(raster, 1, 0x000000);
 }
 
+// The surface's palette and pixels, as one hash.
+size_t SurfaceHash(const render::RasterImage& raster) {
+  const std::string_view block(reinterpret_cast<const char*>(raster.Block()), raster.BlockSize());
+  return std::hash<std::string_view>{}(block);
+}
+
 void Redraw(const GraphDocument& doc, render::ScreenPlotTarget& target, CheckingPicture& picture) {
   const int64_t before = picture.blits;
   render::DrawScreenPlot(doc, target);
@@ -365,8 +372,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   Layout(*doc, c, label, font, raster);
   Redraw(*doc, target, picture);
+  const TRealRect first_range = doc->AxisRange;
+  const size_t first_picture = SurfaceHash(raster);
   ZoomAndUndo(*doc, c, picture);
   Redraw(*doc, target, picture);
+  // Undos back to the range of the first redraw give its picture again,
+  // pixel for pixel and entry for entry.
+  if (doc->AxisRange == first_range && SurfaceHash(raster) != first_picture)
+    Fail("the same range drew another picture", 0, 0);
   VectorPlot(*doc, label, font);
   return 0;
 }
