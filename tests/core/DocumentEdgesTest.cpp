@@ -21,6 +21,7 @@ TEST(ToIntDef, NumbersPastTheIntegerRangesAreNoNumbers) {
   EXPECT_EQ(ToIntDef("-99999999999999999999", -9), -9);
   EXPECT_EQ(ToIntDef("12abc", -9), -9);
   EXPECT_EQ(ToIntDef("-x", -9), -9);
+  EXPECT_EQ(ToIntDef(" -", -9), -9);
 }
 
 // Only ASCII letters compare without case: '{' is not '[' and 'é' not 'É'.
