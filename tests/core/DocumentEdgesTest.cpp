@@ -1,7 +1,7 @@
 // The document's conversions and rules at their edges: integers past 64
 // bits or just past 32, names whose characters are not letters, a store
 // freed twice, a WAVES line that declares nothing after one that did, and
-// dialog edits of rows that do not exist.
+// dialog edits of rows and traces that do not exist.
 
 #include <gtest/gtest.h>
 
@@ -72,6 +72,16 @@ TEST(SetParameter, RowsOutsideTheListChangeNothing) {
   EXPECT_EQ(wave.rgb, 0u);
   EXPECT_EQ(ParameterValueText(wave, kParameterCount, '.'), "");
   EXPECT_EQ(TraceLine(GraphDocument{}, -1), "");
+}
+
+TEST(AppendTrace, TakesOnlyWavesOfTheDocumentOnEitherAxis) {
+  auto doc = std::make_unique<GraphDocument>();
+  doc->WaveCount = 2;
+  EXPECT_FALSE(AppendTrace(*doc, -1, 0));
+  EXPECT_FALSE(AppendTrace(*doc, 0, 2));
+  EXPECT_EQ(doc->TraceCount, 0);
+  EXPECT_TRUE(AppendTrace(*doc, 1, 0));
+  EXPECT_EQ(doc->TraceCount, 1);
 }
 
 }  // namespace
