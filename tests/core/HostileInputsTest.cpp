@@ -101,8 +101,8 @@ struct Window {
                                           [&](const auto& t) { return t.y == row; }));
   }
   int YNumbers() const { return static_cast<int>(picture.texts.size()) - XNumbers(); }
-  // The strokes of the traces on the page: everything after the frame's
-  // four and two per tick.
+  // The strokes of the traces on the page: the lines drawn less the
+  // frame's four and one per tick, each of which has its number.
   int64_t PageTraceStrokes() const {
     const auto count = [&](VectorOp::Kind kind) {
       return std::count_if(page.begin(), page.end(),
