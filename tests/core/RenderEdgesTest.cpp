@@ -1,0 +1,328 @@
+// The renderers at the edges of what they are given: documents the reader
+// never makes (waves that step backwards or stand still, point past the
+// stored values or past the tables), markers the plots do not draw, x values
+// that are no number, mappings and scales that cannot place a point, and
+// surfaces that are missing or wider than the fast path. Each must draw
+// what it can, read nothing outside the store and end.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "RecordingCanvas.h"
+#include "render/AxisScale.h"
+#include "render/MouseZoom.h"
+#include "render/TraceDrawing.h"
+#include "render/VectorPlot.h"
+#include "render/VectorRecording.h"
+
+namespace korvelin::render {
+namespace {
+
+using document::GraphDocument;
+using document::TWave;
+using testing::RecordingPictureCanvas;
+using testing::RecordingVectorCanvas;
+using testing::VectorOp;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// A 100 x 100 plot showing 0 to 10 on both axes (10 pixels a unit) in a
+// 100 x 100 client area on a 1000 x 1000 page (10 units a pixel). The
+// store holds 1 .. 10 at indices 0 .. 9.
+struct HandMade {
+  GraphDocument doc;
+  RasterImage image;
+  PlotMapping mapping;
+
+  HandMade() {
+    doc.PlotRect = {0, 0, 100, 100};
+    doc.AxisRange = {0, 10, 10, 0};
+    doc.ClientSize = {100, 100};
+    doc.Settings.MetafileWidth = 1000;
+    doc.Settings.MetafileHeight = 1000;
+    doc.Settings.ScaleOn = false;
+    for (int i = 0; i < 10; ++i) document::SetValue(doc.Values, doc.ValueCount++, i + 1.0);
+    NewRasterImage(image, 100, 100);
+  }
+  int32_t Wave(int32_t first, int32_t stride, int32_t count) {
+    TWave& wave = doc.Waves[doc.WaveCount];
+    wave = TWave{};
+    wave.first = first;
+    wave.stride = stride;
+    wave.count = count;
+    return doc.WaveCount++;
+  }
+  void Trace(int32_t x, int32_t y) { doc.Traces[doc.TraceCount++] = {x, y}; }
+  void Raster() {
+    SetScreenMapping(mapping, doc);
+    for (int32_t t = 0; t < doc.TraceCount; ++t) {
+      DrawRasterTrace(image, doc, mapping, doc.Traces[t].YWave, doc.Traces[t].XWave);
+    }
+  }
+  int CountPixels(int index) const {
+    int n = 0;
+    for (int32_t py = 0; py < 100; ++py) {
+      for (int32_t px = 0; px < 100; ++px) n += image.PixelAt(px, py) == index;
+    }
+    return n;
+  }
+  std::vector<VectorOp> Page() {
+    RecordingVectorCanvas canvas;
+    RecordVectorPlot(doc, label, FontSpec{}, '.').Play(canvas);
+    return canvas.ops;
+  }
+  testing::FixedTextMeasurer label;
+};
+
+int64_t Count(const std::vector<VectorOp>& ops, VectorOp::Kind kind) {
+  return std::count_if(ops.begin(), ops.end(), [&](const VectorOp& op) { return op.kind == kind; });
+}
+
+// Wave 0 is x = 1 .. 5. A wave of stride 0 repeats its one value, one of
+// stride -1 runs backwards from its first index; waves that start outside
+// the store, have no points or are not in the table draw nothing, and a
+// wave claiming more points than the store holds draws those it has.
+TEST(HandMadeDocument, WavesDrawOnlyTheValuesTheStoreHolds) {
+  HandMade h;
+  const int32_t x = h.Wave(0, 1, 5);
+  const int32_t flat = h.Wave(5, 0, 5);        // 6, 6, 6, 6, 6
+  const int32_t backwards = h.Wave(9, -1, 5);  // 10, 9, 8, 7, 6
+  const int32_t before = h.Wave(-1, 1, 5);
+  const int32_t past = h.Wave(10, 1, 5);
+  const int32_t empty = h.Wave(0, 1, 0);
+  const int32_t too_long = h.Wave(0, 1, 1000);
+  h.Trace(x, flat);
+  h.Trace(x, backwards);
+  h.Trace(x, before);
+  h.Trace(x, past);
+  h.Trace(x, empty);
+  h.Trace(too_long, too_long);  // 10 stored points on the diagonal
+  h.Trace(-1, flat);
+  h.Trace(x, -1);
+  h.Trace(300, flat);  // beyond the wave table
+  h.Trace(x, h.doc.WaveCount);
+  h.Raster();
+  // The flat wave: row 40 from column 10 to 50, where the backwards wave,
+  // drawn next, ends: from (1, 10) on the top row to (5, 6), 41 pixels.
+  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(flat)), 40);
+  for (int px = 10; px < 50; ++px) EXPECT_EQ(h.image.PixelAt(px, 40), PaletteIndexForWave(flat));
+  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(backwards)), 41);
+  EXPECT_EQ(h.image.PixelAt(10, 0), PaletteIndexForWave(backwards));
+  EXPECT_EQ(h.image.PixelAt(50, 40), PaletteIndexForWave(backwards));
+  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(before)), 0);
+  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(past)), 0);
+  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(empty)), 0);
+  EXPECT_EQ(h.image.PixelAt(10, 90), PaletteIndexForWave(too_long));
+  EXPECT_EQ(h.image.PixelAt(99, 0), 0);  // (10, 10) lies one past the surface
+
+  // The page draws the same points: 5 + 5 + 10 of them, one move each.
+  const std::vector<VectorOp> page = h.Page();
+  EXPECT_EQ(Count(page, VectorOp::MoveTo), 4 + 3);
+  EXPECT_EQ(Count(page, VectorOp::LineTo), 4 + (4 + 4 + 9));
+}
+
+TEST(HandMadeDocument, NothingIsDrawnOnAMissingSurface) {
+  HandMade h;
+  h.Trace(h.Wave(0, 1, 5), h.Wave(5, 1, 5));
+  ReleaseRasterImage(h.image);
+  h.Raster();
+  EXPECT_TRUE(h.image.IsNull());
+  EXPECT_EQ(h.image.Width(), 0);
+  EXPECT_EQ(h.image.Height(), 0);
+  EXPECT_EQ(h.image.Pixels(), nullptr);
+  EXPECT_EQ(static_cast<const RasterImage&>(h.image).Pixels(), nullptr);
+  EXPECT_EQ(h.image.PaletteEntry(2), 0u);
+  EXPECT_EQ(h.image.PixelAt(0, 0), 0);
+}
+
+// Markers: shape 10 is a bar, other shapes are not drawn; with no
+// drawable range the pens are still set and nothing else.
+TEST(HandMadeDocument, OnlyPlusAndBarMarkersAreDrawn) {
+  HandMade h;
+  const int32_t x = h.Wave(0, 1, 5);
+  const int32_t y = h.Wave(0, 1, 5);
+  h.Trace(x, y);
+  TWave& wave = h.doc.Waves[y];
+  wave.mode = 3;  // markers only
+  wave.msize = 1;
+  wave.marker = 10;
+  std::vector<VectorOp> page = h.Page();
+  // A bar is one vertical stroke of 2 x 10 units per point.
+  EXPECT_EQ(Count(page, VectorOp::MoveTo), 4 + 5);
+  EXPECT_EQ((std::vector<VectorOp>(page.end() - 2, page.end())),
+            (std::vector<VectorOp>{{VectorOp::MoveTo, 500, 490}, {VectorOp::LineTo, 500, 510}}));
+  h.Raster();
+  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(y)), 5 * 3);
+
+  // Points past the range get no marker: 4 plus signs of two strokes each.
+  h.doc.AxisRange = {0, 10, 4.5, 0};
+  wave.marker = 0;
+  page = h.Page();
+  EXPECT_EQ(Count(page, VectorOp::MoveTo), 4 + 4 * 2);
+  h.doc.AxisRange = {0, 10, 10, 0};
+
+  wave.marker = 5;
+  page = h.Page();
+  EXPECT_EQ(Count(page, VectorOp::MoveTo), 4);
+  h.doc.AxisRange = {5, 10, 5, 0};  // no x span
+  wave.marker = 0;
+  page = h.Page();
+  EXPECT_EQ(Count(page, VectorOp::MoveTo), 4);
+  EXPECT_EQ(page.back(), (VectorOp{VectorOp::PenWidth, 50}));
+  RasterImage fresh;
+  NewRasterImage(fresh, 100, 100);
+  h.image = fresh;
+  h.Raster();
+  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(y)), 0);
+}
+
+// An x value that is no number has no place and no order: the points after
+// it are still visited one by one, and the inside ones joined.
+TEST(HandMadeDocument, ANaNFirstXLeavesTheRestDrawn) {
+  HandMade h;
+  document::SetValue(h.doc.Values, 10, kNaN);
+  document::SetValue(h.doc.Values, 11, 20);
+  h.doc.ValueCount = 12;
+  // x: NaN, 20, 1, 2 (indices 10, 11, 0, 1 through a hand-made stride)
+  const int32_t x = h.Wave(10, 1, 2);
+  const int32_t y = h.Wave(4, 1, 2);
+  h.Trace(x, y);
+  h.Raster();
+  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(y)), 0);  // NaN then 20: nothing inside
+  const int32_t x2 = h.Wave(10, -5, 3);                 // NaN, 6, 1
+  const int32_t y2 = h.Wave(0, 1, 3);                   // 1, 2, 3
+  h.Trace(x2, y2);
+  h.Raster();
+  // (6, 2) to (1, 3): columns 10 to 60.
+  EXPECT_EQ(h.image.PixelAt(60, 80), PaletteIndexForWave(y2));
+  EXPECT_EQ(h.image.PixelAt(10, 70), PaletteIndexForWave(y2));
+}
+
+struct RangeCase {
+  const char* name;
+  PlotMapping mapping;
+  bool drawable;
+};
+
+void PrintTo(const RangeCase& c, std::ostream* os) { *os << c.name; }
+
+class DrawableRange : public ::testing::TestWithParam<RangeCase> {};
+
+TEST_P(DrawableRange, NeedsPositiveSpansAndFiniteFactors) {
+  EXPECT_EQ(HasDrawableRange(GetParam().mapping), GetParam().drawable);
+}
+
+constexpr PlotMapping kGood{0, 10, 0, 10, 0, 0, 0, 10, 10, -10};
+
+constexpr PlotMapping With(PlotMapping m, double PlotMapping::*field, double value) {
+  m.*field = value;
+  return m;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DrawableRange,
+    ::testing::Values(RangeCase{"Plain", kGood, true},
+                      RangeCase{"ZeroYSpan", With(kGood, &PlotMapping::ClipTop, 0), false},
+                      RangeCase{"InfiniteXFactor", With(kGood, &PlotMapping::ScaleX, kInf), false},
+                      RangeCase{"NaNYFactor", With(kGood, &PlotMapping::ScaleY, kNaN), false},
+                      RangeCase{"ZeroXFactor", With(kGood, &PlotMapping::ScaleX, 0), false},
+                      RangeCase{"ZeroYFactor", With(kGood, &PlotMapping::ScaleY, 0), false},
+                      RangeCase{"InfiniteXOrigin", With(kGood, &PlotMapping::DataOriginX, -kInf),
+                                false},
+                      RangeCase{"NaNYOrigin", With(kGood, &PlotMapping::DataOriginY, kNaN), false}),
+    [](const ::testing::TestParamInfo<RangeCase>& info) { return std::string(info.param.name); });
+
+// A scale needs a span, a plot and a text that all have a size.
+TEST(AxisTickStep, ZeroOrMissingSizesGiveNoScale) {
+  EXPECT_EQ(AxisTickStep(0, 10, 552, 56), 2);
+  EXPECT_EQ(AxisTickStep(0, 10, 0, 56), 0);   // a plot of no pixels
+  EXPECT_EQ(AxisTickStep(0, 10, 552, 0), 0);  // a text of no size
+  EXPECT_EQ(AxisTickStep(0, 10, 0, 0), 0);    // 0 / 0
+  EXPECT_EQ(AxisTickStep(0, 10, kNaN, 56), 0);
+  EXPECT_EQ(AxisTickStep(0, 1e-308, 552, 56), 0);  // the step is below the doubles
+}
+
+TEST(TickWalk, EndsAtOnceWithoutAStepOrAStart) {
+  double tick = 0;
+  EXPECT_FALSE(TickWalk(kNaN, 10, 1, 100).Next(tick));
+  EXPECT_FALSE(TickWalk(-kInf, 10, 1, 100).Next(tick));
+  EXPECT_FALSE(TickWalk(0, 10, 0, 100).Next(tick));
+  EXPECT_FALSE(TickWalk(0, 10, kInf, 100).Next(tick));
+  // Far from zero, where doubles lie 16 apart, a step of 5 moves no value:
+  // from the first multiple, rounded below 1e17 + 48, the walk cannot climb.
+  EXPECT_FALSE(TickWalk(1e17 + 48, 1e17 + 160, 5, 100).Next(tick));
+  // A step of 3 from a multiple at the start gives that one tick only.
+  TickWalk far(1e17 + 16, 1e17 + 64, 3, 100);
+  EXPECT_TRUE(far.Next(tick));
+  EXPECT_EQ(tick, 1e17 + 16);
+  EXPECT_FALSE(far.Next(tick));
+}
+
+// Font sizes scale as points, halves away from zero on both sides.
+TEST(ScaleFontSize, RoundsHalvesAwayFromZeroBothWays) {
+  EXPECT_EQ(ScaleFontSize(16, 72, 96), 12);
+  EXPECT_EQ(ScaleFontSize(-16, 72, 96), -12);
+  EXPECT_EQ(ScaleFontSize(-2, 1, 4), -1);  // -0.5
+  EXPECT_EQ(ScaleFontSize(int64_t{1} << 40, 96, 72), 0x7FFFFFFF);
+  EXPECT_EQ(ScaleFontSize(-(int64_t{1} << 40), 96, 72), -0x7FFFFFFF);
+}
+
+TEST(VectorPageSizeError, RefusesEachSideOnItsOwn) {
+  EXPECT_EQ(VectorPageSizeError(29700, 21000), "");
+  EXPECT_NE(VectorPageSizeError(29700, 0), "");
+  EXPECT_NE(VectorPageSizeError(29700, kMaxVectorPageSide + 1), "");
+  EXPECT_NE(VectorPageSizeError(-29700, 21000), "");
+  EXPECT_NE(VectorPageSizeError(std::numeric_limits<int32_t>::max(), 21000), "");
+}
+
+// Only the left button starts a drag, and a button the window does not
+// know ends one without zooming or undoing.
+TEST(MouseZoom, OtherButtonsNeitherDragNorZoom) {
+  GraphDocument doc;
+  doc.PlotRect = {0, 0, 100, 100};
+  RecordingPictureCanvas picture(100, 100);
+  MouseState mouse;
+  ImageMouseDown(mouse, MouseButton::Right, 10, 10);
+  ImageMouseDown(mouse, MouseButton::Middle, 10, 10);
+  EXPECT_FALSE(mouse.Dragging);
+  ImageMouseMove(mouse, doc, picture, 50, 50);
+  EXPECT_TRUE(picture.calls.empty());
+  ImageMouseDown(mouse, MouseButton::Left, 10, 10);
+  EXPECT_EQ(ImageMouseUp(mouse, doc, MouseButton::Other, 60, 60), MouseRelease::Nothing);
+  EXPECT_FALSE(mouse.Dragging);
+  EXPECT_EQ(doc.AxisRange, document::kDefaultAxisRange);
+}
+
+// Off the surface every read answers the background; a line on a surface
+// wider than the fast path's 16384 pixels, or a dot off the surface, is
+// drawn by the clipping walk; so is one on a surface taller than that.
+TEST(RasterImage, ReadsOffTheSurfaceAndWideSurfaces) {
+  RasterImage image;
+  ASSERT_GT(NewRasterImage(image, 16388, 3), 0);
+  EXPECT_EQ(image.PaletteEntry(-1), 0u);
+  EXPECT_EQ(image.PaletteEntry(256), 0u);
+  DrawRasterLine(image, 0, 1, 16387, 1, 9);
+  DrawRasterLine(image, 5, 7, 5, 7, 8);  // a dot below the surface
+  DrawRasterLine(image, 4, 0, 4, 0, 7);  // a dot on it
+  EXPECT_EQ(image.PixelAt(16387, 1), 9);
+  EXPECT_EQ(image.PixelAt(8000, 1), 9);
+  EXPECT_EQ(image.PixelAt(4, 0), 7);
+  EXPECT_EQ(image.PixelAt(-1, 1), 0);
+  EXPECT_EQ(image.PixelAt(1, -1), 0);
+  EXPECT_EQ(image.PixelAt(16388, 1), 0);
+  EXPECT_EQ(image.PixelAt(1, 3), 0);
+  RasterImage tall;
+  ASSERT_GT(NewRasterImage(tall, 4, 16388), 0);
+  DrawRasterLine(tall, 1, 0, 1, 16387, 9);
+  EXPECT_EQ(tall.PixelAt(1, 16387), 9);
+  EXPECT_EQ(tall.PixelAt(2, 16387), 0);
+}
+
+}  // namespace
+}  // namespace korvelin::render
