@@ -175,9 +175,7 @@ TEST(HandMadeDocument, OnlyPlusAndBarMarkersAreDrawn) {
   page = h.Page();
   EXPECT_EQ(Count(page, VectorOp::MoveTo), 4);
   EXPECT_EQ(page.back(), (VectorOp{VectorOp::PenWidth, 50}));
-  RasterImage fresh;
-  NewRasterImage(fresh, 100, 100);
-  h.image = fresh;
+  NewRasterImage(h.image, 100, 100);  // a fresh surface
   h.Raster();
   EXPECT_EQ(h.CountPixels(PaletteIndexForWave(y)), 0);
 }
