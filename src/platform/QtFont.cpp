@@ -24,13 +24,13 @@ QFont ToQFont(const render::FontSpec& font_spec) {
 render::FontSpec FromQFont(const QFont& font) {
   const double pixels =
       font.pixelSize() > 0 ? font.pixelSize() : std::round(font.pointSizeF() * 96.0 / 72.0);
-  render::FontSpec spec;
-  spec.name = font.family().toStdString();
-  spec.pixel_height =
+  render::FontSpec chosen;
+  chosen.name = font.family().toStdString();
+  chosen.pixel_height =
       static_cast<int>(std::clamp(std::isfinite(pixels) ? pixels : 1.0, 1.0, kMaxPixelHeight));
-  spec.bold = font.bold();
-  spec.italic = font.italic();
-  return spec;
+  chosen.bold = font.bold();
+  chosen.italic = font.italic();
+  return chosen;
 }
 
 QFont ToDialogFont(const render::FontSpec& font_spec) {

@@ -197,13 +197,13 @@ TEST_P(FromQFontTest, GivesPixelsOfTheReferenceScreen) {
     font.setPixelSize(GetParam().pixels_in);
   }
   font.setItalic(true);
-  const render::FontSpec spec = FromQFont(font);
-  EXPECT_EQ(spec.pixel_height, GetParam().pixels);
-  EXPECT_EQ(spec.name, "Arial");
-  EXPECT_TRUE(spec.italic);
-  EXPECT_FALSE(spec.bold);
+  const render::FontSpec chosen = FromQFont(font);
+  EXPECT_EQ(chosen.pixel_height, GetParam().pixels);
+  EXPECT_EQ(chosen.name, "Arial");
+  EXPECT_TRUE(chosen.italic);
+  EXPECT_FALSE(chosen.bold);
   // What the dialog is shown gives the same pixels back.
-  EXPECT_EQ(FromQFont(ToDialogFont(spec)).pixel_height, spec.pixel_height);
+  EXPECT_EQ(FromQFont(ToDialogFont(chosen)).pixel_height, chosen.pixel_height);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FromQFontTest,
