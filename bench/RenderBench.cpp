@@ -16,57 +16,23 @@
 #include <random>
 #include <vector>
 
+#include "PowderPattern.h"
 #include "render/ScreenPlot.h"
 
 namespace korvelin::render {
 namespace {
 
-constexpr int32_t kPoints = 524288;
+constexpr int32_t kPoints = bench::kPowderPoints;
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-// A powder pattern: 2-theta from 5 to 125 degrees, a falling background,
-// sixty peaks of very different heights and widths, and counting noise.
+// The powder pattern on a 1920 x 1080 plot.
 struct Pattern {
   document::GraphDocument doc;
   double peak = 0;
 
   Pattern() {
-    std::mt19937 rng(1);
-    std::uniform_real_distribution<double> where(8, 122);
-    std::uniform_real_distribution<double> unit(0, 1);
-    std::normal_distribution<double> gauss(0, 1);
-    struct Peak {
-      double centre, height, width;
-    };
-    std::vector<Peak> peaks;
-    for (int i = 0; i < 60; ++i) {
-      peaks.push_back({where(rng), 200 + 50000 * std::pow(unit(rng), 4), 0.03 + 0.2 * unit(rng)});
-    }
-    std::vector<double> xs(kPoints);
-    std::vector<double> ys(kPoints);
-    for (int32_t k = 0; k < kPoints; ++k) {
-      const double x = 5 + 120.0 * k / (kPoints - 1);
-      double y = 150 + 400 * std::exp(-x / 20);
-      for (const Peak& p : peaks) {
-        const double d = (x - p.centre) / p.width;
-        if (std::abs(d) < 40) y += p.height / (1 + d * d);
-      }
-      y += std::sqrt(y) * gauss(rng);
-      xs[k] = x;
-      ys[k] = y;
-      peak = std::max(peak, y);
-    }
-    // One block of two columns, stored row by row as the reader stores it.
-    for (int32_t k = 0; k < kPoints; ++k) {
-      document::SetValue(doc.Values, doc.ValueCount++, xs[k]);
-      document::SetValue(doc.Values, doc.ValueCount++, ys[k]);
-    }
-    doc.WaveCount = 2;
-    doc.Waves[0] = document::TWave{.first = 0, .stride = 2, .count = kPoints};
-    doc.Waves[1] = document::TWave{.first = 1, .stride = 2, .count = kPoints};
-    doc.Traces[0] = {0, 1};
-    doc.TraceCount = 1;
+    peak = bench::FillPowderPattern(doc);
     doc.PlotRect = {60, 14, 60 + kWidth, 14 + kHeight};
     FullView();
   }

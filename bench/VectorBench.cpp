@@ -15,6 +15,7 @@
 #include <random>
 #include <vector>
 
+#include "PowderPattern.h"
 #include "platform/EmfVectorCanvas.h"
 #include "platform/LabelMeasurer.h"
 #include "platform/PainterVectorCanvas.h"
@@ -24,7 +25,7 @@
 namespace korvelin::render {
 namespace {
 
-constexpr int32_t kPoints = 524288;
+constexpr int32_t kPoints = bench::kPowderPoints;
 
 QApplication& Application() {
   static int argc = 1;
@@ -35,43 +36,13 @@ QApplication& Application() {
   return app;
 }
 
-// A powder pattern: 2-theta from 5 to 125 degrees, a falling background,
-// sixty peaks of very different heights and widths, and counting noise. The
-// client area is 1920 x 1080 with the automatic margins of the default font
-// (60, 14, 28, 32).
+// The powder pattern on a 1920 x 1080 client area with the automatic
+// margins of the default font (60, 14, 28, 32).
 struct Pattern {
   document::GraphDocument doc;
 
   Pattern() {
-    std::mt19937 rng(1);
-    std::uniform_real_distribution<double> where(8, 122);
-    std::uniform_real_distribution<double> unit(0, 1);
-    std::normal_distribution<double> gauss(0, 1);
-    struct Peak {
-      double centre, height, width;
-    };
-    std::vector<Peak> peaks;
-    for (int i = 0; i < 60; ++i) {
-      peaks.push_back({where(rng), 200 + 50000 * std::pow(unit(rng), 4), 0.03 + 0.2 * unit(rng)});
-    }
-    double peak = 0;
-    for (int32_t k = 0; k < kPoints; ++k) {
-      const double x = 5 + 120.0 * k / (kPoints - 1);
-      double y = 150 + 400 * std::exp(-x / 20);
-      for (const Peak& p : peaks) {
-        const double d = (x - p.centre) / p.width;
-        if (std::abs(d) < 40) y += p.height / (1 + d * d);
-      }
-      y += std::sqrt(y) * gauss(rng);
-      document::SetValue(doc.Values, doc.ValueCount++, x);
-      document::SetValue(doc.Values, doc.ValueCount++, y);
-      peak = std::max(peak, y);
-    }
-    doc.WaveCount = 2;
-    doc.Waves[0] = document::TWave{.first = 0, .stride = 2, .count = kPoints};
-    doc.Waves[1] = document::TWave{.first = 1, .stride = 2, .count = kPoints};
-    doc.Traces[0] = {0, 1};
-    doc.TraceCount = 1;
+    const double peak = bench::FillPowderPattern(doc);
     doc.ClientSize = {1920, 1080};
     doc.PlotRect = {60, 14, 1920 - 28, 1080 - 32};
     doc.AxisRange = {5, peak, 125, 0};

@@ -44,24 +44,30 @@ MouseRelease ImageMouseUp(MouseState& state, document::GraphDocument& doc, Mouse
   return document::ZoomAxis(doc, x0, y0, x1, y1) ? MouseRelease::Zoomed : MouseRelease::Nothing;
 }
 
-// Appended piece by piece rather than with operator+, which GCC 12 warns
-// about wrongly when a literal comes first.
+namespace {
+
+// The two numbers of the readout, x with 4 significant digits and 2
+// decimals, y with 5 and none, between the given texts. Appended piece by
+// piece rather than with operator+, which GCC 12 warns about wrongly when a
+// literal comes first.
+std::string Readout(const MouseState& state, char decimal_separator, const char* before,
+                    const char* between, const char* after) {
+  std::string text = before;
+  text += document::FormatReadout(state.MouseDataX, 4, 2, decimal_separator);
+  text += between;
+  text += document::FormatReadout(state.MouseDataY, 5, 0, decimal_separator);
+  text += after;
+  return text;
+}
+
+}  // namespace
+
 std::string ReadoutCaption(const MouseState& state, char decimal_separator) {
-  std::string caption = "KORVELIN( ";
-  caption += document::FormatReadout(state.MouseDataX, 4, 2, decimal_separator);
-  caption += ", ";
-  caption += document::FormatReadout(state.MouseDataY, 5, 0, decimal_separator);
-  caption += " )";
-  return caption;
+  return Readout(state, decimal_separator, "KORVELIN( ", ", ", " )");
 }
 
 std::string CoordinateText(const MouseState& state, char decimal_separator) {
-  std::string text = "(";
-  text += document::FormatReadout(state.MouseDataX, 4, 2, decimal_separator);
-  text += ',';
-  text += document::FormatReadout(state.MouseDataY, 5, 0, decimal_separator);
-  text += ')';
-  return text;
+  return Readout(state, decimal_separator, "(", ",", ")");
 }
 
 }  // namespace korvelin::render

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "RecordingCanvas.h"
+#include "TestWaves.h"
 #include "render/TraceDrawing.h"
 
 namespace korvelin::render {
@@ -14,17 +15,7 @@ using document::GraphDocument;
 using testing::RecordingVectorCanvas;
 using testing::VectorOp;
 
-// A wave of its own one-column block, stored as the reader stores values.
-int32_t AddWave(GraphDocument& doc, const std::vector<double>& values) {
-  const int32_t index = doc.WaveCount++;
-  document::TWave& wave = doc.Waves[index];
-  wave = document::TWave{};
-  wave.first = doc.ValueCount;
-  wave.stride = 1;
-  wave.count = static_cast<int32_t>(values.size());
-  for (double v : values) document::SetValue(doc.Values, doc.ValueCount++, v);
-  return index;
-}
+using testing::AddWave;
 
 // A 100 x 100 plot showing 0 to 10 on both axes: one data unit is 10 pixels.
 struct Scene {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/TestWaves.h"
 #include "document/GraphDocument.h"
 #include "render/VectorPlot.h"
 
@@ -25,17 +26,6 @@ class ScalingMeasurer : public render::TextMeasurer {
  private:
   int height_ = 16;
 };
-
-inline int32_t AddPageWave(document::GraphDocument& doc, const std::vector<double>& values) {
-  const int32_t index = doc.WaveCount++;
-  document::TWave& wave = doc.Waves[index];
-  wave = document::TWave{};
-  wave.first = doc.ValueCount;
-  wave.stride = 1;
-  wave.count = static_cast<int32_t>(values.size());
-  for (double v : values) document::SetValue(doc.Values, doc.ValueCount++, v);
-  return index;
-}
 
 // The frame runs from (3000, 700) to (27000, 19300); x numbers have their
 // tops at 19500, "10" centred under the right edge at x = 26600.
