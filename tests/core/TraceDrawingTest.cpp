@@ -15,7 +15,7 @@ using document::GraphDocument;
 using testing::RecordingVectorCanvas;
 using testing::VectorOp;
 
-using testing::AddWave;
+using korvelin::testing::AddWave;
 
 // A 100 x 100 plot showing 0 to 10 on both axes: one data unit is 10 pixels.
 struct Scene {

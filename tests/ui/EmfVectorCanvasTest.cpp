@@ -164,11 +164,11 @@ TEST(EmfBytes, TracePensAndLongRunsAsPolylines) {
     xs.push_back(i * 10.0 / 40000);
     ys.push_back(5 + 4 * ((i % 7) / 7.0));
   }
-  const int32_t y = testing::AddPageWave(doc, ys);
-  doc.Traces[doc.TraceCount++] = {testing::AddPageWave(doc, xs), y};
+  const int32_t y = testing::AddWave(doc, ys);
+  doc.Traces[doc.TraceCount++] = {testing::AddWave(doc, xs), y};
   doc.Waves[y].lsize = 2.5;
   doc.Waves[y].rgb = 0xFF8000;
-  const int32_t marker = testing::AddPageWave(doc, {5});
+  const int32_t marker = testing::AddWave(doc, {5});
   doc.Traces[doc.TraceCount++] = {marker, marker};
   doc.Waves[marker].mode = 3;
   doc.Waves[marker].mrkThick = 0.25;
