@@ -1,6 +1,6 @@
-// Encoding the window's picture: the exact palette conversion, PNG through
-// the PNG library with the run-length strategy against Qt's own writer at
-// its fastest level, on the picture of the largest document at 1920 x 1080.
+// Encoding the window's picture: the exact palette conversion, PNG made of
+// runs (ours) against Qt's own writer at its fastest level, on the picture
+// of the largest document at 1920 x 1080.
 
 #include <benchmark/benchmark.h>
 

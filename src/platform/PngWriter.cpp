@@ -1,78 +1,91 @@
 #include "platform/PngWriter.h"
 
-#include <png.h>
 #include <zlib.h>
 
-#include <csetjmp>
+#include <new>
+#include <string>
 #include <vector>
+
+#include "platform/RunDeflate.h"
 
 namespace korvelin::platform {
 namespace {
 
-void Append(png_structp png, png_bytep data, png_size_t size) {
-  static_cast<QByteArray*>(png_get_io_ptr(png))
-      ->append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+void Put32(std::string& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(value >> shift));
 }
 
-void Flush(png_structp) {}
+// One chunk: length, type, data and the CRC of type and data.
+void Chunk(std::string& out, const char* type, const std::string& data) {
+  Put32(out, static_cast<uint32_t>(data.size()));
+  const size_t start = out.size();
+  out.append(type, 4);
+  out += data;
+  const auto* bytes = reinterpret_cast<const Bytef*>(out.data() + start);
+  Put32(out, static_cast<uint32_t>(crc32_z(0, bytes, out.size() - start)));
+}
 
-// The library's own error handler prints to standard error; this one only
-// jumps back, and the caller reports.
-[[noreturn]] void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
-void Quiet(png_structp, png_const_charp) {}
-
-// Writes the header, palette and rows; returns false when the library failed.
-bool Write(png_structp png, png_infop info, const QImage& image) {
-  if (setjmp(png_jmpbuf(png))) return false;
-  const auto width = static_cast<png_uint_32>(image.width());
-  const auto height = static_cast<png_uint_32>(image.height());
-  const bool indexed = image.format() == QImage::Format_Indexed8;
-  png_set_IHDR(png, info, width, height, 8, indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  std::vector<png_color> palette;
-  if (indexed) {
-    for (QRgb colour : image.colorTable()) {
-      palette.push_back({static_cast<png_byte>(qRed(colour)), static_cast<png_byte>(qGreen(colour)),
-                         static_cast<png_byte>(qBlue(colour))});
+// The compressed rows, each after its filter byte: none for palette rows,
+// which are runs as they are; "sub" for colour rows, which turns the
+// antialiased numbers into short runs.
+std::string CompressedRows(const QImage& image, bool indexed) {
+  std::string stream;
+  RunDeflate deflate(stream);
+  const int width = image.width();
+  std::vector<uint8_t> row(1 + static_cast<size_t>(width) * (indexed ? 1 : 3));
+  row[0] = indexed ? 0 : 1;
+  for (int y = 0; y < image.height(); ++y) {
+    if (indexed) {
+      deflate.Feed(row.data(), 1);
+      deflate.Feed(image.constScanLine(y), static_cast<size_t>(width));
+      continue;
     }
-    png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    const QRgb* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    QRgb left = 0;
+    uint8_t* out = row.data() + 1;
+    for (int x = 0; x < width; ++x, out += 3) {
+      out[0] = static_cast<uint8_t>(qRed(pixels[x]) - qRed(left));
+      out[1] = static_cast<uint8_t>(qGreen(pixels[x]) - qGreen(left));
+      out[2] = static_cast<uint8_t>(qBlue(pixels[x]) - qBlue(left));
+      left = pixels[x];
+    }
+    deflate.Feed(row.data(), row.size());
   }
-  png_set_compression_level(png, 1);
-  png_set_compression_strategy(png, Z_RLE);
-  // Palette rows are compressed as they are; colour rows against the pixel
-  // on their left, which turns the antialiased numbers into short runs.
-  png_set_filter(png, 0, indexed ? PNG_FILTER_NONE : PNG_FILTER_SUB);
-  png_write_info(png, info);
-  if (!indexed) {
-    // A 32-bit pixel is blue, green, red, unused in memory.
-    png_set_bgr(png);
-    png_set_filler(png, 0, PNG_FILLER_AFTER);
-  }
-  for (png_uint_32 y = 0; y < height; ++y) {
-    png_write_row(png, const_cast<png_bytep>(image.constScanLine(static_cast<int>(y))));
-  }
-  png_write_end(png, info);
-  return true;
+  deflate.Finish();
+  return stream;
 }
 
 }  // namespace
 
 QByteArray EncodePng(const QImage& picture) {
   if (picture.isNull()) return {};
-  const bool keep =
-      picture.format() == QImage::Format_Indexed8 || picture.format() == QImage::Format_RGB32;
-  const QImage image = keep ? picture : picture.convertToFormat(QImage::Format_RGB32);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Quiet);
-  if (png == nullptr) return {};
-  png_infop info = png_create_info_struct(png);
-  QByteArray bytes;
-  bool written = false;
-  if (info != nullptr) {
-    png_set_write_fn(png, &bytes, Append, Flush);
-    written = Write(png, info, image);
+  try {
+    const bool indexed = picture.format() == QImage::Format_Indexed8;
+    const QImage image = indexed || picture.format() == QImage::Format_RGB32
+                             ? picture
+                             : picture.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    std::string header;
+    Put32(header, static_cast<uint32_t>(image.width()));
+    Put32(header, static_cast<uint32_t>(image.height()));
+    // 8 bits, palette or colour, deflate, adaptive filters, no interlace.
+    header += {8, static_cast<char>(indexed ? 3 : 2), 0, 0, 0};
+    Chunk(png, "IHDR", header);
+    if (indexed) {
+      std::string palette;
+      for (QRgb colour : image.colorTable()) {
+        palette += {static_cast<char>(qRed(colour)), static_cast<char>(qGreen(colour)),
+                    static_cast<char>(qBlue(colour))};
+      }
+      Chunk(png, "PLTE", palette);
+    }
+    Chunk(png, "IDAT", CompressedRows(image, indexed));
+    Chunk(png, "IEND", {});
+    return QByteArray(png.data(), static_cast<qsizetype>(png.size()));
+  } catch (const std::bad_alloc&) {
+    return {};
   }
-  png_destroy_write_struct(&png, &info);
-  return written ? bytes : QByteArray();
 }
 
 }  // namespace korvelin::platform

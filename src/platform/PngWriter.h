@@ -1,9 +1,10 @@
 #pragma once
-// PNG bytes of a picture, made in memory with the PNG library itself. The
-// plot is mostly long runs of white, so zlib's run-length strategy at its
-// fastest level compresses it about as well as its default and several
-// times faster. An 8-bit palette image is stored with its palette, any
-// other image as 24-bit colour. Where the bytes go is the caller's.
+// PNG bytes of a picture, made in memory. The plot is mostly long runs of
+// the background, so the rows are compressed as runs (RunDeflate): as small
+// as a general compressor's fastest run-length setting makes them, and
+// several times faster. An 8-bit palette image is stored with its palette
+// and its rows as they are; any other image as 24-bit colour, each row
+// against the pixel on its left. Where the bytes go is the caller's.
 
 #include <QByteArray>
 #include <QImage>
