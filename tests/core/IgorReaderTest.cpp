@@ -459,6 +459,41 @@ TEST(ToFloatDef, RowsOfNumbersStoreWhatToFloatDefReads) {
   }
 }
 
+// Plain decimals (digits, one point, no exponent) of every length around
+// the bounds where an exact conversion stops being possible: 19 digits,
+// integer parts beyond 2^53, 22 digits after the point.
+TEST(ToFloatDef, PlainDecimalsOfEveryLengthStoreWhatToFloatDefReads) {
+  std::mt19937 random(53);
+  std::string text = "IGOR\nWAVES a b\nBEGIN\n";
+  std::vector<std::string> tokens = {"9007199254740992", "9007199254740993", "-9007199254740993.0",
+                                     "1234567890123456789", "0.0000000000000000000001",
+                                     "0.000000000000000000001", "12345678901234567.89", "-0.0",
+                                     "5.", "-.25"};
+  while (tokens.size() < 20000) {
+    std::string token = random() % 2 == 0 ? "-" : "";
+    const int digits = 1 + static_cast<int>(random() % 25);
+    const int point = static_cast<int>(random() % (digits + 2));  // digits + 1: no point
+    for (int i = 0; i < digits; ++i) {
+      if (i == point) token += '.';
+      // Runs of nines and zeros sit next to the roundings that go wrong.
+      const unsigned kind = random() % 4;
+      token += kind == 0 ? '9' : kind == 1 ? '0' : static_cast<char>('0' + random() % 10);
+    }
+    if (point == digits) token += '.';
+    tokens.push_back(token);
+  }
+  if (tokens.size() % 2 != 0) tokens.push_back("1");
+  for (size_t i = 0; i < tokens.size(); i += 2) text += tokens[i] + "\t" + tokens[i + 1] + "\n";
+  Doc doc = Load(text + "END\n");
+  ASSERT_EQ(doc->ValueCount, static_cast<int32_t>(tokens.size()));
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    const double expected = ToFloatDef(tokens[i], 0);
+    const double stored = GetValue(doc->Values, static_cast<int32_t>(i));
+    ASSERT_TRUE(stored == expected && std::signbit(stored) == std::signbit(expected))
+        << "token '" << tokens[i] << "' stored " << stored << ", expected " << expected;
+  }
+}
+
 // The tokens where fast conversions and ToFloatDef part ways: overflow,
 // underflow to a subnormal or to zero, the largest and smallest doubles.
 TEST(ToFloatDef, RowsStoreWhatToFloatDefReadsAtTheEdgesOfTheDoubles) {
