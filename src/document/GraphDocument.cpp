@@ -13,6 +13,11 @@ constexpr size_t kPageBytes = kPageSize * sizeof(double);
 constexpr size_t kStoreBytes = kPageBytes * kPageCount;  // 8 MiB
 constexpr size_t kHugePage = size_t{2} << 20;
 
+double* AlignedStart(void* range) {
+  const uintptr_t start = reinterpret_cast<uintptr_t>(range);
+  return reinterpret_cast<double*>((start + kHugePage - 1) & ~(kHugePage - 1));
+}
+
 // Reserves the store's address range, aligned so that the kernel may use
 // 2 MiB pages for it: a maximum file then faults 4 times instead of 2048.
 double* ReserveStore(ValueStore& store) {
@@ -21,10 +26,9 @@ double* ReserveStore(ValueStore& store) {
                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (range == MAP_FAILED) throw std::bad_alloc();
     store.reservation = range;
+    madvise(AlignedStart(range), kStoreBytes, MADV_HUGEPAGE);
   }
-  uintptr_t start = reinterpret_cast<uintptr_t>(store.reservation);
-  uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
-  return reinterpret_cast<double*>(aligned);
+  return AlignedStart(store.reservation);
 }
 }  // namespace
 
@@ -35,18 +39,17 @@ ValueStore::~ValueStore() {
 void InitValueStore(ValueStore& store) { FreeValueStore(store); }
 
 void FreeValueStore(ValueStore& store) {
-  if (store.reservation && store.allocated_pages > 0) {
-    // The range stays reserved; its memory goes back to the system and
-    // reads as zero when a later load writes it again.
-    madvise(ReserveStore(store), kStoreBytes, MADV_DONTNEED);
-  }
+  // The pages go back to the store's own range, which keeps its memory
+  // (8 MiB at most) until the document goes: the next load writes over it
+  // instead of faulting in and zeroing fresh pages, which a series of files
+  // would pay for every file. A page read before it is written again holds
+  // an old value, and nothing reads it: only indices below ValueCount count.
   store.pages.fill(nullptr);
   store.allocated_pages = 0;
 }
 
 double* AllocatePage(ValueStore& store, int32_t page) {
   double* base = ReserveStore(store);
-  if (store.allocated_pages == 0) madvise(base, kStoreBytes, MADV_HUGEPAGE);
   store.pages[page] = base + size_t(page) * kPageSize;
   ++store.allocated_pages;
   return store.pages[page];

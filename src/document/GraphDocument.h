@@ -73,7 +73,8 @@ struct PixelSize {
 //
 // The pages live in one address range reserved on the first write, so a
 // page costs no allocator call and the kernel can back a full store with a
-// few large pages; FreeValueStore gives the memory back to the system.
+// few large pages; FreeValueStore empties the page table and keeps the
+// range's memory for the next load, and the document's end gives it back.
 struct ValueStore {
   std::array<double*, kPageCount> pages{};
   int32_t allocated_pages = 0;

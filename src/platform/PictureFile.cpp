@@ -8,39 +8,12 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ColourIndex.h"
 #include "platform/LargeImage.h"
 #include "platform/PngWriter.h"
 
 namespace korvelin::platform {
 namespace {
-
-// Colours seen so far and their palette indices; a small open hash because a
-// 1920 x 1080 picture is two million lookups, nearly all of them white.
-class ColourIndex {
- public:
-  // The index of colour, adding it when new; -1 once a 257th colour shows up.
-  int Find(QRgb colour) {
-    size_t slot = (colour * 2654435761u) >> 23 & (kSlots - 1);
-    while (used_[slot]) {
-      if (colours_[slot] == colour) return indices_[slot];
-      slot = (slot + 1) & (kSlots - 1);
-    }
-    if (table_.size() == 256) return -1;
-    used_[slot] = true;
-    colours_[slot] = colour;
-    indices_[slot] = static_cast<int>(table_.size());
-    table_.push_back(colour);
-    return indices_[slot];
-  }
-  const QList<QRgb>& Table() const { return table_; }
-
- private:
-  static constexpr size_t kSlots = 512;  // never more than half full
-  std::array<bool, kSlots> used_{};
-  std::array<QRgb, kSlots> colours_{};
-  std::array<int, kSlots> indices_{};
-  QList<QRgb> table_;
-};
 
 // A BMP file of the picture, streamed row by row into sink (an AtomicFile
 // or a buffer): 8 bits with the image's own colour table when it has one,
@@ -168,17 +141,19 @@ std::string WritePictureFile(const QImage& picture, const std::string& path, Fil
 std::string WritePictureFile(const QImage& picture, const std::string& path, PictureFormat format,
                              FileCalls& calls) {
   if (picture.isNull()) return "the picture is empty";
-  const QImage image = PictureToWrite(picture);
-
+  // PNG is encoded in memory, where writing cannot fail, and then written:
+  // the bytes are few (a 1920 x 1080 plot about 15 KB). The encoder finds
+  // the palette itself, on the way.
+  QByteArray png;
+  if (format == PictureFormat::Png) {
+    png = EncodePng(picture);
+    if (png.isEmpty()) return "the picture could not be encoded";
+  }
   AtomicFile file(path, calls);
   if (!file.Open()) return file.Error();
   if (format == PictureFormat::Bmp) {
-    WriteBmp(image, file);
+    WriteBmp(PictureToWrite(picture), file);
   } else {
-    // Encoded in memory, where writing cannot fail, and then written: the
-    // bytes are few (a 1920 x 1080 plot about 21 KB).
-    const QByteArray png = EncodePng(image);
-    if (png.isEmpty()) return "the picture could not be encoded";
     file.Write(png.constData(), static_cast<size_t>(png.size()));
   }
   if (!file.Commit()) return file.Error();

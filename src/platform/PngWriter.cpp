@@ -3,9 +3,11 @@
 #include <zlib.h>
 
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/ColourIndex.h"
 #include "platform/RunDeflate.h"
 
 namespace korvelin::platform {
@@ -25,21 +27,55 @@ void Chunk(std::string& out, const char* type, const std::string& data) {
   Put32(out, static_cast<uint32_t>(crc32_z(0, bytes, out.size() - start)));
 }
 
-// The compressed rows, each after its filter byte: none for palette rows,
-// which are runs as they are; "sub" for colour rows, which turns the
-// antialiased numbers into short runs.
-std::string CompressedRows(const QImage& image, bool indexed) {
+constexpr uint8_t kFilterNone = 0;
+constexpr uint8_t kFilterSub = 1;
+
+// The rows of a palette image, each after its filter byte ("none": palette
+// rows are runs as they are).
+std::string IndexedRows(const QImage& image) {
+  std::string stream;
+  RunDeflate deflate(stream);
+  for (int y = 0; y < image.height(); ++y) {
+    deflate.FeedRun(kFilterNone, 1);
+    deflate.Feed(image.constScanLine(y), static_cast<size_t>(image.width()));
+  }
+  deflate.Finish();
+  return stream;
+}
+
+// The rows of a 32-bit picture as palette indices, found run by run and fed
+// as runs, so the picture is walked once and no palette image is made;
+// none when the picture has more than 256 colours.
+std::optional<std::string> PaletteRuns(const QImage& image, ColourIndex& index) {
   std::string stream;
   RunDeflate deflate(stream);
   const int width = image.width();
-  std::vector<uint8_t> row(1 + static_cast<size_t>(width) * (indexed ? 1 : 3));
-  row[0] = indexed ? 0 : 1;
   for (int y = 0; y < image.height(); ++y) {
-    if (indexed) {
-      deflate.Feed(row.data(), 1);
-      deflate.Feed(image.constScanLine(y), static_cast<size_t>(width));
-      continue;
+    deflate.FeedRun(kFilterNone, 1);
+    const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < width;) {
+      const QRgb colour = row[x];
+      const int colour_index = index.Find(colour);
+      if (colour_index < 0) return std::nullopt;
+      int end = x + 1;
+      while (end < width && row[end] == colour) ++end;
+      deflate.FeedRun(static_cast<uint8_t>(colour_index), static_cast<uint64_t>(end - x));
+      x = end;
     }
+  }
+  deflate.Finish();
+  return stream;
+}
+
+// The rows of a 32-bit picture as 24-bit colour, each against the pixel on
+// its left ("sub"), which turns the antialiased numbers into short runs.
+std::string ColourRows(const QImage& image) {
+  std::string stream;
+  RunDeflate deflate(stream);
+  const int width = image.width();
+  std::vector<uint8_t> row(1 + static_cast<size_t>(width) * 3);
+  row[0] = kFilterSub;
+  for (int y = 0; y < image.height(); ++y) {
     const QRgb* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     QRgb left = 0;
     uint8_t* out = row.data() + 1;
@@ -55,34 +91,46 @@ std::string CompressedRows(const QImage& image, bool indexed) {
   return stream;
 }
 
+// The file: signature, header, the palette when there is one, the rows.
+QByteArray PngFile(const QImage& image, const QList<QRgb>* palette, const std::string& rows) {
+  std::string png("\x89PNG\r\n\x1a\n", 8);
+  std::string header;
+  Put32(header, static_cast<uint32_t>(image.width()));
+  Put32(header, static_cast<uint32_t>(image.height()));
+  // 8 bits, palette or colour, deflate, adaptive filters, no interlace.
+  header += {8, static_cast<char>(palette != nullptr ? 3 : 2), 0, 0, 0};
+  Chunk(png, "IHDR", header);
+  if (palette != nullptr) {
+    std::string entries;
+    for (QRgb colour : *palette) {
+      entries += {static_cast<char>(qRed(colour)), static_cast<char>(qGreen(colour)),
+                  static_cast<char>(qBlue(colour))};
+    }
+    Chunk(png, "PLTE", entries);
+  }
+  Chunk(png, "IDAT", rows);
+  Chunk(png, "IEND", {});
+  return QByteArray(png.data(), static_cast<qsizetype>(png.size()));
+}
+
 }  // namespace
 
 QByteArray EncodePng(const QImage& picture) {
   if (picture.isNull()) return {};
   try {
-    const bool indexed = picture.format() == QImage::Format_Indexed8;
-    const QImage image = indexed || picture.format() == QImage::Format_RGB32
+    if (picture.format() == QImage::Format_Indexed8) {
+      const QList<QRgb> palette = picture.colorTable();
+      return PngFile(picture, &palette, IndexedRows(picture));
+    }
+    const QImage image = picture.format() == QImage::Format_RGB32
                              ? picture
                              : picture.convertToFormat(QImage::Format_RGB32);
     if (image.isNull()) return {};
-    std::string png("\x89PNG\r\n\x1a\n", 8);
-    std::string header;
-    Put32(header, static_cast<uint32_t>(image.width()));
-    Put32(header, static_cast<uint32_t>(image.height()));
-    // 8 bits, palette or colour, deflate, adaptive filters, no interlace.
-    header += {8, static_cast<char>(indexed ? 3 : 2), 0, 0, 0};
-    Chunk(png, "IHDR", header);
-    if (indexed) {
-      std::string palette;
-      for (QRgb colour : image.colorTable()) {
-        palette += {static_cast<char>(qRed(colour)), static_cast<char>(qGreen(colour)),
-                    static_cast<char>(qBlue(colour))};
-      }
-      Chunk(png, "PLTE", palette);
+    ColourIndex index;
+    if (const std::optional<std::string> rows = PaletteRuns(image, index)) {
+      return PngFile(image, &index.Table(), *rows);
     }
-    Chunk(png, "IDAT", CompressedRows(image, indexed));
-    Chunk(png, "IEND", {});
-    return QByteArray(png.data(), static_cast<qsizetype>(png.size()));
+    return PngFile(image, nullptr, ColourRows(image));
   } catch (const std::bad_alloc&) {
     return {};
   }

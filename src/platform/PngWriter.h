@@ -3,8 +3,11 @@
 // the background, so the rows are compressed as runs (RunDeflate): as small
 // as a general compressor's fastest run-length setting makes them, and
 // several times faster. An 8-bit palette image is stored with its palette
-// and its rows as they are; any other image as 24-bit colour, each row
-// against the pixel on its left. Where the bytes go is the caller's.
+// and its rows as they are; any other image of at most 256 colours as the
+// same palette image would be (its colours in the order they first occur
+// row by row), found as it is compressed; an image of more colours as
+// 24-bit colour, each row against the pixel on its left. Where the bytes go
+// is the caller's.
 
 #include <QByteArray>
 #include <QImage>

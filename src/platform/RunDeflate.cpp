@@ -204,6 +204,16 @@ void RunDeflate::Feed(const uint8_t* data, size_t size) {
   }
 }
 
+void RunDeflate::FeedRun(uint8_t value, uint64_t count) {
+  if (count == 0) return;
+  if (run_length_ != 0 && value != run_byte_) {
+    EndRun();
+    run_length_ = 0;
+  }
+  run_byte_ = value;
+  run_length_ += count;
+}
+
 void RunDeflate::EndRun() {
   // The check of n bytes of value b at once: the low sum grows by n b, the
   // high sum by n times the low sum plus b n (n + 1) / 2.

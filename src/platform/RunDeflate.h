@@ -23,6 +23,8 @@ class RunDeflate {
   explicit RunDeflate(std::string& out);
 
   void Feed(const uint8_t* data, size_t size);
+  // count bytes of value, as Feed of that many would.
+  void FeedRun(uint8_t value, uint64_t count);
   // Ends the stream: the last block and the check. Feed no more after it.
   void Finish();
 

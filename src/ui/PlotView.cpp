@@ -15,7 +15,7 @@ void PlotView::Layout(document::PixelSize client) {
   Arrange(client);
   canvas_.NewPicture(doc_.ClientSize.Width, doc_.ClientSize.Height);
   canvas_.SetFont(font_);
-  render::ReleaseRasterImage(raster_);
+  // A surface of the same size is cleared in place rather than made anew.
   render::NewRasterImage(raster_, doc_.PlotRect.Right - doc_.PlotRect.Left,
                          doc_.PlotRect.Bottom - doc_.PlotRect.Top);
   render::SetPaletteEntry(raster_, 0, 0xFFFFFF);

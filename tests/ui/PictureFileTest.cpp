@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "platform/PictureFile.h"
+#include "platform/PngWriter.h"
 
 namespace korvelin::platform {
 namespace {
@@ -58,6 +59,19 @@ TEST(WritePictureFile, WritesPngAndBmpThatReadBackExactly) {
       EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), picture) << name;
     }
   }
+}
+
+// The file and the clipboard get the same PNG, whether the encoder is given
+// the picture or its palette image.
+TEST(EncodePng, APictureAndItsPaletteImageMakeTheSameBytes) {
+  QImage plot(97, 31, QImage::Format_RGB32);
+  plot.fill(Qt::white);
+  for (int x = 0; x < 97; ++x) plot.setPixel(x, (x * 7) % 31, qRgb(x, 255 - x, x / 2));
+  const std::optional<QImage> indexed = ToExactIndexed8(plot);
+  ASSERT_TRUE(indexed);
+  const QByteArray png = EncodePng(plot);
+  EXPECT_EQ(png, EncodePng(*indexed));
+  EXPECT_EQ(QImage::fromData(png).convertToFormat(QImage::Format_RGB32), plot);
 }
 
 TEST(WritePictureFile, ExplainsWhatCouldNotBeWritten) {

@@ -94,6 +94,24 @@ TEST(RunDeflate, EveryStreamReadsBackAsItsInput) {
   }
 }
 
+TEST(RunDeflate, RunsFedAsRunsMakeTheSameStreamAsTheirBytes) {
+  std::mt19937 random(8);
+  for (int example = 0; example < 100; ++example) {
+    std::string by_runs;
+    RunDeflate runs(by_runs);
+    std::vector<uint8_t> bytes;
+    for (int run = 0; run < 200; ++run) {
+      // Repeated values join the run before; empty runs change nothing.
+      const uint8_t value = static_cast<uint8_t>(random() % 4);
+      const uint64_t count = random() % 5 == 0 ? 0 : random() % 3000;
+      runs.FeedRun(value, count);
+      bytes.insert(bytes.end(), count, value);
+    }
+    runs.Finish();
+    ASSERT_EQ(by_runs, RunDeflateBytes(bytes.data(), bytes.size())) << "example " << example;
+  }
+}
+
 TEST(RunDeflate, RunsOfEveryLengthAroundTheLongestCopy) {
   // 258 is the longest copy: runs past it end in shorter copies or in one
   // or two literals; each run follows a different value.
