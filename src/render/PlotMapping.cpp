@@ -92,4 +92,31 @@ bool HasDrawableRange(const PlotMapping& mapping) {
          std::isfinite(mapping.DataOriginY);
 }
 
+// Two at a time: below 2^51 in size, adding 1.5 * 2^52 leaves the value
+// rounded half to even (the rounding mode RoundHalfEven uses too) in the
+// low bits of the sum. When any value of the array is larger, infinite or
+// NaN, the array is rounded one value at a time instead.
+void MapPositions(const double* in, int32_t n, double origin, double scale, int64_t pixel_origin,
+                  int64_t* out) {
+  int32_t j = 0;
+#if defined(__x86_64__) || defined(_M_X64)
+  const __m128d data_origin = _mm_set1_pd(origin);
+  const __m128d factor = _mm_set1_pd(scale);
+  const __m128d magic = _mm_set1_pd(6755399441055744.0);  // 1.5 * 2^52
+  const __m128d limit = _mm_set1_pd(2251799813685248.0);  // 2^51
+  const __m128d sign = _mm_set1_pd(-0.0);
+  const __m128i shift = _mm_set1_epi64x(pixel_origin);
+  __m128d far = _mm_setzero_pd();
+  for (; j + 2 <= n; j += 2) {
+    const __m128d v = _mm_mul_pd(_mm_sub_pd(_mm_loadu_pd(in + j), data_origin), factor);
+    far = _mm_or_pd(far, _mm_cmpnlt_pd(_mm_andnot_pd(sign, v), limit));  // NaN too
+    const __m128i rounded =
+        _mm_sub_epi64(_mm_castpd_si128(_mm_add_pd(v, magic)), _mm_castpd_si128(magic));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), _mm_add_epi64(rounded, shift));
+  }
+  if (_mm_movemask_pd(far) != 0) j = 0;
+#endif
+  for (; j < n; ++j) out[j] = RoundHalfEven((in[j] - origin) * scale) + pixel_origin;
+}
+
 }  // namespace korvelin::render

@@ -81,4 +81,9 @@ inline int64_t MapY(const PlotMapping& m, double y) {
   return RoundHalfEven((y - m.DataOriginY) * m.ScaleY) + m.PixelOriginY;
 }
 
+// out[j] = RoundHalfEven((in[j] - origin) * scale) + pixel_origin for j below
+// n, as MapX and MapY compute each, several at a time.
+void MapPositions(const double* in, int32_t n, double origin, double scale, int64_t pixel_origin,
+                  int64_t* out);
+
 }  // namespace korvelin::render

@@ -158,9 +158,9 @@ struct MappedBlock {
 // the range, since it has no place on the plot (a NaN x is outside anyway).
 void MapBlock(const PlotMapping& m, const Points& p, int32_t first, int32_t n, MappedBlock& b) {
   p.Read(first, n, b.xs, b.ys);
+  MapPositions(b.xs, n, m.DataOriginX, m.ScaleX, m.PixelOriginX, b.x);
+  MapPositions(b.ys, n, m.DataOriginY, m.ScaleY, m.PixelOriginY, b.y);
   for (int32_t j = 0; j < n; ++j) {
-    b.x[j] = MapX(m, b.xs[j]);
-    b.y[j] = MapY(m, b.ys[j]);
     b.drawable[j] = InsideX(m, b.xs[j]) & (b.ys[j] == b.ys[j]);
   }
 }

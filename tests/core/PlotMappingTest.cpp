@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <random>
+#include <vector>
 
 #include "render/PlotMapping.h"
 
@@ -48,6 +51,37 @@ GraphDocument& Place(GraphDocument& doc, TRealRect range, PixelRect plot) {
   doc.AxisRange = range;
   doc.PlotRect = plot;
   return doc;
+}
+
+// Many values at once give what one at a time gives: halves (to even, both
+// signs), values just below and above 2^51 where the fast rounding stops,
+// far, infinite and NaN values, arrays of every length from 0 to 9.
+TEST(MapPositions, EqualsTheMappingOfEachValue) {
+  std::mt19937_64 random(51);
+  const double two51 = 2251799813685248.0;
+  const double special[] = {0.5,  -0.5, 1.5,   -2.5,  two51 - 1, -two51 + 0.5, two51,
+                            1e300, kInf, -kInf, std::nan(""), -0.0,  4503599627370495.5};
+  for (int example = 0; example < 3000; ++example) {
+    const int32_t n = static_cast<int32_t>(random() % 10);
+    std::vector<double> in(static_cast<size_t>(n));
+    for (double& v : in) {
+      const uint64_t kind = random() % 4;
+      v = kind == 0   ? special[random() % std::size(special)]
+          : kind == 1 ? static_cast<double>(static_cast<int64_t>(random() % 2001) - 1000) / 2
+                      : std::ldexp(static_cast<double>(random() % 1000000) - 500000.0,
+                                   static_cast<int>(random() % 40) - 20);
+    }
+    const double origin = example % 3 == 0 ? 0.0 : std::ldexp(1.0, example % 7) - 3.25;
+    const double scale = example % 2 == 0 ? 1.0 : -0.5 * (example % 5 + 1);
+    const int64_t pixel_origin = static_cast<int64_t>(random() % 4000) - 2000;
+    std::vector<int64_t> out(static_cast<size_t>(n) + 1, 12345);
+    MapPositions(in.data(), n, origin, scale, pixel_origin, out.data());
+    for (int32_t j = 0; j < n; ++j) {
+      ASSERT_EQ(out[j], RoundHalfEven((in[j] - origin) * scale) + pixel_origin)
+          << "value " << in[j] << " origin " << origin << " scale " << scale;
+    }
+    EXPECT_EQ(out[n], 12345) << "written past the end";
+  }
 }
 
 TEST(SetScreenMapping, MapsTheRangeOntoTheSurface) {
