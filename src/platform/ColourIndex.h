@@ -3,6 +3,7 @@
 // order they first occur: a small open hash, because a 1920 x 1080 picture
 // is two million lookups, nearly all of them white.
 
+#include <QImage>
 #include <QList>
 #include <QRgb>
 #include <array>
@@ -35,5 +36,27 @@ class ColourIndex {
   std::array<int, kSlots> indices_{};
   QList<QRgb> table_;
 };
+
+// Walks a 32-bit picture row by row in runs of one colour, calling
+// run(y, x, length, palette_index) for each; false as soon as a 257th
+// colour shows up. Runs are the rule (a white row of 1920 pixels is one),
+// so each costs one lookup and a scan.
+template <class Run>
+bool ForEachColourRun(const QImage& rgb32, ColourIndex& index, Run&& run) {
+  const int width = rgb32.width();
+  for (int y = 0; y < rgb32.height(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
+    for (int x = 0; x < width;) {
+      const QRgb colour = row[x];
+      const int colour_index = index.Find(colour);
+      if (colour_index < 0) return false;
+      int end = x + 1;
+      while (end < width && row[end] == colour) ++end;
+      run(y, x, end - x, colour_index);
+      x = end;
+    }
+  }
+  return true;
+}
 
 }  // namespace korvelin::platform

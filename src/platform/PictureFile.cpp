@@ -91,22 +91,10 @@ std::optional<QImage> ToExactIndexed8(const QImage& picture) {
                             : picture.convertToFormat(QImage::Format_RGB32);
   QImage indexed = NewLargeImage(source.width(), source.height(), QImage::Format_Indexed8);
   ColourIndex index;
-  const int width = source.width();
-  for (int y = 0; y < source.height(); ++y) {
-    const QRgb* row = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-    uchar* out = indexed.scanLine(y);
-    // Runs of one colour are the rule (a white row of 1920 pixels is one
-    // run), so each run costs one lookup, a scan and a fill.
-    for (int x = 0; x < width;) {
-      const QRgb colour = row[x];
-      const int colour_index = index.Find(colour);
-      if (colour_index < 0) return std::nullopt;
-      int end = x + 1;
-      while (end < width && row[end] == colour) ++end;
-      std::memset(out + x, colour_index, static_cast<size_t>(end - x));
-      x = end;
-    }
-  }
+  const bool exact = ForEachColourRun(source, index, [&](int y, int x, int length, int colour) {
+    std::memset(indexed.scanLine(y) + x, colour, static_cast<size_t>(length));
+  });
+  if (!exact) return std::nullopt;
   indexed.setColorTable(index.Table());
   return indexed;
 }

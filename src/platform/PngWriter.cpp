@@ -49,20 +49,11 @@ std::string IndexedRows(const QImage& image) {
 std::optional<std::string> PaletteRuns(const QImage& image, ColourIndex& index) {
   std::string stream;
   RunDeflate deflate(stream);
-  const int width = image.width();
-  for (int y = 0; y < image.height(); ++y) {
-    deflate.FeedRun(kFilterNone, 1);
-    const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < width;) {
-      const QRgb colour = row[x];
-      const int colour_index = index.Find(colour);
-      if (colour_index < 0) return std::nullopt;
-      int end = x + 1;
-      while (end < width && row[end] == colour) ++end;
-      deflate.FeedRun(static_cast<uint8_t>(colour_index), static_cast<uint64_t>(end - x));
-      x = end;
-    }
-  }
+  const bool exact = ForEachColourRun(image, index, [&](int, int x, int length, int colour) {
+    if (x == 0) deflate.FeedRun(kFilterNone, 1);
+    deflate.FeedRun(static_cast<uint8_t>(colour), static_cast<uint64_t>(length));
+  });
+  if (!exact) return std::nullopt;
   deflate.Finish();
   return stream;
 }
