@@ -214,20 +214,37 @@ void RunDeflate::FeedRun(uint8_t value, uint64_t count) {
   run_length_ += count;
 }
 
-void RunDeflate::EndRun() {
-  // The check of n bytes of value b at once: the low sum grows by n b, the
-  // high sum by n times the low sum plus b n (n + 1) / 2.
-  const uint64_t n = run_length_;
-  const uint64_t b = run_byte_;
+// The check of n bytes of value b at once: the low sum grows by n b, the
+// high sum by n times the low sum plus b n (n + 1) / 2. Runs below 2^20
+// bytes are summed as they are until 2^20 bytes have gone by: the sums then
+// stay below 2^30 and 2^51, far from overflowing.
+void RunDeflate::SumRun(uint64_t n, uint64_t b) {
+  constexpr uint64_t kUnreduced = uint64_t{1} << 20;
+  if (n < kUnreduced) {
+    adler_high_ += n * adler_low_ + b * (n * (n + 1) / 2);
+    adler_low_ += b * n;
+    unreduced_ += n;
+    if (unreduced_ >= kUnreduced) ReduceSums();
+    return;
+  }
+  ReduceSums();
   const uint64_t n_mod = n % kAdlerModulus;
   const uint64_t triangle = n % 2 == 0 ? (n / 2 % kAdlerModulus) * ((n + 1) % kAdlerModulus)
                                        : n_mod * ((n + 1) / 2 % kAdlerModulus);
-  adler_high_ = static_cast<uint32_t>(
-      (adler_high_ + n_mod * adler_low_ + b * (triangle % kAdlerModulus)) % kAdlerModulus);
-  adler_low_ = static_cast<uint32_t>((adler_low_ + b * n_mod) % kAdlerModulus);
+  adler_high_ = (adler_high_ + n_mod * adler_low_ + b * (triangle % kAdlerModulus)) % kAdlerModulus;
+  adler_low_ = (adler_low_ + b * n_mod) % kAdlerModulus;
+}
 
+void RunDeflate::ReduceSums() {
+  adler_low_ %= kAdlerModulus;
+  adler_high_ %= kAdlerModulus;
+  unreduced_ = 0;
+}
+
+void RunDeflate::EndRun() {
+  SumRun(run_length_, run_byte_);
   Token(run_byte_);
-  uint64_t left = n - 1;
+  uint64_t left = run_length_ - 1;
   // Copies of up to 258 bytes; the one or two bytes a copy cannot take are
   // literals.
   while (left >= 3) {
@@ -248,7 +265,8 @@ void RunDeflate::Finish() {
   run_length_ = 0;
   WriteBlock(true);
   FlushBits();
-  const uint32_t adler = adler_high_ << 16 | adler_low_;
+  ReduceSums();
+  const auto adler = static_cast<uint32_t>(adler_high_ << 16 | adler_low_);
   for (int shift = 24; shift >= 0; shift -= 8) out_.push_back(static_cast<char>(adler >> shift));
 }
 

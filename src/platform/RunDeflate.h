@@ -39,8 +39,13 @@ class RunDeflate {
   std::vector<uint16_t> tokens_;  // < 256 a literal, else 256 + length of a copy
   uint64_t bit_buffer_ = 0;
   int bit_count_ = 0;
-  uint32_t adler_low_ = 1;
-  uint32_t adler_high_ = 0;
+  void SumRun(uint64_t length, uint64_t value);
+  void ReduceSums();
+
+  // The check's two sums, reduced modulo 65521 only every megabyte or so.
+  uint64_t adler_low_ = 1;
+  uint64_t adler_high_ = 0;
+  uint64_t unreduced_ = 0;  // bytes summed since the last reduction
   uint8_t run_byte_ = 0;
   uint64_t run_length_ = 0;  // 0 before the first byte
 };
