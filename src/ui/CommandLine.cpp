@@ -216,13 +216,15 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
   return status;
 }
 
-int RunExportEach(const CommandLine& line, std::ostream& err, bool progress) {
+int RunExportEach(const CommandLine& line, std::ostream& err, bool progress,
+                  const std::function<void()>& start_toolkit) {
   const document::PixelSize client = line.size.value_or(kDefaultExportSize);
   if (client.Width <= 0 || client.Height <= 0) {
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
-  return ExportEach({line.export_path, client, line.files, 0, progress, line.settings}, err);
+  return ExportEach({line.export_path, client, line.files, 0, progress, line.settings}, err,
+                    start_toolkit);
 }
 
 }  // namespace korvelin::ui

@@ -8,6 +8,7 @@
 // entry's.
 
 #include <memory>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -99,7 +100,9 @@ int RunExport(const CommandLine& line, std::ostream& err);
 int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err);
 
 // --export-each: draws every file alone and writes its picture, on every
-// core; `progress` adds a "files done of total" line. Needs a QApplication.
-int RunExportEach(const CommandLine& line, std::ostream& err, bool progress);
+// core; `progress` adds a "files done of total" line. Needs a
+// QGuiApplication, or start_toolkit to make one as ExportEach runs it.
+int RunExportEach(const CommandLine& line, std::ostream& err, bool progress,
+                  const std::function<void()>& start_toolkit = {});
 
 }  // namespace korvelin::ui

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -50,10 +51,10 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 
 // One thread's document and view, reused for every file it draws so that
 // the memory of a batch grows with its threads, not its files.
+// The view is made at the first drawing, once the toolkit runs.
 struct Worker {
-  Worker() : doc(std::make_unique<document::GraphDocument>()), view(*doc) {}
-  std::unique_ptr<document::GraphDocument> doc;
-  PlotView view;
+  std::unique_ptr<document::GraphDocument> doc = std::make_unique<document::GraphDocument>();
+  std::optional<PlotView> view;
 };
 
 }  // namespace
@@ -119,7 +120,8 @@ std::string OutputNameFor(const std::string& pattern, const std::string& input) 
   return name;
 }
 
-int ExportEach(const BatchJob& job, std::ostream& err) {
+int ExportEach(const BatchJob& job, std::ostream& err,
+               const std::function<void()>& start_toolkit) {
   std::vector<std::string> outputs;
   std::map<std::string, size_t> seen;
   for (size_t i = 0; i < job.files.size(); ++i) {
@@ -149,6 +151,8 @@ int ExportEach(const BatchJob& job, std::ostream& err) {
     if (job.progress) err << "\r\033[K";
     err << line << '\n';
   };
+  std::promise<void> toolkit_started;
+  const std::shared_future<void> toolkit_ready = toolkit_started.get_future().share();
   auto work = [&] {
     Worker worker;
     for (size_t i = next++; i < job.files.size(); i = next++) {
@@ -167,8 +171,12 @@ int ExportEach(const BatchJob& job, std::ostream& err) {
       if (load.accepted() && !note.empty()) say(note);
       // A rejected file has no picture of its own; a file read in part has.
       if (load.accepted()) {
-        LayOutFor(worker.view, outputs[i], job.client);
-        const std::string error = WritePlot(worker.view, outputs[i]);
+        if (!worker.view) {
+          toolkit_ready.wait();
+          worker.view.emplace(*worker.doc);
+        }
+        LayOutFor(*worker.view, outputs[i], job.client);
+        const std::string error = WritePlot(*worker.view, outputs[i]);
         if (!error.empty()) {
           failed = true;
           say("korvelin: " + outputs[i] + ": " + error);
@@ -182,8 +190,15 @@ int ExportEach(const BatchJob& job, std::ostream& err) {
     }
   };
   std::vector<std::thread> pool;
-  for (size_t t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
+  if (start_toolkit) {
+    for (size_t t = 0; t < threads; ++t) pool.emplace_back(work);
+    start_toolkit();
+    toolkit_started.set_value();
+  } else {
+    toolkit_started.set_value();
+    for (size_t t = 1; t < threads; ++t) pool.emplace_back(work);
+    work();
+  }
   for (std::thread& thread : pool) thread.join();
   if (job.progress && !job.files.empty()) err << '\n';
   return failed ? 1 : 0;

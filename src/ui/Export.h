@@ -5,6 +5,7 @@
 // a document and plot view of its own, each picture written atomically.
 // Parsing the command line and choosing the Qt platform are the caller's.
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -56,6 +57,11 @@ struct BatchJob {
 // whose picture cannot be written is named on err and the others go on; 1 if
 // any failed. Two inputs that would make one output name are an error
 // before anything is written (2).
-int ExportEach(const BatchJob& job, std::ostream& err);
+//
+// start_toolkit, when given, is run on the calling thread once the workers
+// have begun reading their first files, and no picture is drawn before it
+// returns: the program starts the toolkit while the files are read.
+int ExportEach(const BatchJob& job, std::ostream& err,
+               const std::function<void()>& start_toolkit = {});
 
 }  // namespace korvelin::ui

@@ -11,6 +11,7 @@
 #include <iostream>
 #include <future>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -71,31 +72,37 @@ int RunDump(const CommandLine& line, korvelin::ui::LoadedFiles loaded) {
 int RunHeadless(const CommandLine& line) {
   // The files are read while the toolkit starts: the reader needs none of
   // it, and on two cores the two take about as long (15 ms each for the
-  // largest file).
+  // largest file). A batch's workers read their first files meanwhile.
   std::future<korvelin::ui::LoadedFiles> loading;
   if (line.mode != RunMode::ExportEach) {
     loading = std::async(std::launch::async, korvelin::ui::LoadForRun, std::cref(line));
   }
   qInstallMessageHandler(HeadlessMessageHandler);
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  korvelin::platform::UseOwnFontConfiguration();
   int qt_argc = 1;
   char program[] = "korvelin";
   char* qt_argv[] = {program, nullptr};
-  // Pictures need fonts and painting, no widgets.
-  QGuiApplication app(qt_argc, qt_argv);
-  // PNG and BMP are built into Qt: with no plugin folders to search, writing
-  // the picture does not load the image plugins and their libraries, which
-  // took 7 ms of a 90 ms export.
-  QCoreApplication::setLibraryPaths({});
-  korvelin::platform::SetApplicationTitle(korvelin::ui::kCaption);
+  std::optional<QGuiApplication> app;
+  auto start_toolkit = [&] {
+    korvelin::platform::UseOwnFontConfiguration();
+    // Pictures need fonts and painting, no widgets.
+    app.emplace(qt_argc, qt_argv);
+    // PNG and BMP are built into Qt: with no plugin folders to search,
+    // writing the picture does not load the image plugins and their
+    // libraries, which took 7 ms of a 90 ms export.
+    QCoreApplication::setLibraryPaths({});
+    korvelin::platform::SetApplicationTitle(korvelin::ui::kCaption);
+  };
   int status = 0;
-  if (line.mode == RunMode::Dump) {
-    status = RunDump(line, loading.get());
-  } else if (line.mode == RunMode::ExportEach) {
-    status = korvelin::ui::RunExportEach(line, std::cerr, isatty(2) == 1);
+  if (line.mode == RunMode::ExportEach) {
+    status = korvelin::ui::RunExportEach(line, std::cerr, isatty(2) == 1, start_toolkit);
   } else {
-    status = korvelin::ui::RunExport(line, loading.get(), std::cerr);
+    start_toolkit();
+    if (line.mode == RunMode::Dump) {
+      status = RunDump(line, loading.get());
+    } else {
+      status = korvelin::ui::RunExport(line, loading.get(), std::cerr);
+    }
   }
   // Every output is written and closed and standard error is unbuffered:
   // tearing the toolkit down would only cost time (3 ms of an export).

@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "document/IgorReader.h"
@@ -83,6 +85,32 @@ TEST(ExportEach, EveryPictureEqualsTheSingleExportOfItsFile) {
       ASSERT_GT(expected.size(), 100);
       EXPECT_TRUE(Bytes(OutputNameFor(pattern, file)) == expected) << file << extension;
     }
+  }
+}
+
+// The program starts the toolkit while the workers read: nothing is drawn
+// or written before it has started, and the pictures are those of a batch
+// with the toolkit already running.
+TEST(ExportEach, NothingIsDrawnBeforeTheToolkitHasStarted) {
+  PatternDir dir;
+  const std::vector<std::string> files = SomeFiles(dir);
+  std::ostringstream err;
+  const std::string first = dir.Path("first/{name}.png");
+  QDir().mkpath(QString::fromStdString(dir.Path("first")));
+  QDir().mkpath(QString::fromStdString(dir.Path("later")));
+  ASSERT_EQ(ExportEach({first, {500, 300}, files, 2, false}, err), 0);
+  int starts = 0;
+  const std::string later = dir.Path("later/{name}.png");
+  auto start = [&] {
+    ++starts;
+    // Time enough for every worker to have drawn all its files, were it not held.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(QDir(QString::fromStdString(dir.Path("later"))).isEmpty());
+  };
+  EXPECT_EQ(ExportEach({later, {500, 300}, files, 2, false}, err, start), 0);
+  EXPECT_EQ(starts, 1);
+  for (const std::string& file : files) {
+    EXPECT_TRUE(Bytes(OutputNameFor(later, file)) == Bytes(OutputNameFor(first, file))) << file;
   }
 }
 
