@@ -283,6 +283,59 @@ void StoreNumberRow(GraphDocument& doc, const char* p, const char* end) {
   ++last.count;
 }
 
+// Rows stored straight from the bytes read, without splitting the lines
+// first: a row of exactly the block's columns (up to kQuickColumns) of plain
+// decimals, ended by CR LF, LF or CR inside the bytes, is stored as
+// StoreNumberRow stores it. Returns where the first row that is anything
+// else begins (p when it is the first), which the line-by-line reading then
+// takes, whatever it is.
+constexpr int32_t kQuickColumns = 8;
+
+inline bool IsRowSpace(char c) {
+  return IsDelimiter(c) && c != '\r' && c != '\n' && c != kEndOfFile;
+}
+
+const char* TakeNumberRows(GraphDocument& doc, const char* p, const char* end, int64_t& lines) {
+  if (!doc.InBlock || doc.WaveCount == 0 || !doc.BlockDeclared) return p;
+  TWave& last = doc.Waves[doc.WaveCount - 1];
+  const int32_t columns = last.stride;
+  if (columns < 1 || columns > kQuickColumns) return p;
+  double values[kQuickColumns];
+  while (doc.ValueCount <= kMaxValues - columns) {
+    const char* q = p;
+    for (int32_t column = 0; column < columns; ++column) {
+      while (q < end && IsRowSpace(*q)) ++q;
+      if (q == end || !ReadPlainDecimal(q, end, values[column])) return p;
+    }
+    while (q < end && IsRowSpace(*q)) ++q;
+    if (q < end && *q == '\n') {
+      ++q;
+    } else if (q + 1 < end && *q == '\r') {
+      q += q[1] == '\n' ? 2 : 1;
+    } else {
+      return p;  // more tokens, code 26, or the row's end not yet read
+    }
+    for (int32_t column = 0; column < columns; ++column) {
+      SetValue(doc.Values, doc.ValueCount + column, values[column]);
+    }
+    doc.ValueCount += columns;
+    ++last.count;
+    ++lines;
+    p = q;
+  }
+  return p;
+}
+
+// The line sink of a pattern file: rows of numbers are taken in bulk where
+// they can be, every other line is interpreted alone.
+struct PatternLines {
+  GraphDocument& doc;
+  void operator()(std::string_view line) { InterpretLine(doc, line); }
+  const char* TakeLines(const char* p, const char* end, int64_t& lines) {
+    return TakeNumberRows(doc, p, end, lines);
+  }
+};
+
 // The first line must be IGOR in any case and nothing else. Returns the
 // number of bytes of that line and its end, or 0 when it is not IGOR.
 // Looks at no more than six bytes.
@@ -354,8 +407,8 @@ LoadResult LoadPatternSource(GraphDocument& doc, ByteSource& source, size_t chun
   FeedOutcome outcome;
   try {
     if (head[header - 1] != kEndOfFile) {
-      auto interpret = [&doc](std::string_view line) { InterpretLine(doc, line); };
-      outcome = FeedLines(source, head_text.substr(header), interpret, 1, chunk);
+      PatternLines lines{doc};
+      outcome = FeedLines(source, head_text.substr(header), lines, 1, chunk);
     }
   } catch (const std::bad_alloc&) {
     return {LoadStatus::Failed, kOutOfMemoryReason};

@@ -100,7 +100,11 @@ inline const char* FindLineEnd(const char* p, const char* end) {
 }
 
 // Feeds complete lines to sink(std::string_view), carrying a line that is
-// split between two chunks.
+// split between two chunks. A sink with a member
+// `const char* TakeLines(const char* p, const char* end, int64_t& lines)`
+// is first offered the bytes of each chunk from a line's start: it handles
+// the whole lines it can, adds their number to lines and returns the start
+// of the first line it left (p when none).
 template <class Sink>
 class LineFeeder {
  public:
@@ -115,6 +119,14 @@ class LineFeeder {
       skip_lf_ = false;
     }
     while (p < end) {
+      if constexpr (requires(int64_t& lines) { sink_.TakeLines(p, end, lines); }) {
+        // A sink may take whole lines straight from the bytes, as many as
+        // it can, before they are split; it gets each line it leaves.
+        if (carry_.empty()) {
+          p = sink_.TakeLines(p, end, lines_);
+          if (p == end) break;
+        }
+      }
       const char* line_end = FindLineEnd(p, end);
       if (line_end == end) return Carry(std::string_view(p, static_cast<size_t>(end - p)));
       if (!Emit(std::string_view(p, static_cast<size_t>(line_end - p)))) return false;

@@ -62,6 +62,34 @@ TEST(LineFeeder, EverySplitOfTheTextReadsAsTheWholeText) {
   }
 }
 
+// Rows of plain numbers are taken in bulk from whole chunks; every other row
+// goes line by line. Each row kind below, read whole, split anywhere, and a
+// byte at a time (where no row is ever whole in a chunk), loads the same.
+TEST(LineFeeder, RowsTakenInBulkLoadAsRowsReadLineByLine) {
+  const std::string text =
+      "IGOR\nWAVES a b\nBEGIN\n1 2\r\n3\t4\n5 6\r7 8 9\r\n+1 2\n1e3 4\n\r\n"
+      "  -0.5 , 6.25 \r\n.5 5.\n12345678901234567890 1\n9 x\n10\n-0 (7)\nEND\r\n"
+      "WAVES c1 c2 c3 c4 c5 c6 c7 c8 c9\nBEGIN\n1 2 3 4 5 6 7 8 9\n9 8 7 6 5 4 3 2 1\nEND\n"
+      "WAVES d e f\nBEGIN\n1 2 3\n4 5 6\x1a" "7 8 9\n";
+  MemoryByteSource whole(text);
+  const std::string expected = DumpOf(whole, kReadChunk);
+  auto doc = std::make_unique<GraphDocument>();
+  ASSERT_TRUE(LoadPatternText(*doc, text).accepted());
+  // a: 1 3 5 7 1 1000 0 -0.5 0.5 12345678901234567890 9 10 -0, then the last block.
+  ASSERT_EQ(doc->Waves[0].count, 13);
+  EXPECT_EQ(GetValue(doc->Values, 2 * 7), -0.5);
+  EXPECT_EQ(GetValue(doc->Values, 2 * 7 + 1), 6.25);
+  EXPECT_EQ(GetValue(doc->Values, 2 * 9), 12345678901234567890.0);
+  EXPECT_EQ(GetValue(doc->Values, 2 * 10 + 1), 0);  // "x"
+  EXPECT_EQ(doc->Waves[13].count, 2);  // the row after code 26 is not read
+  for (size_t split = 1; split < text.size(); ++split) {
+    SplitSource source(text, split);
+    ASSERT_EQ(DumpOf(source, kReadChunk), expected) << "split after byte " << split;
+  }
+  MemoryByteSource bytewise(text, 1);
+  EXPECT_EQ(DumpOf(bytewise, 1), expected);
+}
+
 // Serves `chunk` bytes per read; read number `fail_at` (from 1) fails with
 // `error` `failures` times before reading goes on.
 class FailingSource : public ByteSource {
