@@ -7,7 +7,12 @@
 #include <QList>
 #include <QRgb>
 #include <array>
+#include <bit>
 #include <cstddef>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace korvelin::platform {
 
@@ -37,6 +42,21 @@ class ColourIndex {
   QList<QRgb> table_;
 };
 
+// The first pixel from x on (x itself when it differs) that is not colour,
+// or width; four pixels are compared at a time where the processor can.
+inline int RunEnd(const QRgb* row, int x, int width, QRgb colour) {
+#if defined(__SSE2__)
+  const __m128i same = _mm_set1_epi32(static_cast<int>(colour));
+  for (; x + 4 <= width; x += 4) {
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+    const int equal = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(pixels, same)));
+    if (equal != 0xF) return x + std::countr_one(static_cast<unsigned>(equal));
+  }
+#endif
+  while (x < width && row[x] == colour) ++x;
+  return x;
+}
+
 // Walks a 32-bit picture row by row in runs of one colour, calling
 // run(y, x, length, palette_index) for each; false as soon as a 257th
 // colour shows up. Runs are the rule (a white row of 1920 pixels is one),
@@ -50,8 +70,7 @@ bool ForEachColourRun(const QImage& rgb32, ColourIndex& index, Run&& run) {
       const QRgb colour = row[x];
       const int colour_index = index.Find(colour);
       if (colour_index < 0) return false;
-      int end = x + 1;
-      while (end < width && row[end] == colour) ++end;
+      const int end = RunEnd(row, x + 1, width, colour);
       run(y, x, end - x, colour_index);
       x = end;
     }
