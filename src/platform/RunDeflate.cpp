@@ -68,9 +68,11 @@ void CodeLengths(const uint32_t* frequency, int symbols, int limit, uint8_t* len
   if (count == 0) return;
   if (count == 1) {
     lengths[used[0]] = 1;
-    lengths[used[0] == 0 ? 1 : 0] = 1;
+    if (symbols > 1) lengths[used[0] == 0 ? 1 : 0] = 1;
     return;
   }
+  // No code of count symbols is shorter than log2(count) bits.
+  while ((1 << limit) < count) ++limit;
   std::stable_sort(used.begin(), used.begin() + count,
                    [&](uint16_t a, uint16_t b) { return frequency[a] < frequency[b]; });
   // Two queues: the leaves in order of weight, and the inner nodes, which

@@ -187,6 +187,17 @@ TEST(CodeLengths, LimitedCompleteCodesForManyFrequencies) {
       EXPECT_DOUBLE_EQ(kraft, 1.0) << "example " << example;
     }
   }
+  // An alphabet of one symbol: its one code, and nothing written past it.
+  const uint32_t lone = 5;
+  uint8_t lengths[2] = {0, 77};
+  CodeLengths(&lone, 1, 15, lengths);
+  EXPECT_EQ(lengths[0], 1);
+  EXPECT_EQ(lengths[1], 77);
+  // 200 symbols cannot have codes of 7 bits: the limit gives way to 8.
+  std::vector<uint32_t> many(200, 1);
+  std::vector<uint8_t> many_lengths(200);
+  CodeLengths(many.data(), 200, 7, many_lengths.data());
+  for (uint8_t length : many_lengths) EXPECT_TRUE(length == 7 || length == 8) << int{length};
 }
 
 }  // namespace
