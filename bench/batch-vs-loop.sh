@@ -42,7 +42,7 @@ for f in in/*.dat; do
 done
 echo "input: $files files of $(grep -c $'^[0-9]' in/scan000.pat) rows, $(du -sh in | cut -f1) with the gnuplot copies"
 
-hyperfine --warmup 1 --runs 3 --export-markdown hyperfine.md \
+hyperfine --warmup 1 --runs 5 --export-markdown hyperfine.md \
   -n batch "$korvelin --export-each 'out/{name}.png' --size 800x600 in/*.pat" \
   -n loop "for f in in/*.pat; do $korvelin --export loop/\$(basename \$f .pat).png --size 800x600 \$f; done" \
   -n gnuplot-loop "for g in in/*.gp; do gnuplot \$g; done"

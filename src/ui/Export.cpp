@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <future>
 #include <map>
 #include <memory>
@@ -57,6 +60,77 @@ struct Worker {
   std::optional<PlotView> view;
 };
 
+// Writes a batch's files on a thread of its own: flushing a file to the
+// disk waits on the device, and the workers draw the next files meanwhile.
+// At most kPending files, or kPendingBytes (one file of any size), wait with
+// their bytes, so the memory of a batch stays bounded by that, not by its
+// number of files.
+class FileWriter {
+ public:
+  using Written = std::function<void(const std::string& path, const std::string& error)>;
+  explicit FileWriter(Written written) : written_(std::move(written)) {}
+  ~FileWriter() { Finish(); }
+  FileWriter(const FileWriter&) = delete;
+  FileWriter& operator=(const FileWriter&) = delete;
+
+  // Queues the file, waiting while kPending files are queued already.
+  void Add(std::string path, QByteArray bytes) {
+    const auto size = static_cast<size_t>(bytes.size());
+    std::unique_lock<std::mutex> lock(mutex_);
+    room_.wait(lock, [&] {
+      return queue_.empty() || (queue_.size() < kPending && queued_bytes_ + size <= kPendingBytes);
+    });
+    queued_bytes_ += size;
+    queue_.push_back({std::move(path), std::move(bytes)});
+    ready_.notify_one();
+  }
+
+  // Writes what is queued and ends the thread.
+  void Finish() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      finishing_ = true;
+    }
+    ready_.notify_one();
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  struct File {
+    std::string path;
+    QByteArray bytes;
+  };
+  static constexpr size_t kPending = 8;
+  static constexpr size_t kPendingBytes = size_t{64} << 20;
+
+  void Run() {
+    for (;;) {
+      File file;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ready_.wait(lock, [&] { return !queue_.empty() || finishing_; });
+        if (queue_.empty()) return;
+        file = std::move(queue_.front());
+        queue_.pop_front();
+        queued_bytes_ -= static_cast<size_t>(file.bytes.size());
+      }
+      room_.notify_one();
+      written_(file.path, platform::WriteFileAtomically(
+                              file.path, std::string_view(file.bytes.constData(),
+                                                          static_cast<size_t>(file.bytes.size()))));
+    }
+  }
+
+  Written written_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::condition_variable room_;
+  std::deque<File> queue_;
+  size_t queued_bytes_ = 0;
+  bool finishing_ = false;
+  std::thread thread_{[this] { Run(); }};  // last: everything above exists
+};
+
 }  // namespace
 
 std::optional<OutputFormat> OutputFormatOf(const std::string& path) {
@@ -86,17 +160,21 @@ void LayOutFor(PlotView& view, const std::string& path, document::PixelSize clie
 
 std::string OutputExtensions() { return ".png, .bmp, .emf, .svg or .pdf"; }
 
-std::string WritePlot(PlotView& view, const std::string& path) {
+std::string PlotBytes(PlotView& view, const std::string& path, QByteArray& bytes) {
+  bytes.clear();
   const std::optional<OutputFormat> format = OutputFormatOf(path);
   if (!format) return "the file name must end in " + OutputExtensions();
-  if (IsWindowPicture(*format)) return platform::WritePictureFile(view.Picture(), path);
-  const document::DisplaySettings& settings = view.Document().Settings;
-  const int width = settings.MetafileWidth;
-  const int height = settings.MetafileHeight;
-  const std::string page = render::VectorPageSizeError(width, height);
-  if (!page.empty()) return page;
-  QByteArray bytes;
-  {
+  if (*format == OutputFormat::Png) {
+    bytes = platform::PictureBytes(view.Picture(), platform::PictureFormat::Png);
+  } else if (*format == OutputFormat::Bmp) {
+    bytes = platform::PictureBytes(platform::PictureToWrite(view.Picture()),
+                                   platform::PictureFormat::Bmp);
+  } else {
+    const document::DisplaySettings& settings = view.Document().Settings;
+    const int width = settings.MetafileWidth;
+    const int height = settings.MetafileHeight;
+    const std::string page = render::VectorPageSizeError(width, height);
+    if (!page.empty()) return page;
     // The metafile library keeps one table of drawing objects for the whole
     // process, and the page containers share the toolkit's font engine:
     // one vector picture is made at a time.
@@ -108,7 +186,23 @@ std::string WritePlot(PlotView& view, const std::string& path) {
     if (*format == OutputFormat::Svg) bytes = platform::SvgBytes(recording, width, height);
     if (*format == OutputFormat::Pdf) bytes = platform::PdfBytes(recording, width, height);
   }
-  if (bytes.isEmpty()) return "the vector picture could not be made";
+  if (bytes.isEmpty()) {
+    return IsWindowPicture(*format) ? "the picture could not be encoded"
+                                    : "the vector picture could not be made";
+  }
+  return {};
+}
+
+std::string WritePlot(PlotView& view, const std::string& path) {
+  const std::optional<OutputFormat> format = OutputFormatOf(path);
+  // The window's picture is streamed into the file (a BMP of the largest
+  // picture is a gigabyte); the vector plot is made in memory first.
+  if (format && IsWindowPicture(*format)) {
+    return platform::WritePictureFile(view.Picture(), path);
+  }
+  QByteArray bytes;
+  const std::string error = PlotBytes(view, path, bytes);
+  if (!error.empty()) return error;
   return platform::WriteFileAtomically(
       path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
@@ -151,6 +245,20 @@ int ExportEach(const BatchJob& job, std::ostream& err,
     if (job.progress) err << "\r\033[K";
     err << line << '\n';
   };
+  auto finish_one = [&] {
+    const size_t finished = ++done;
+    if (job.progress) {
+      std::lock_guard<std::mutex> lock(report);
+      err << "\r\033[K" << finished << " of " << job.files.size() << " files" << std::flush;
+    }
+  };
+  FileWriter writer([&](const std::string& path, const std::string& error) {
+    if (!error.empty()) {
+      failed = true;
+      say("korvelin: " + path + ": " + error);
+    }
+    finish_one();
+  });
   std::promise<void> toolkit_started;
   const std::shared_future<void> toolkit_ready = toolkit_started.get_future().share();
   auto work = [&] {
@@ -176,17 +284,16 @@ int ExportEach(const BatchJob& job, std::ostream& err,
           worker.view.emplace(*worker.doc);
         }
         LayOutFor(*worker.view, outputs[i], job.client);
-        const std::string error = WritePlot(*worker.view, outputs[i]);
-        if (!error.empty()) {
-          failed = true;
-          say("korvelin: " + outputs[i] + ": " + error);
+        QByteArray bytes;
+        const std::string error = PlotBytes(*worker.view, outputs[i], bytes);
+        if (error.empty()) {
+          writer.Add(outputs[i], std::move(bytes));
+          continue;  // done once written
         }
+        failed = true;
+        say("korvelin: " + outputs[i] + ": " + error);
       }
-      const size_t finished = ++done;
-      if (job.progress) {
-        std::lock_guard<std::mutex> lock(report);
-        err << "\r\033[K" << finished << " of " << job.files.size() << " files" << std::flush;
-      }
+      finish_one();
     }
   };
   std::vector<std::thread> pool;
@@ -200,6 +307,7 @@ int ExportEach(const BatchJob& job, std::ostream& err,
     work();
   }
   for (std::thread& thread : pool) thread.join();
+  writer.Finish();
   if (job.progress && !job.files.empty()) err << '\n';
   return failed ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 // a document and plot view of its own, each picture written atomically.
 // Parsing the command line and choosing the Qt platform are the caller's.
 
+#include <QByteArray>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -32,6 +33,10 @@ bool IsWindowPicture(OutputFormat format);
 void LayOutFor(PlotView& view, const std::string& path, document::PixelSize client);
 // The extensions a picture may have, for messages: ".png, .bmp, .emf, .svg or .pdf".
 std::string OutputExtensions();
+
+// The bytes of the file WritePlot writes for path: empty on success with
+// bytes set, else the reason nothing could be made.
+std::string PlotBytes(PlotView& view, const std::string& path, QByteArray& bytes);
 
 // Writes what the laid-out view shows to path in the format of its
 // extension, atomically: the window's picture, or the vector plot of the
