@@ -237,7 +237,7 @@ int ExportEach(const BatchJob& job, std::ostream& err,
   const size_t threads =
       std::min(job.files.size(), job.threads > 0 ? static_cast<size_t>(job.threads) : cores);
   std::atomic<size_t> next{0};
-  std::atomic<size_t> done{0};
+  size_t done = 0;  // under report
   std::atomic<bool> failed{false};
   std::mutex report;
   auto say = [&](const std::string& line) {
@@ -245,10 +245,12 @@ int ExportEach(const BatchJob& job, std::ostream& err,
     if (job.progress) err << "\r\033[K";
     err << line << '\n';
   };
+  // Counted and shown under one lock, so the counts appear in order and the
+  // line left on the terminal is the last.
   auto finish_one = [&] {
+    std::lock_guard<std::mutex> lock(report);
     const size_t finished = ++done;
     if (job.progress) {
-      std::lock_guard<std::mutex> lock(report);
       err << "\r\033[K" << finished << " of " << job.files.size() << " files" << std::flush;
     }
   };

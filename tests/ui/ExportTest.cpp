@@ -114,6 +114,33 @@ TEST(ExportEach, NothingIsDrawnBeforeTheToolkitHasStarted) {
   }
 }
 
+// On a terminal one line counts the files, each count once and in order
+// whichever thread finishes a file, ending at the total; messages clear it
+// first and start on a line of their own.
+TEST(ExportEach, TheProgressLineCountsEveryFileInOrder) {
+  PatternDir dir;
+  std::vector<std::string> files = SomeFiles(dir);
+  for (int i = 0; i < 12; ++i) {
+    files.push_back(dir.Write(std::to_string(i) + "d.pat", DiagonalPattern()));
+  }
+  files.push_back(dir.Path("missing.pat"));
+  std::ostringstream err;
+  ASSERT_EQ(ExportEach({dir.Path("{name}.png"), {200, 100}, files, 3, true}, err), 1);
+  const std::string text = err.str();
+  size_t at = 0;
+  for (size_t count = 1; count <= files.size(); ++count) {
+    std::string line = "\r\033[K";
+    line += std::to_string(count) + " of " + std::to_string(files.size()) + " files";
+    at = text.find(line, at);
+    ASSERT_NE(at, std::string::npos) << count << " in " << text;
+    at += line.size();
+  }
+  EXPECT_EQ(text.substr(at), "\n");
+  EXPECT_NE(text.find("\r\033[Kkorvelin: " + files.back() + ": No such file or directory\n"),
+            std::string::npos)
+      << text;
+}
+
 TEST(ExportEach, ABadFileOrAFailedWriteIsNamedAndTheOthersGoOn) {
   PatternDir dir;
   const std::string good = dir.Write("good.pat", DiagonalPattern());
