@@ -130,7 +130,7 @@ std::string WritePictureFile(const QImage& picture, const std::string& path, Pic
                              FileCalls& calls) {
   if (picture.isNull()) return "the picture is empty";
   // PNG is encoded in memory, where writing cannot fail, and then written:
-  // the bytes are few (a 1920 x 1080 plot about 15 KB). The encoder finds
+  // the bytes are few (a 1920 x 1080 plot about 20 KB). The encoder finds
   // the palette itself, on the way.
   QByteArray png;
   if (format == PictureFormat::Png) {
