@@ -53,8 +53,8 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 }
 
 // One thread's document and view, reused for every file it draws so that
-// the memory of a batch grows with its threads, not its files.
-// The view is made at the first drawing, once the toolkit runs.
+// the memory of a batch grows with its threads, not its files. The view is
+// made at the first drawing, once the toolkit runs.
 struct Worker {
   std::unique_ptr<document::GraphDocument> doc = std::make_unique<document::GraphDocument>();
   std::optional<PlotView> view;
@@ -195,8 +195,9 @@ std::string PlotBytes(PlotView& view, const std::string& path, QByteArray& bytes
 
 std::string WritePlot(PlotView& view, const std::string& path) {
   const std::optional<OutputFormat> format = OutputFormatOf(path);
-  // The window's picture is streamed into the file (a BMP of the largest
-  // picture is a gigabyte); the vector plot is made in memory first.
+  // The window's picture is streamed into the file (the BMP of a 16384 x
+  // 16384 picture is a quarter of a gigabyte or more); the vector plot is
+  // made in memory first.
   if (format && IsWindowPicture(*format)) {
     return platform::WritePictureFile(view.Picture(), path);
   }
