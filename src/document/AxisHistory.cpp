@@ -21,6 +21,12 @@ bool ZoomAxis(GraphDocument& doc, double x0, double y0, double x1, double y1) {
   if (x0 > x1) ExchangeReals(x0, x1);
   if (y0 < y1) ExchangeReals(y0, y1);
   if (!WideEnough(x0, x1) || !WideEnough(y1, y0)) return false;
+  // The new range runs the way the shown one does: a band on an axis that
+  // falls to the right (or a y axis running downwards) zooms into an axis
+  // that still does.
+  const TRealRect& shown = doc.AxisRange;
+  if (shown.Left > shown.Right) ExchangeReals(x0, x1);
+  if (shown.Top < shown.Bottom) ExchangeReals(y0, y1);
   // 14 moves, not 15: slot 15 keeps the range of the last load.
   for (int i = kHistorySlots - 2; i >= 1; --i) doc.AxisHistory[i] = doc.AxisHistory[i - 1];
   doc.AxisHistory[0] = doc.AxisRange;

@@ -14,7 +14,8 @@ namespace korvelin::document {
 // nothing, when either span is below 1e-6 data units, when it holds fewer
 // than 4096 distinct doubles (a drag far from zero, around 1e10, where
 // doubles lie 2e-6 apart: the plot could not tell its pixels apart), or when
-// a corner is not finite. Returns whether the range changed.
+// a corner is not finite. The new range runs the way the shown one runs
+// along each axis. Returns whether the range changed.
 bool ZoomAxis(GraphDocument& doc, double x0, double y0, double x1, double y1);
 
 // Steps back: the range of slot 0 becomes current and slots 1 to 15 move

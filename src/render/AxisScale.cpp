@@ -43,6 +43,12 @@ double AxisTickStep(double low, double high, double units, double text_units) {
   return ChooseTickStep(min_step);
 }
 
+// A NaN edge stays in `low` or `high`, where the step and the walk refuse it.
+AxisEnds OrderedEnds(double edge, double other_edge) {
+  if (other_edge < edge) return {other_edge, edge};
+  return {edge, other_edge};
+}
+
 // The first index is the truncated quotient held as a double, so a quotient
 // beyond 32 bits (a deep zoom far from zero) still gives a defined start.
 TickWalk::TickWalk(double low, double high, double step, int64_t max_ticks)

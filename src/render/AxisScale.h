@@ -25,6 +25,15 @@ double ChooseTickStep(double min_step);
 // finite, or the text spans no data (a zero-sized text or plot).
 double AxisTickStep(double low, double high, double units, double text_units);
 
+// The smaller and the larger edge of an axis, whichever way it runs: the
+// ticks of an axis drawn from 4000 on the left to 400 on the right are the
+// ticks of 400 .. 4000, placed from the left edge with a negative scale.
+struct AxisEnds {
+  double low = 0;
+  double high = 0;
+};
+AxisEnds OrderedEnds(double edge, double other_edge);
+
 // The tick values of one axis: from the first multiple-of-step position at
 // or above low (a truncated quotient times the step, then stepped up while
 // below low), accumulated by repeated addition while at most high. The walk

@@ -6,6 +6,7 @@
 
 #include "render/PlotMapping.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -18,11 +19,16 @@ double Ratio(double num, double den) { return den == 0 ? 0.0 : num / den; }
 // Pixel spans are formed in 64 bits so that no rectangle can overflow them.
 double Span(int32_t low, int32_t high) { return static_cast<double>(int64_t{low} - int64_t{high}); }
 
+// The clip box holds the smaller and the larger edge of each axis, so an axis
+// that runs the other way (Left > Right, or Bottom > Top: wavenumbers falling
+// to the right, a y axis running downwards) lets its points through; the
+// origin stays at Left, Top and the scale takes the sign of the span, so
+// x = Left still maps to column 0. A NaN edge fails every test below.
 void SetClipAndOrigin(PlotMapping& mapping, const document::TRealRect& range) {
-  mapping.ClipLeft = range.Left;
-  mapping.ClipRight = range.Right;
-  mapping.ClipBottom = range.Bottom;
-  mapping.ClipTop = range.Top;
+  mapping.ClipLeft = std::min(range.Left, range.Right);
+  mapping.ClipRight = std::max(range.Left, range.Right);
+  mapping.ClipBottom = std::min(range.Bottom, range.Top);
+  mapping.ClipTop = std::max(range.Bottom, range.Top);
   mapping.DataOriginX = range.Left;
   mapping.DataOriginY = range.Top;
 }
@@ -86,7 +92,9 @@ void PixelToData(int32_t x, int32_t y, const document::PixelRect& plot_rect,
 }
 
 bool HasDrawableRange(const PlotMapping& mapping) {
-  return mapping.ClipLeft < mapping.ClipRight && mapping.ClipBottom < mapping.ClipTop &&
+  return std::isfinite(mapping.ClipLeft) && std::isfinite(mapping.ClipRight) &&
+         std::isfinite(mapping.ClipBottom) && std::isfinite(mapping.ClipTop) &&
+         mapping.ClipLeft < mapping.ClipRight && mapping.ClipBottom < mapping.ClipTop &&
          std::isfinite(mapping.ScaleX) && std::isfinite(mapping.ScaleY) && mapping.ScaleX != 0 &&
          mapping.ScaleY != 0 && std::isfinite(mapping.DataOriginX) &&
          std::isfinite(mapping.DataOriginY);

@@ -65,8 +65,9 @@ double VectorScaleY(const document::GraphDocument& doc);
 void PixelToData(int32_t x, int32_t y, const document::PixelRect& plot_rect,
                  const document::TRealRect& axis_range, double& data_x, double& data_y);
 
-// A mapping can draw points only when both axis spans are positive and finite;
-// a zero or reversed span draws the frame and nothing else.
+// A mapping can draw points only when both axis spans are non-zero and
+// finite, whichever way they run; a zero span draws the frame and nothing
+// else.
 bool HasDrawableRange(const PlotMapping& mapping);
 
 inline bool PointInside(const PlotMapping& m, double x, double y) {

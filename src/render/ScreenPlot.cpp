@@ -2,7 +2,8 @@
 // surface, the axis numbers as text on the picture, then the surface copied
 // onto the picture. Measuring and drawing text and the copy itself are done
 // by the canvas interfaces the window supplies; this unit decides what goes
-// where. An axis whose range is empty, reversed or not finite gets no scale.
+// where. An axis whose range is empty or not finite gets no scale; one that
+// runs the other way is drawn that way.
 
 #include "render/ScreenPlot.h"
 
@@ -44,11 +45,14 @@ void DrawFrame(RasterImage& raster, int64_t w, int64_t h) {
 // 221, 331, 442 (and 552, clipped), each TickX pixels high from the bottom.
 void DrawXScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, int64_t h) {
   const TRealRect& range = doc.AxisRange;
-  const double step = AxisTickStep(range.Left, range.Right, static_cast<double>(w),
+  const AxisEnds ends = OrderedEnds(range.Left, range.Right);
+  const double step = AxisTickStep(ends.low, ends.high, static_cast<double>(w),
                                    target.label.Measure(kReferenceText).width);
   if (step <= 0 || !std::isfinite(step)) return;
+  // Negative for an axis falling to the right: its ticks are walked from the
+  // smallest value up and land from the right edge leftwards.
   const double sx = static_cast<double>(w) / (range.Right - range.Left);
-  TickWalk walk(range.Left, range.Right, step, w + 1);
+  TickWalk walk(ends.low, ends.high, step, w + 1);
   for (double t = 0; walk.Next(t);) {
     const std::string text = FormatGeneral(t, target.decimal_separator);
     const int width = target.label.Measure(text).width;
@@ -65,11 +69,13 @@ void DrawXScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, i
 // number, 19 high, has its top at 14 + 217 - 9 = 222 for a plot top of 14.
 void DrawYScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t h) {
   const TRealRect& range = doc.AxisRange;
-  const double step = AxisTickStep(range.Bottom, range.Top, static_cast<double>(h),
+  const AxisEnds ends = OrderedEnds(range.Bottom, range.Top);
+  const double step = AxisTickStep(ends.low, ends.high, static_cast<double>(h),
                                    2.0 * target.label.Measure(kReferenceText).height);
   if (step <= 0 || !std::isfinite(step)) return;
+  // Positive for an axis running downwards (Top < Bottom).
   const double sy = static_cast<double>(h) / (range.Bottom - range.Top);
-  TickWalk walk(range.Bottom, range.Top, step, h + 1);
+  TickWalk walk(ends.low, ends.high, step, h + 1);
   for (double t = 0; walk.Next(t);) {
     const std::string text = FormatGeneral(t, target.decimal_separator);
     const TextSize size = target.label.Measure(text);

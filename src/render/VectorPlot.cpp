@@ -84,13 +84,14 @@ void DrawFrame(VectorCanvas& canvas, const PageLayout& v) {
 // are at least one reference text apart, so a walk of Wv + 1 values covers
 // every tick a real text allows.
 void DrawXScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLayout& v) {
-  const double step = AxisTickStep(v.range.Left, v.range.Right, static_cast<double>(v.wv),
+  const AxisEnds ends = OrderedEnds(v.range.Left, v.range.Right);
+  const double step = AxisTickStep(ends.low, ends.high, static_cast<double>(v.wv),
                                    target.label.Measure(kReferenceText).width);
   if (step <= 0) return;
   const int64_t tick = RoundHalfEven(doc.Settings.TickX * v.scale_y);
   const int64_t gap = RoundHalfEven(doc.Settings.DistanceX * v.scale_y);
   const int64_t bottom = v.tv + v.hv;
-  TickWalk walk(v.range.Left, v.range.Right, step, v.wv + 1);
+  TickWalk walk(ends.low, ends.high, step, v.wv + 1);
   for (double t = 0; walk.Next(t);) {
     const std::string text = FormatGeneral(t, target.decimal_separator);
     const int width = target.label.Measure(text).width;
@@ -104,12 +105,13 @@ void DrawXScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLa
 // A horizontal y tick and the gap left of the frame are scaled by the x
 // factor: with 49.5, DistanceY 4 leaves round(198) = 198 units.
 void DrawYScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLayout& v) {
-  const double step = AxisTickStep(v.range.Bottom, v.range.Top, static_cast<double>(v.hv),
+  const AxisEnds ends = OrderedEnds(v.range.Bottom, v.range.Top);
+  const double step = AxisTickStep(ends.low, ends.high, static_cast<double>(v.hv),
                                    2.0 * target.label.Measure(kReferenceText).height);
   if (step <= 0) return;
   const int64_t tick = RoundHalfEven(doc.Settings.TickY * v.scale_x);
   const int64_t gap = RoundHalfEven(doc.Settings.DistanceY * v.scale_x);
-  TickWalk walk(v.range.Bottom, v.range.Top, step, v.hv + 1);
+  TickWalk walk(ends.low, ends.high, step, v.hv + 1);
   for (double t = 0; walk.Next(t);) {
     const std::string text = FormatGeneral(t, target.decimal_separator);
     const TextSize size = target.label.Measure(text);

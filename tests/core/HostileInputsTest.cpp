@@ -221,13 +221,13 @@ INSTANTIATE_TEST_SUITE_P(
                    return Columns(20, 4, display + " vs w0\r\n");
                  },
                  LoadStatus::Loaded, 20, 19, false, true, true, true},
-        // Axis commands: an x axis that is empty, reversed, wider than the
-        // doubles or too narrow for the pixels keeps the frame and the y
-        // scale; no point can be placed on it.
+        // Axis commands: an x axis that is empty, wider than the doubles or
+        // too narrow for the pixels keeps the frame and the y scale; no point
+        // can be placed on it. A reversed one is drawn running the other way.
         FileCase{"SetAxisEqual", [] { return kTwoPoints + "X SetAxis bottom 5, 5\r\n"; },
                  LoadStatus::Loaded, 2, 1, false, false, false, true},
         FileCase{"SetAxisReversed", [] { return kTwoPoints + "X SetAxis bottom 10, 0\r\n"; },
-                 LoadStatus::Loaded, 2, 1, false, false, false, true},
+                 LoadStatus::Loaded, 2, 1, false, true, true, true},
         FileCase{"SetAxisHuge", [] { return kTwoPoints + "X SetAxis bottom -1e308, 1e308\r\n"; },
                  LoadStatus::Loaded, 2, 1, false, false, false, true},
         FileCase{"SetAxisTiny", [] { return kTwoPoints + "X SetAxis bottom 0, 1e-308\r\n"; },

@@ -129,12 +129,12 @@ TEST(SetScreenMapping, FarPointsKeepADefinedCoordinate) {
   EXPECT_EQ(MapX(m, 1e-3), 1000000000000);  // beyond 32 bits is fine too
 }
 
-TEST(SetScreenMapping, ZeroReversedOrNonFiniteRangesDrawNothing) {
+TEST(SetScreenMapping, ZeroOrNonFiniteRangesDrawNothing) {
   PlotMapping m;
   GraphDocument doc;
   for (const TRealRect& range :
-       {TRealRect{5, 10, 5, 0}, TRealRect{0, 3, 10, 3}, TRealRect{10, 10, 0, 0},
-        TRealRect{0, 0, 10, 10}, TRealRect{0, 10, kInf, 0}, TRealRect{std::nan(""), 10, 10, 0},
+       {TRealRect{5, 10, 5, 0}, TRealRect{0, 3, 10, 3}, TRealRect{0, 10, kInf, 0},
+        TRealRect{std::nan(""), 10, 10, 0}, TRealRect{10, 10, std::nan(""), 0},
         TRealRect{-1e308, 10, 1e308, 0},
         TRealRect{0, 1e-310, 1e-310, 0}}) {  // the last: a scale beyond the doubles
     SetScreenMapping(m, Place(doc, range, {0, 0, 552, 434}));
@@ -144,10 +144,16 @@ TEST(SetScreenMapping, ZeroReversedOrNonFiniteRangesDrawNothing) {
   // A zero span gives a zero scale, not a division by zero.
   SetScreenMapping(m, Place(doc, {5, 10, 5, 0}, {0, 0, 552, 434}));
   EXPECT_EQ(m.ScaleX, 0);
-  // A reversed range has a finite mapping, but no point passes its clip test.
+  // A reversed range maps from its Left and Top edges with a negative scale,
+  // and its points pass the clip test.
   SetScreenMapping(m, Place(doc, {10, 10, 0, 0}, {0, 0, 100, 100}));
   EXPECT_EQ(m.ScaleX, -10);
-  EXPECT_FALSE(PointInside(m, 5, 5));
+  EXPECT_TRUE(HasDrawableRange(m));
+  EXPECT_TRUE(PointInside(m, 5, 5));
+  EXPECT_TRUE(PointInside(m, 10, 0));
+  EXPECT_FALSE(PointInside(m, 10.5, 5));
+  EXPECT_EQ(MapX(m, 10), 0);
+  EXPECT_EQ(MapX(m, 2), 80);
 }
 
 TEST(SetVectorMapping, StretchesTheClientAreaOntoThePage) {

@@ -36,6 +36,21 @@ class FixedTextMeasurer : public TextMeasurer {
   FontSpec font_;
 };
 
+// Characters half the font's height wide, lines 19/16 of it high: the
+// window's 16-pixel font measures "-000000" 56 x 19, the page's 800-unit
+// font 2800 x 950.
+class ScalingMeasurer : public TextMeasurer {
+ public:
+  void SetFont(const FontSpec& font) override { fonts.push_back(font); }
+  TextSize Measure(std::string_view text) override {
+    measured.emplace_back(text);
+    const int height = fonts.empty() ? 16 : fonts.back().pixel_height;
+    return {static_cast<int>(text.size()) * (height / 2), height * 19 / 16};
+  }
+  std::vector<FontSpec> fonts;
+  std::vector<std::string> measured;
+};
+
 struct PlacedText {
   int x = 0;
   int y = 0;

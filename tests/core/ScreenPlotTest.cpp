@@ -167,7 +167,6 @@ TEST(DrawScreenPlot, DegenerateRangesKeepTheFrameAndDropThatAxisScale) {
     bool y_scale;
   };
   for (const Case& c : {Case{{5, 10, 5, 0}, false, true}, Case{{0, 3, 10, 3}, true, false},
-                        Case{{10, 10, 0, 0}, false, true}, Case{{0, 0, 10, 10}, true, false},
                         Case{{std::nan(""), kInf, 10, 0}, false, false},
                         Case{{-1e308, 10, 1e308, 0}, false, true}}) {
     Window w;

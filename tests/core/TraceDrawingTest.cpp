@@ -227,7 +227,7 @@ TEST(DrawRasterTrace, MissingWavesAndEmptyRangesDrawNoPoint) {
   }
   EXPECT_EQ(s.image.PaletteEntry(3), 0u);  // no palette write either
   EXPECT_EQ(s.CountPixels(0), 10000);
-  for (const document::TRealRect& range : {document::TRealRect{5, 10, 5, 0}, {10, 10, 0, 0}}) {
+  for (const document::TRealRect& range : {document::TRealRect{5, 10, 5, 0}, {0, 3, 10, 3}}) {
     s.doc.AxisRange = range;
     s.Raster();
     EXPECT_EQ(s.CountPixels(0), 10000);

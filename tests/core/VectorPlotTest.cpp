@@ -11,24 +11,10 @@ namespace korvelin::render {
 namespace {
 
 using testing::RecordingVectorCanvas;
+using testing::ScalingMeasurer;
 using testing::VectorOp;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// Characters half the font's height wide, lines 19/16 of it high: the
-// window's 16-pixel font measures "-000000" 56 x 19, the page's 800-unit
-// font 2800 x 950.
-class ScalingMeasurer : public TextMeasurer {
- public:
-  void SetFont(const FontSpec& font) override { fonts.push_back(font); }
-  TextSize Measure(std::string_view text) override {
-    measured.emplace_back(text);
-    const int height = fonts.empty() ? 16 : fonts.back().pixel_height;
-    return {static_cast<int>(text.size()) * (height / 2), height * 19 / 16};
-  }
-  std::vector<FontSpec> fonts;
-  std::vector<std::string> measured;
-};
 
 // The worked example: a 594 x 420 client area on the default 29700 x 21000
 // page (both factors 50), the plot at (60, 14, 540, 386) showing 0 to 10.
@@ -166,7 +152,7 @@ TEST(DrawVectorPlot, NoPageFactorsDrawNothing) {
 }
 
 // Ranges a pattern file's axis command can set: each axis whose span is
-// zero, reversed or not finite gets no scale; the frame is drawn.
+// zero or not finite gets no scale; the frame is drawn.
 struct RangeCase {
   const char* name;
   document::TRealRect range;
@@ -198,8 +184,6 @@ TEST_P(DegenerateRange, DrawsTheFrameAndWhatItCanAndEnds) {
 INSTANTIATE_TEST_SUITE_P(
     Table, DegenerateRange,
     ::testing::Values(RangeCase{"ZeroX", {5, 10, 5, 0}, false, true},
-                      RangeCase{"ReversedX", {10, 10, 0, 0}, false, true},
-                      RangeCase{"ReversedY", {0, 0, 10, 10}, true, false},
                       RangeCase{"NaNLeft", {kNaN, 10, 10, 0}, false, true},
                       RangeCase{"SpanBeyondDoubles", {-1e308, 10, 1e308, 0}, false, true},
                       // Ticks 0.05 apart where doubles are 0.125 apart: the
