@@ -59,14 +59,25 @@ class PictureControl : public QWidget {
   Q_OBJECT
 
  public:
+  using Guard = std::function<void(const std::function<void()>&)>;
+
   explicit PictureControl(const PictureBitmap& bitmap, QWidget* parent = nullptr);
   const QImage& Picture() const { return bitmap_.Picture(); }
+  // The bitmap's pixels per window pixel: 2 on a screen of ratio 2, where
+  // the bitmap is made at device pixels and shown one to one.
+  void SetPixelRatio(double ratio) { ratio_ = ratio > 0 ? ratio : 1.0; }
+  // Runs the paint, so that a failure reaches the window's error path.
+  void SetGuard(Guard guard) { guard_ = std::move(guard); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void Paint(QPaintEvent* event);
+
   const PictureBitmap& bitmap_;
+  double ratio_ = 1.0;
+  Guard guard_;
 };
 
 }  // namespace korvelin::platform

@@ -21,9 +21,31 @@ std::optional<int> ParseSide(std::string_view text) {
   return value;
 }
 
-std::string CheckModes(const CommandLine& line, bool size_given) {
+// "2", "1.5": a finite number from 1 to kMaxScale.
+std::optional<double> ParseScale(std::string_view text) {
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+  if (!(value >= 1.0 && value <= kMaxScale)) return std::nullopt;
+  return value;
+}
+
+std::string CheckModes(const CommandLine& line, bool size_given, bool scale_given) {
   if (size_given && (line.mode == RunMode::Help || line.mode == RunMode::Version)) {
     return "--size goes with --export, --export-each, --dump or the window";
+  }
+  const bool scaled_mode = line.mode == RunMode::Export || line.mode == RunMode::ExportEach ||
+                           (line.mode == RunMode::Dump && size_given);
+  if (scale_given && !scaled_mode) {
+    return "--scale goes with --export, --export-each or --dump --size (the window takes the "
+           "screen's)";
+  }
+  const document::PixelSize device =
+      DevicePixels(line.size.value_or(kDefaultExportSize), line.scale);
+  if (scale_given && (device.Width > kMaxSizeSide || device.Height > kMaxSizeSide)) {
+    return "--size times --scale must stay within " + std::to_string(kMaxSizeSide) +
+           " pixels a side";
   }
   return {};
 }
@@ -69,6 +91,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   ParsedCommandLine parsed;
   CommandLine& line = parsed.line;
   bool size_given = false;
+  bool scale_given = false;
   auto set_mode = [&](RunMode mode, const std::string& option) {
     if (line.mode != RunMode::Window && line.mode != mode) {
       parsed.error = option + " cannot be combined with another mode";
@@ -95,6 +118,15 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       } else {
         parsed.error = document::SetSettingFromText(line.settings, args[++i]);
       }
+    } else if (arg == "--scale") {
+      std::optional<double> scale;
+      if (i + 1 < args.size()) scale = ParseScale(args[++i]);
+      if (scale) {
+        line.scale = *scale;
+        scale_given = true;
+      } else {
+        parsed.error = "--scale needs a number from 1 to 4";
+      }
     } else if (arg == "--export" || arg == "--export-each" || arg == "--size") {
       if (i + 1 >= args.size()) {
         parsed.error = arg + " needs a value";
@@ -115,15 +147,16 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       parsed.error = "unknown option " + arg;
     }
   }
-  if (parsed.error.empty()) parsed.error = CheckModes(line, size_given);
+  if (parsed.error.empty()) parsed.error = CheckModes(line, size_given, scale_given);
   return parsed;
 }
 
 std::string UsageText() {
   return "Usage: korvelin [--size WxH] [--set NAME=VALUE]... [--] FILE...\n"
-         "       korvelin --export OUT.png|.bmp|.emf|.svg|.pdf [--size WxH] [--set ...] FILE...\n"
-         "       korvelin --export-each PATTERN [--size WxH] [--set ...] FILE...\n"
-         "       korvelin --dump [--size WxH] [--set ...] FILE...\n"
+         "       korvelin --export OUT.png|.bmp|.emf|.svg|.pdf [--size WxH] [--scale F]\n"
+         "                [--set ...] FILE...\n"
+         "       korvelin --export-each PATTERN [--size WxH] [--scale F] [--set ...] FILE...\n"
+         "       korvelin --dump [--size WxH [--scale F]] [--set ...] FILE...\n"
          "       korvelin --help | --version\n"
          "\n"
          "Shows pattern files in the Igor Text format as an x-y graph. Each file\n"
@@ -139,6 +172,8 @@ std::string UsageText() {
          "  --dump         print the loaded document as one JSON object\n"
          "  --size WxH     the window's client area (for --export 640x480 unless\n"
          "                 given); with --dump, adds the window's layout at that size\n"
+         "  --scale F      draw as a screen of F device pixels per pixel shows the\n"
+         "                 window (1 to 4; --size 640x480 --scale 2 gives 1280 x 960)\n"
          "  --set NAME=VALUE\n"
          "                 a display setting (repeatable): ScaleOn, MarginOn, ColorOn\n"
          "                 (1 or 0), Margin=L,T,R,B, TickX, TickY, DistanceX, DistanceY\n"
@@ -181,7 +216,8 @@ int RunDump(const CommandLine& line, LoadedFiles loaded, std::ostream& out, std:
     return ReportRejected(loaded.loads, err);
   }
   PlotView view(doc);
-  view.Layout(*line.size);
+  view.SetPixelRatio(line.scale);
+  view.Layout(DevicePixels(*line.size, line.scale));
   const render::TextSize label = view.MeasureReference();
   const document::LayoutJson layout{doc.ClientSize, {label.width, label.height}, doc.PlotRect};
   out << document::DumpDocumentJson(doc, layout);
@@ -206,7 +242,8 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
   // The layout does not depend on the files, so the picture is drawn once,
   // after the last of them, as the window shows it after its last load.
   PlotView view(*loaded.doc);
-  LayOutFor(view, line.export_path, client);
+  view.SetPixelRatio(line.scale);
+  LayOutFor(view, line.export_path, DevicePixels(client, line.scale));
   int status = ReportRejected(loaded.loads, err);
   const std::string error = WritePlot(view, line.export_path);
   if (!error.empty()) {
@@ -223,8 +260,9 @@ int RunExportEach(const CommandLine& line, std::ostream& err, bool progress,
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
-  return ExportEach({line.export_path, client, line.files, 0, progress, line.settings}, err,
-                    start_toolkit);
+  return ExportEach(
+      {line.export_path, client, line.files, 0, progress, line.settings, line.scale}, err,
+      start_toolkit);
 }
 
 }  // namespace korvelin::ui

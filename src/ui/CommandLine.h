@@ -29,6 +29,9 @@ struct CommandLine {
   std::vector<std::string> files;
   // The defaults with every --set NAME=VALUE applied, in order.
   document::DisplaySettings settings{};
+  // --scale: the picture a window of `size` shows on a screen of this many
+  // device pixels per window pixel, from 1 to kMaxScale.
+  double scale = 1.0;
 };
 
 struct ParsedCommandLine {
@@ -39,6 +42,7 @@ struct ParsedCommandLine {
 // The client size an export is drawn at when --size is not given.
 inline constexpr document::PixelSize kDefaultExportSize{640, 480};
 inline constexpr int kMaxSizeSide = 16384;
+inline constexpr double kMaxScale = 4.0;
 
 // args are the arguments after the program's own path. Options may stand
 // anywhere before "--"; everything after "--" is a file.

@@ -181,7 +181,7 @@ std::string PlotBytes(PlotView& view, const std::string& path, QByteArray& bytes
     static std::mutex one_at_a_time;
     std::lock_guard<std::mutex> lock(one_at_a_time);
     const render::VectorRecording recording = render::RecordVectorPlot(
-        view.Document(), view.Measurer(), view.Font(), view.DecimalSeparator());
+        view.Document(), view.Measurer(), view.DrawingFont(), view.DecimalSeparator());
     if (*format == OutputFormat::Emf) bytes = platform::EmfBytes(recording, width, height);
     if (*format == OutputFormat::Svg) bytes = platform::SvgBytes(recording, width, height);
     if (*format == OutputFormat::Pdf) bytes = platform::PdfBytes(recording, width, height);
@@ -285,8 +285,9 @@ int ExportEach(const BatchJob& job, std::ostream& err,
         if (!worker.view) {
           toolkit_ready.wait();
           worker.view.emplace(*worker.doc);
+          worker.view->SetPixelRatio(job.scale);
         }
-        LayOutFor(*worker.view, outputs[i], job.client);
+        LayOutFor(*worker.view, outputs[i], DevicePixels(job.client, job.scale));
         QByteArray bytes;
         const std::string error = PlotBytes(*worker.view, outputs[i], bytes);
         if (error.empty()) {

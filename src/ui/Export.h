@@ -56,6 +56,7 @@ struct BatchJob {
   int threads = 0;        // 0: one per core
   bool progress = false;  // a "files done of total" line on err
   document::DisplaySettings settings{};
+  double scale = 1.0;  // device pixels per window pixel, as --scale gives it
 };
 
 // Draws every file alone and writes its picture. A file that is rejected or

@@ -130,13 +130,27 @@ void TMainForm::CreateMenu() {
 }
 
 void TMainForm::RunCommand(Handler handler) {
+  RunGuarded([this, handler] { (this->*handler)(); });
+}
+
+// A failure while the box of an earlier one is up (a paint behind the box,
+// a timer) is not shown again: the user sees one box and the window goes on.
+void TMainForm::RunGuarded(const std::function<void()>& work) {
+  std::string failure;
   try {
-    (this->*handler)();
+    work();
+    return;
   } catch (const std::bad_alloc&) {
-    boxes_->Error(this, "Out of memory");
+    failure = "Out of memory";
   } catch (const std::exception& error) {
-    boxes_->Error(this, error.what());
+    failure = error.what();
+  } catch (...) {
+    failure = "Unexpected error";
   }
+  if (showing_error_) return;
+  showing_error_ = true;
+  boxes_->Error(this, failure);
+  showing_error_ = false;
 }
 
 void TMainForm::miOpenClick() {
@@ -166,7 +180,7 @@ void TMainForm::miPrintClick() {
   const document::DisplaySettings& settings = doc_.Settings;
   CheckPage(settings);
   const render::VectorRecording recording =
-      render::RecordVectorPlot(doc_, view_.Measurer(), view_.Font(), view_.DecimalSeparator());
+      render::RecordVectorPlot(doc_, view_.Measurer(), view_.DrawingFont(), view_.DecimalSeparator());
   QPainter painter;
   if (!painter.begin(printer)) throw std::runtime_error("The printer cannot start a print job");
   // The printable area relative to where the painter's origin lies: the
@@ -195,7 +209,7 @@ void TMainForm::miCopyMetafileClick() {
   CheckPage(settings);
   render::VectorRecording recording;
   try {
-    render::RecordVectorPlot(doc_, view_.Measurer(), view_.Font(), view_.DecimalSeparator(),
+    render::RecordVectorPlot(doc_, view_.Measurer(), view_.DrawingFont(), view_.DecimalSeparator(),
                              recording);
   } catch (const std::exception&) {
     // The partial drawing is used.

@@ -3,8 +3,8 @@
 
 #include <QMouseEvent>
 #include <QRegion>
-#include <QtMath>
 #include <algorithm>
+#include <cmath>
 
 #include "document/AxisHistory.h"
 #include "platform/Clipboard.h"
@@ -28,21 +28,38 @@ render::MouseButton ButtonOf(Qt::MouseButton button) {
   }
 }
 
-// The one-pixel outline of a band as a region. While a button is held the
-// corners may lie anywhere in 32 bits, and a box from -2147483647 to 152
-// would be wider than an int holds; each corner is first held one pixel
-// outside the largest picture (-1 .. 16385), where no edge can be seen, so
-// the edges that can be seen stay where they are.
-QRegion BandOutline(const document::PixelRect& band) {
+// A rectangle of picture (device) pixels as the window pixels that show
+// it, rounded outwards: at ratio 1.5 the device pixels 3 .. 4 lie in window
+// pixels 2 .. 3.
+QRect WindowPixels(int left, int top, int right, int bottom, double ratio) {
+  const int x0 = static_cast<int>(std::floor(left / ratio));
+  const int y0 = static_cast<int>(std::floor(top / ratio));
+  const int x1 = static_cast<int>(std::ceil((right + 1) / ratio));
+  const int y1 = static_cast<int>(std::ceil((bottom + 1) / ratio));
+  return QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
+}
+
+// The window pixels the band with these corners covers: its four sides
+// exactly as the picture's Rectangle draws them, columns left .. right - 1
+// of rows top and bottom - 1, and rows top .. bottom - 1 of columns left and
+// right - 1. While a button is held the corners may lie anywhere in 32 bits,
+// and a box from -2147483647 to 152 would be wider than an int holds; each
+// corner is first held one pixel outside the largest picture (-1 .. 16385),
+// where no side can be seen, so the sides that can be seen stay where they
+// are.
+QRegion BandOutline(const document::PixelRect& band, double ratio) {
   static constexpr int kFar = static_cast<int>(render::kMaxWindowPictureSide) + 1;
   const auto held = [](int32_t v) { return std::clamp(v, -1, kFar); };
   const int left = held(std::min(band.Left, band.Right));
-  const int right = held(std::max(band.Left, band.Right));
+  const int right = held(std::max(band.Left, band.Right)) - 1;
   const int top = held(std::min(band.Top, band.Bottom));
-  const int bottom = held(std::max(band.Top, band.Bottom));
-  const QRect box = QRect(QPoint(left, top), QPoint(right, bottom));
-  QRegion outline(box);
-  if (box.width() > 2 && box.height() > 2) outline -= QRegion(box.adjusted(1, 1, -1, -1));
+  const int bottom = held(std::max(band.Top, band.Bottom)) - 1;
+  if (right < left || bottom < top) return {};  // a flat band draws nothing
+  QRegion outline;
+  outline += WindowPixels(left, top, right, top, ratio);
+  outline += WindowPixels(left, bottom, right, bottom, ratio);
+  outline += WindowPixels(left, top, left, bottom, ratio);
+  outline += WindowPixels(right, top, right, bottom, ratio);
   return outline;
 }
 
@@ -60,8 +77,9 @@ bool TMainForm::ImageEvent(QEvent* event) {
     return false;
   }
   const auto* mouse = static_cast<QMouseEvent*>(event);
-  const int x = qFloor(mouse->position().x());
-  const int y = qFloor(mouse->position().y());
+  const QPoint pixel = PicturePixel(mouse->position());
+  const int x = pixel.x();
+  const int y = pixel.y();
   if (type == QEvent::MouseButtonPress) {
     ImageMouseDown(ButtonOf(mouse->button()), x, y);
   } else if (type == QEvent::MouseButtonRelease) {
@@ -94,7 +112,18 @@ void TMainForm::ImageMouseUp(render::MouseButton button, int x, int y) {
 }
 
 void TMainForm::RepaintBand(const document::PixelRect& before, const document::PixelRect& after) {
-  image_->update(BandOutline(before) + BandOutline(after));
+  const double ratio = view_.PixelRatio();
+  image_->update(BandOutline(before, ratio) + BandOutline(after, ratio));
+}
+
+// The device pixel under the pointer: at ratio 2 the window pixel (10, 7)
+// covers device pixels 20 .. 21 and 14 .. 15, and a pointer at (10.5, 7.25)
+// lies on (21, 14).
+QPoint TMainForm::PicturePixel(QPointF position) const {
+  const double ratio = view_.PixelRatio();
+  const auto held = [](double v) { return std::clamp(std::floor(v), -2147483648.0, 2147483647.0); };
+  return QPoint(static_cast<int>(held(position.x() * ratio)),
+                static_cast<int>(held(position.y() * ratio)));
 }
 
 void TMainForm::miUndoClick() {

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QMenuBar>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/ApplicationTitle.h"
 #include "platform/AtomicFile.h"
@@ -80,6 +81,7 @@ void TMainForm::CreateComponents() {
 
   image_ = new platform::PictureControl(view_.Canvas(), client_);
   image_->setObjectName("Image");
+  image_->SetGuard([this](const std::function<void()>& work) { RunGuarded(work); });
   image_->setGeometry(0, 0, 0, 0);
   // The readout follows the pointer without a button held.
   image_->setMouseTracking(true);
@@ -106,23 +108,33 @@ void TMainForm::FormCreate(const std::vector<std::string>& files,
   mouse_ = {};
   mouse_moved_ = false;
   delete drop_hook_;
-  drop_hook_ = new platform::FileDropHook(
-      this, [this](const std::vector<std::string>& paths) { AppMessage(paths); });
+  drop_hook_ = new platform::FileDropHook(this, [this](const std::vector<std::string>& paths) {
+    RunGuarded([&] { AppMessage(paths); });
+  });
   // Qt sends no size notification before the window is shown, so the window
   // is laid out here once: the first file is then drawn at the right size.
   FormResize();
   for (const std::string& path : files) LoadFile(path);
 }
 
+// The picture is made at device pixels: on a screen of ratio 2 a client area
+// of 640 x 480 window pixels gets a picture of 1280 x 960, drawn in the font
+// at twice its size, and the control shows it one device pixel per pixel.
 void TMainForm::FormResize() {
   image_->hide();
   update();
   const QSize client = ClientSize();
-  const document::PixelSize picture =
-      render::BoundWindowPicture({std::max(0, client.width()), std::max(0, client.height())});
-  image_->setGeometry(0, 0, picture.Width, picture.Height);
+  const double ratio = PixelRatio();
+  view_.SetPixelRatio(ratio);
+  const document::PixelSize picture = render::BoundWindowPicture(
+      DevicePixels({std::max(0, client.width()), std::max(0, client.height())}, ratio));
+  image_->SetPixelRatio(ratio);
+  image_->setGeometry(0, 0, static_cast<int>(std::ceil(picture.Width / ratio)),
+                      static_cast<int>(std::ceil(picture.Height / ratio)));
   view_.Layout(picture);
 }
+
+double TMainForm::PixelRatio() const { return client_->devicePixelRatioF(); }
 
 void TMainForm::FormClose() { QCoreApplication::exit(0); }
 
@@ -175,9 +187,19 @@ void TMainForm::PlaceClientArea(QSize size) {
 
 QSize TMainForm::ClientSize() const { return client_->size(); }
 
+// A move to a screen of another ratio lays the picture out again at the new
+// device pixels.
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == client_ && event->type() == QEvent::Resize) FormResize();
-  if (watched == image_ && ImageEvent(event)) return true;
+  if (watched == client_ && (event->type() == QEvent::Resize ||
+                             (event->type() == QEvent::ScreenChangeInternal &&
+                              PixelRatio() != view_.PixelRatio()))) {
+    RunGuarded([this] { FormResize(); });
+  }
+  if (watched == image_) {
+    bool handled = false;
+    RunGuarded([&] { handled = ImageEvent(event); });
+    if (handled) return true;
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QSize>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -115,9 +116,15 @@ class TMainForm : public QMainWindow, public ModifyHost {
   void miFontClick();
   void miHelpMeClick();
   void miAboutClick();
-  // Runs one command to its end. An error it raises ends it and is shown in
-  // the standard error box; the program goes on.
+  // Runs one command to its end through RunGuarded.
   void RunCommand(void (TMainForm::*handler)());
+  // The one error path of the window: every command and every event's work
+  // (resize, the dialog's apply, a drop, a paint, the mouse) runs here. An
+  // error it raises ends that work and is shown in the standard error box,
+  // one box at a time; the window goes on with the last good picture.
+  void RunGuarded(const std::function<void()>& work) override;
+  // Device pixels per window pixel of the screen the window is on.
+  double PixelRatio() const;
 
   // Resizes the window so that its client area becomes size; a window that
   // is not shown yet is laid out at once, a shown one when Qt delivers the
@@ -149,6 +156,8 @@ class TMainForm : public QMainWindow, public ModifyHost {
   bool ImageEvent(QEvent* event);
   // Repaints the picture where the band of a drag may have changed it.
   void RepaintBand(const document::PixelRect& before, const document::PixelRect& after);
+  // A pointer position in window pixels as a pixel of the picture.
+  QPoint PicturePixel(QPointF position) const;
 
   document::GraphDocument& doc_;
   PlotView view_;
@@ -171,6 +180,7 @@ class TMainForm : public QMainWindow, public ModifyHost {
   TFormModify* form_modify_ = nullptr;
   render::MouseState mouse_;
   bool mouse_moved_ = false;
+  bool showing_error_ = false;
   std::vector<LoadRecord> loads_;
 };
 

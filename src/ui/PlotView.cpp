@@ -1,6 +1,8 @@
 #include "ui/PlotView.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <cmath>
 
 #include "document/IgorSavedFiles.h"
 #include "render/PlotLayout.h"
@@ -11,10 +13,30 @@ namespace korvelin::ui {
 PlotView::PlotView(document::GraphDocument& doc, render::TextMeasurer* measurer)
     : doc_(doc), measurer_(measurer != nullptr ? measurer : &font_measurer_) {}
 
+// A layout that fails part-way (no memory for a large picture, a font that
+// cannot be measured) lays the view out again at the size it had, so the
+// window goes on showing the last good picture, and passes the error on.
 void PlotView::Layout(document::PixelSize client) {
+  const document::PixelSize before = doc_.ClientSize;
+  const bool had_picture = !canvas_.Picture().isNull();
+  try {
+    LayOutAt(client);
+  } catch (...) {
+    if (had_picture) {
+      try {
+        LayOutAt(before);
+      } catch (...) {
+        // The first failure is the one to report.
+      }
+    }
+    throw;
+  }
+}
+
+void PlotView::LayOutAt(document::PixelSize client) {
   Arrange(client);
   canvas_.NewPicture(doc_.ClientSize.Width, doc_.ClientSize.Height);
-  canvas_.SetFont(font_);
+  canvas_.SetFont(DrawingFont());
   // A surface of the same size is cleared in place rather than made anew.
   render::NewRasterImage(raster_, doc_.PlotRect.Right - doc_.PlotRect.Left,
                          doc_.PlotRect.Bottom - doc_.PlotRect.Top);
@@ -26,7 +48,7 @@ void PlotView::Layout(document::PixelSize client) {
 void PlotView::Arrange(document::PixelSize client) {
   client = {std::max(0, client.Width), std::max(0, client.Height)};
   doc_.ClientSize = client;
-  measurer_->SetFont(font_);
+  measurer_->SetFont(DrawingFont());
   // The label is measured whenever the scale is on, also when fixed margins
   // win over the measured ones.
   render::TextSize reference{};
@@ -35,12 +57,12 @@ void PlotView::Arrange(document::PixelSize client) {
 }
 
 void PlotView::Redraw() {
-  render::ScreenPlotTarget target{raster_,  canvas_, *measurer_,
-                                  mapping_, font_,   decimal_separator_};
+  render::ScreenPlotTarget target{raster_,  canvas_,       *measurer_,
+                                  mapping_, DrawingFont(), decimal_separator_};
   render::DrawScreenPlot(doc_, target);
   if (notice_.empty() || raster_.IsNull() || !document::ShowsNothing(doc_)) return;
   // Centred in the plot area, over the frame's white inside.
-  measurer_->SetFont(font_);
+  measurer_->SetFont(DrawingFont());
   const render::TextSize size = measurer_->Measure(notice_);
   const document::PixelRect& plot = doc_.PlotRect;
   canvas_.TextOut(plot.Left + (plot.Right - plot.Left - size.width) / 2,
@@ -48,8 +70,31 @@ void PlotView::Redraw() {
 }
 
 render::TextSize PlotView::MeasureReference() {
-  measurer_->SetFont(font_);
+  measurer_->SetFont(DrawingFont());
   return measurer_->Measure(render::kReferenceText);
+}
+
+// A ratio that is not a finite number of at least 1/16 is taken as 1.
+void PlotView::SetPixelRatio(double ratio) {
+  ratio_ = std::isfinite(ratio) && ratio >= 1.0 / 16 && ratio <= 16 ? ratio : 1.0;
+}
+
+// At ratio 1 the font is the user's, unchanged; at 2 the 16-pixel font is
+// drawn 32 pixels high, at 1.25 20 pixels.
+render::FontSpec PlotView::DrawingFont() const {
+  if (ratio_ == 1.0) return font_;
+  render::FontSpec font = font_;
+  font.pixel_height = static_cast<int>(std::clamp(
+      std::llround(font_.pixel_height * ratio_), -0x7FFFFFFFLL, 0x7FFFFFFFLL));
+  return font;
+}
+
+document::PixelSize DevicePixels(document::PixelSize size, double ratio) {
+  if (ratio == 1.0) return size;
+  const auto scale = [ratio](int32_t side) {
+    return static_cast<int32_t>(std::clamp(std::llround(side * ratio), 0LL, 0x7FFFFFFFLL));
+  };
+  return {scale(size.Width), scale(size.Height)};
 }
 
 char LocaleDecimalSeparator() {

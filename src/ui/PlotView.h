@@ -25,9 +25,11 @@ class PlotView {
   // metrics); the view does not own it.
   explicit PlotView(document::GraphDocument& doc, render::TextMeasurer* measurer = nullptr);
 
-  // The layout step for a client area of `client` pixels: ClientSize, a new
-  // white picture, the margins and PlotRect, a new surface with white and
-  // black in palette entries 0 and 1, and the redraw.
+  // The layout step for a client area of `client` pixels (device pixels:
+  // DevicePixels of the window's size): ClientSize, a new white picture, the
+  // margins and PlotRect, a new surface with white and black in palette
+  // entries 0 and 1, and the redraw. A failure leaves the previous layout
+  // and picture in place.
   void Layout(document::PixelSize client);
   // Only ClientSize and PlotRect, for output that draws no raster (the
   // vector plot); picture and surface stay as they were.
@@ -36,7 +38,15 @@ class PlotView {
   void Redraw();
 
   void SetFont(const render::FontSpec& font) { font_ = font; }
+  // The font as the user chose it, in pixels of a screen of ratio 1.
   const render::FontSpec& Font() const { return font_; }
+  // Device pixels per window pixel of the screen the picture is shown on
+  // (2 on most laptops, 1.25 or 1.5 on some): the picture is made at device
+  // pixels, so its text is measured and drawn in the font at that size.
+  void SetPixelRatio(double ratio);
+  double PixelRatio() const { return ratio_; }
+  // The font the picture is measured and drawn in: Font() at PixelRatio().
+  render::FontSpec DrawingFont() const;
   void SetDecimalSeparator(char separator) { decimal_separator_ = separator; }
   // A short text drawn in the middle of the plot area by every redraw while
   // no trace has a point to show; the window says so for a file that shows
@@ -55,8 +65,11 @@ class PlotView {
   document::GraphDocument& Document() { return doc_; }
 
  private:
+  void LayOutAt(document::PixelSize client);
+
   document::GraphDocument& doc_;
   render::FontSpec font_{};
+  double ratio_ = 1.0;
   char decimal_separator_ = '.';
   std::string notice_;
   platform::FontMeasurer font_measurer_;
@@ -65,6 +78,10 @@ class PlotView {
   render::RasterImage raster_;
   render::PlotMapping mapping_{};
 };
+
+// A size in window pixels as device pixels at the given ratio, rounded to
+// the nearest: 640 x 480 at 1.5 is 960 x 720.
+document::PixelSize DevicePixels(document::PixelSize size, double ratio);
 
 // The decimal separator of the user's locale, read once by the caller.
 char LocaleDecimalSeparator();

@@ -303,8 +303,10 @@ void TFormModify::TimerTimer() {
   }
   BusyScope busy(busy_);
   timer_->stop();
-  document::ApplyAxisTab(doc_, ReadAxisTab(), decimal_separator_);
-  host_.FormResize();
+  host_.RunGuarded([this] {
+    document::ApplyAxisTab(doc_, ReadAxisTab(), decimal_separator_);
+    host_.FormResize();
+  });
 }
 
 void TFormModify::CheckBoxAxisClick() { StartTimer(); }

@@ -10,6 +10,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <variant>
 
 #include "document/DialogValues.h"
@@ -38,6 +39,8 @@ class ModifyHost {
  public:
   virtual ~ModifyHost() = default;
   virtual void FormResize() = 0;
+  // Runs an event's work; the window turns a failure into its error box.
+  virtual void RunGuarded(const std::function<void()>& work) { work(); }
 };
 
 inline constexpr char kModifyCaption[] = "Modify Graph";
