@@ -59,7 +59,14 @@ void PlotView::Arrange(document::PixelSize client) {
 void PlotView::Redraw() {
   render::ScreenPlotTarget target{raster_,  canvas_,       *measurer_,
                                   mapping_, DrawingFont(), decimal_separator_};
-  render::DrawScreenPlot(doc_, target);
+  try {
+    render::DrawScreenPlot(doc_, target);
+  } catch (...) {
+    // The redraw hides the picture while it draws; a failure part-way shows
+    // it again, as far as it was drawn, rather than leave the window blank.
+    canvas_.SetVisible(true);
+    throw;
+  }
   if (notice_.empty() || raster_.IsNull() || !document::ShowsNothing(doc_)) return;
   // Centred in the plot area, over the frame's white inside.
   measurer_->SetFont(DrawingFont());

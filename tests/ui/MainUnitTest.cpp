@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <functional>
+#include <stdexcept>
+
 #include <QApplication>
+#include <QMouseEvent>
+#include <QResizeEvent>
 #include <QDropEvent>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -318,6 +323,94 @@ TEST(LoadFile, AFileThatShowsNothingSaysSoInThePlotArea) {
   EXPECT_EQ(CountColour(form.Picture(), middle, 0xFFFFFF), inside);
   EXPECT_LT(CountColour(noticed, middle, 0xFFFFFF), inside - 100) << "the notice was there";
 }
+
+// A measurer that fails once when armed, as a font that cannot be measured
+// or a picture that cannot be allocated fails in the middle of an event.
+class FailingMeasurer : public FixedMeasurer {
+ public:
+  render::TextSize Measure(std::string_view text) override {
+    if (armed) {
+      armed = false;
+      throw std::runtime_error("the font cannot be measured");
+    }
+    return FixedMeasurer::Measure(text);
+  }
+  bool armed = false;
+};
+
+struct EventCase {
+  const char* name;
+  std::function<void(TMainForm&, QWidget& client, QWidget& image, const std::string& file)> event;
+  bool keeps_picture;  // a failed layout keeps the last good picture whole
+};
+
+class FailingEvent : public ::testing::TestWithParam<EventCase> {};
+
+// Whatever an event handler runs, an error shows the standard box once, the
+// picture stays shown, and the window goes on: the next resize draws.
+TEST_P(FailingEvent, ShowsTheBoxOnceAndTheWindowGoesOn) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));
+  document::GraphDocument doc;
+  FailingMeasurer measurer;
+  korvelin::testing::FakeServices fakes;
+  MainFormOptions options{{red}, {640, 480}, &measurer};
+  options.services = fakes.Services(nullptr);
+  TMainForm form(doc, options);
+  QWidget* client = form.findChild<QWidget*>("ClientArea");
+  QWidget* image = form.findChild<QWidget*>("Image");
+  ASSERT_TRUE(client != nullptr && image != nullptr);
+  const QImage before = form.Picture().copy();
+
+  measurer.armed = true;
+  GetParam().event(form, *client, *image, red);
+  EXPECT_EQ(fakes.boxes.errors, std::vector<std::string>{"the font cannot be measured"});
+  EXPECT_FALSE(image->isHidden());
+  if (GetParam().keeps_picture) {
+    EXPECT_EQ(form.Picture(), before);
+    EXPECT_EQ(doc.ClientSize, (document::PixelSize{640, 480}));
+  }
+  form.SetClientSize({500, 400});
+  EXPECT_EQ(form.Picture().size(), QSize(500, 400));
+  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0x000000), 500);  // frame and numbers
+  EXPECT_EQ(fakes.boxes.errors.size(), 1u);
+}
+
+void SendMouse(QWidget& image, QEvent::Type type, Qt::MouseButton button, QPoint at) {
+  QMouseEvent event(type, at, image.mapToGlobal(QPointF(at)), button,
+                    type == QEvent::MouseButtonPress ? button : Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&image, &event);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FailingEvent,
+    ::testing::Values(
+        EventCase{"Resize",
+                  [](TMainForm&, QWidget& client, QWidget&, const std::string&) {
+                    QResizeEvent resize(QSize(700, 500), client.size());
+                    QApplication::sendEvent(&client, &resize);
+                  },
+                  true},
+        EventCase{"ZoomRelease",
+                  [](TMainForm&, QWidget&, QWidget& image, const std::string&) {
+                    SendMouse(image, QEvent::MouseButtonPress, Qt::LeftButton, {100, 100});
+                    SendMouse(image, QEvent::MouseMove, Qt::NoButton, {300, 250});
+                    SendMouse(image, QEvent::MouseButtonRelease, Qt::LeftButton, {300, 250});
+                  },
+                  false},
+        EventCase{"DialogApply",
+                  [](TMainForm& form, QWidget&, QWidget&, const std::string&) {
+                    form.miModifyClick();  // shown, so its fields hold the settings
+                    form.FormModify().TimerTimer();
+                  },
+                  true},
+        EventCase{"Drop",
+                  [](TMainForm& form, QWidget&, QWidget&, const std::string& file) {
+                    std::unique_ptr<QMimeData> mime(FileUrls({file}));
+                    SendDrop(&form, *mime);
+                  },
+                  false}),
+    [](const ::testing::TestParamInfo<EventCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace korvelin::ui
