@@ -27,6 +27,12 @@ int Scaled(double units, double scale) {
 
 }  // namespace
 
+void FontMeasurer::SetHinted(bool hinted) {
+  if (hinted == hinted_) return;
+  hinted_ = hinted;
+  metrics_.reset();  // measured again in the new rendering
+}
+
 void FontMeasurer::SetFont(const render::FontSpec& font) {
   if (metrics_ && font == spec_) return;
   spec_ = font;
@@ -36,7 +42,7 @@ void FontMeasurer::SetFont(const render::FontSpec& font) {
     scale_ = static_cast<double>(font.pixel_height) / kLargestMeasuredPixels;
     measured.pixel_height = kLargestMeasuredPixels;
   }
-  font_ = ToQFont(measured);
+  font_ = ToQFont(measured, hinted_);
   metrics_.emplace(font_);
   const QFontMetricsF exact(font_);
   height_ = scale_ == 1.0 ? qCeil(exact.ascent() + exact.descent())

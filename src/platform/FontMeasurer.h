@@ -18,8 +18,12 @@ class FontMeasurer : public render::TextMeasurer {
   void SetFont(const render::FontSpec& font) override;
   // Texts are single-byte; bytes above 127 are read as Latin-1, as wave names are.
   render::TextSize Measure(std::string_view text) override;
+  // Measures unhinted outlines, as a picture for a screen of a ratio other
+  // than 1 draws them.
+  void SetHinted(bool hinted);
 
  private:
+  bool hinted_ = true;
   render::FontSpec spec_{};
   QFont font_;
   std::optional<QFontMetrics> metrics_;

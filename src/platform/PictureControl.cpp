@@ -39,7 +39,7 @@ void PictureBitmap::FillRect(int left, int top, int right, int bottom) {
   }
 }
 
-void PictureBitmap::SetFont(const render::FontSpec& font) { font_ = ToQFont(font); }
+void PictureBitmap::SetFont(const render::FontSpec& font) { font_ = ToQFont(font, hinted_); }
 
 void PictureBitmap::TextOut(int x, int y, std::string_view text) {
   if (picture_.isNull() || text.empty()) return;

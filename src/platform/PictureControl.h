@@ -32,6 +32,8 @@ class PictureBitmap : public render::PictureCanvas {
   void SetBrushStyle(render::BrushStyle style) override { brush_style_ = style; }
   void FillRect(int left, int top, int right, int bottom) override;
   void SetFont(const render::FontSpec& font) override;
+  // Draws unhinted outlines from the next SetFont on (see ToQFont).
+  void SetHinted(bool hinted) { hinted_ = hinted; }
   // Text is drawn in black; with a solid brush its box is filled with the
   // brush colour first. Very long texts are cut where they leave the picture.
   void TextOut(int x, int y, std::string_view text) override;
@@ -52,6 +54,7 @@ class PictureBitmap : public render::PictureCanvas {
   uint32_t pen_rgb_ = 0x000000;
   render::PenMode pen_mode_ = render::PenMode::Copy;
   QFont font_;
+  bool hinted_ = true;
   std::function<void(bool)> on_visible_;
 };
 

@@ -13,8 +13,9 @@ constexpr double kMaxPixelHeight = 1 << 20;
 
 }  // namespace
 
-QFont ToQFont(const render::FontSpec& font_spec) {
+QFont ToQFont(const render::FontSpec& font_spec, bool hinted) {
   QFont font(QString::fromStdString(font_spec.name));
+  if (!hinted) font.setHintingPreference(QFont::PreferNoHinting);
   font.setPixelSize(std::max(1, font_spec.pixel_height));
   font.setBold(font_spec.bold);
   font.setItalic(font_spec.italic);

@@ -13,7 +13,9 @@ namespace korvelin::platform {
 // The character height is the pixel size of the em, as the window's font
 // "Times New Roman" with height -16 asks for 16 pixels whatever the screen's
 // dots per inch.
-QFont ToQFont(const render::FontSpec& font_spec);
+// `hinted` false draws the outlines as they are, as the toolkit itself does
+// on screens of a ratio other than 1, where hinting would only distort them.
+QFont ToQFont(const render::FontSpec& font_spec, bool hinted = true);
 
 // The font a Qt font dialog hands back. Its size is in points unless it was
 // given in pixels; points become pixels of the 96-dpi reference screen,

@@ -82,8 +82,12 @@ render::TextSize PlotView::MeasureReference() {
 }
 
 // A ratio that is not a finite number of at least 1/16 is taken as 1.
+// On a screen of a ratio other than 1 the toolkit draws text unhinted; the
+// picture does so too, in the window and in an export at that scale alike.
 void PlotView::SetPixelRatio(double ratio) {
   ratio_ = std::isfinite(ratio) && ratio >= 1.0 / 16 && ratio <= 16 ? ratio : 1.0;
+  canvas_.SetHinted(ratio_ == 1.0);
+  font_measurer_.SetHinted(ratio_ == 1.0);
 }
 
 // At ratio 1 the font is the user's, unchanged; at 2 the 16-pixel font is

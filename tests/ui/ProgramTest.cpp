@@ -1,6 +1,6 @@
 // The real program, started as a process: what it does without a display,
-// its headless modes' exit codes and messages, and its window on an X server
-// (Xvfb) grabbed from the screen.
+// its headless modes' exit codes and messages. Its window on an X server is
+// ScreenTest's.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -23,6 +23,7 @@
 #include "render/MouseZoom.h"
 #include "render/PlotMapping.h"
 #include "ui/PatternFiles.h"
+#include "ui/ProgramRun.h"
 #include "ui/PlotView.h"
 
 namespace korvelin::ui {
@@ -31,45 +32,6 @@ namespace {
 using korvelin::testing::DiagonalPattern;
 using korvelin::testing::PatternDir;
 
-QString Binary() {
-  const QString named = qEnvironmentVariable("KORVELIN_BINARY");
-  if (!named.isEmpty()) return named;
-  // Run by hand from the build tree: the program lies one folder up.
-  return QFileInfo(QString("/proc/self/exe")).symLinkTarget().section('/', 0, -3) + "/korvelin";
-}
-
-struct Outcome {
-  bool crashed = true;
-  int exit_code = -1;
-  QString out;
-  QString err;
-};
-
-// The environment without any display or platform choice, plus extra.
-QProcessEnvironment Environment(const QStringList& extra = {}) {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
-  for (const QString& pair : extra) env.insert(pair.section('=', 0, 0), pair.section('=', 1));
-  return env;
-}
-
-// Runs the program; `prepare` may redirect its output or put a wrapper (a
-// shell, a change of user) in front of it by changing program and args.
-Outcome RunProgram(QStringList args, const QProcessEnvironment& env,
-                   const std::function<void(QProcess&, QString&, QStringList&)>& prepare = {}) {
-  QProcess process;
-  process.setProcessEnvironment(env);
-  QString program = Binary();
-  if (prepare) prepare(process, program, args);
-  process.start(program, args);
-  Outcome outcome;
-  if (!process.waitForFinished(30000)) return outcome;
-  outcome.crashed = process.exitStatus() == QProcess::CrashExit;
-  outcome.exit_code = process.exitCode();
-  outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-  outcome.err = QString::fromLocal8Bit(process.readAllStandardError());
-  return outcome;
-}
 
 TEST(Program, WithoutADisplaySaysSoInOneLineAndNamesExport) {
   PatternDir dir;
@@ -126,16 +88,6 @@ TEST(Program, HelpVersionAndBadOptions) {
   const Outcome bad = RunProgram({"--size", "12"}, Environment());
   EXPECT_EQ(bad.exit_code, 2);
   EXPECT_TRUE(bad.err.contains("--help"));
-}
-
-// Started by the test below as a separate process on the X server: grabs the
-// whole screen into the file KORVELIN_GRAB_OUT names.
-TEST(ProgramUnderXvfb, DISABLED_GrabScreen) {
-  const QString path = qEnvironmentVariable("KORVELIN_GRAB_OUT");
-  ASSERT_FALSE(path.isEmpty());
-  QScreen* screen = QGuiApplication::primaryScreen();
-  ASSERT_NE(screen, nullptr);
-  ASSERT_TRUE(screen->grabWindow(0).save(path, "PNG"));
 }
 
 // Output that cannot be written is a failure with its reason, in one line,
@@ -333,241 +285,6 @@ TEST(HonestOutput, TheWindowModeNamesEachRejectedFile) {
   ASSERT_EQ(lines.size(), 2) << err.toStdString();
   EXPECT_EQ(lines[0], "korvelin: " + missing + ": No such file or directory");
   EXPECT_EQ(lines[1], "korvelin: " + text + ": not a pattern file (the first line is not IGOR)");
-}
-
-class XServer {
- public:
-  ~XServer() { Stop(server_); }
-  bool Start(const QString& xvfb) {
-    for (int n = 71; n < 120; ++n) {
-      if (QFile::exists(QString("/tmp/.X%1-lock").arg(n))) continue;
-      if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))) continue;
-      server_.start(xvfb,
-                    {QString(":%1").arg(n), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-      server_.waitForStarted(5000);
-      for (int i = 0; i < 200 && server_.state() == QProcess::Running; ++i) {
-        if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))) {
-          display_ = QString(":%1").arg(n);
-          return true;
-        }
-        QThread::msleep(50);
-      }
-      Stop(server_);
-    }
-    return false;
-  }
-  const QString& Display() const { return display_; }
-  static void Stop(QProcess& process) {
-    if (process.state() == QProcess::NotRunning) return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) process.kill();
-    process.waitForFinished(5000);
-  }
-
- private:
-  QProcess server_;
-  QString display_;
-};
-
-QImage GrabScreen(const QString& display, const QString& path) {
-  QProcess grab;
-  grab.setProcessEnvironment(
-      Environment({"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "KORVELIN_GRAB_OUT=" + path}));
-  grab.start(
-      QFileInfo(QString("/proc/self/exe")).symLinkTarget(),
-      {"--gtest_also_run_disabled_tests", "--gtest_filter=ProgramUnderXvfb.DISABLED_GrabScreen"});
-  if (!grab.waitForFinished(20000) || grab.exitCode() != 0) return {};
-  return QImage(path).convertToFormat(QImage::Format_RGB32);
-}
-
-bool IsBlack(QRgb pixel) { return (pixel & 0xFFFFFF) == 0; }
-bool IsRed(QRgb pixel) { return (pixel & 0xFFFFFF) == 0xFF0000; }
-bool IsInk(QRgb pixel) { return qGray(pixel) < 128; }
-
-// Length of the black run through (x, y), vertically or horizontally.
-int BlackRun(const QImage& image, int x, int y, bool vertical) {
-  if (!IsBlack(image.pixel(x, y))) return 0;
-  int length = 1;
-  for (int step : {-1, 1}) {
-    for (int i = step;; i += step) {
-      const int px = vertical ? x : x + i;
-      const int py = vertical ? y + i : y;
-      if (!image.valid(px, py) || !IsBlack(image.pixel(px, py))) break;
-      ++length;
-    }
-  }
-  return length;
-}
-
-// Walks from (x, y) by (dx, dy) to the first pixel of a frame side: a black
-// line at least 48 pixels long across the walk (tick marks are shorter).
-int FindFrame(const QImage& image, int x, int y, int dx, int dy) {
-  while (image.valid(x, y)) {
-    if (BlackRun(image, x, y, dx != 0) >= 48) return dx != 0 ? x : y;
-    x += dx;
-    y += dy;
-  }
-  return -1;
-}
-
-// The plot's frame around a point inside it; empty when none is found.
-QRect FindPlot(const QImage& image, QPoint inside) {
-  const int left = FindFrame(image, inside.x(), inside.y(), -1, 0);
-  const int right = FindFrame(image, inside.x(), inside.y(), 1, 0);
-  const int top = FindFrame(image, inside.x(), inside.y(), 0, -1);
-  const int bottom = FindFrame(image, inside.x(), inside.y(), 0, 1);
-  if (left < 0 || right <= left || top < 0 || bottom <= top) return {};
-  return QRect(QPoint(left, top), QPoint(right, bottom));
-}
-
-TEST(ProgramUnderXvfb, ShowsTheTraceInsideThePlotAndNumbersOutside) {
-  const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-  if (xvfb.isEmpty()) GTEST_SKIP() << "Xvfb is not installed";
-  XServer server;
-  ASSERT_TRUE(server.Start(xvfb));
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
-  QProcess program;
-  program.setProcessEnvironment(Environment({"DISPLAY=" + server.Display()}));
-  program.start(Binary(), {red});
-
-  // The window is mapped and painted some time after the start.
-  QImage screen;
-  QRect trace;
-  const QString path = QString::fromStdString(dir.Path("screen.png"));
-  for (int attempt = 0; attempt < 40 && trace.isEmpty(); ++attempt) {
-    QThread::msleep(250);
-    screen = GrabScreen(server.Display(), path);
-    for (int y = 0; y < screen.height(); ++y) {
-      for (int x = 0; x < screen.width(); ++x) {
-        if (IsRed(screen.pixel(x, y))) trace |= QRect(x, y, 1, 1);
-      }
-    }
-  }
-  XServer::Stop(program);
-  ASSERT_FALSE(trace.isEmpty()) << "no trace colour on the screen";
-
-  const QRect plot = FindPlot(screen, trace.center());
-  ASSERT_FALSE(plot.isEmpty());
-  EXPECT_TRUE(plot.contains(trace)) << "the trace leaves the plot area";
-  const int left = plot.left();
-  const int right = plot.right();
-  const int top = plot.top();
-  const int bottom = plot.bottom();
-
-  // The y numbers stand left of the frame and the x numbers below it,
-  // inside the window's margins (about 58 and 31 pixels).
-  int ink_left = 0;
-  int ink_below = 0;
-  for (int y = top; y <= bottom; ++y) {
-    for (int x = std::max(0, left - 40); x < left; ++x) ink_left += IsInk(screen.pixel(x, y));
-  }
-  for (int y = bottom + 1; y < std::min(screen.height(), bottom + 25); ++y) {
-    for (int x = left; x <= right; ++x) ink_below += IsInk(screen.pixel(x, y));
-  }
-  EXPECT_GT(ink_left, 50);
-  EXPECT_GT(ink_below, 50);
-
-  // The headless export of the window's client size is the window's picture
-  // pixel for pixel, wherever the client area lies on the screen.
-  const QString exported = QString::fromStdString(dir.Path("export.png"));
-  ASSERT_EQ(RunProgram({"--export", exported, "--size", "640x480", red}, Environment()).exit_code,
-            0);
-  const QImage picture = QImage(exported).convertToFormat(QImage::Format_RGB32);
-  const QRect picture_plot = FindPlot(picture, picture.rect().center());
-  ASSERT_EQ(picture_plot.size(), plot.size());
-  const QPoint offset = plot.topLeft() - picture_plot.topLeft();
-  ASSERT_TRUE(screen.rect().contains(picture.rect().translated(offset)));
-  EXPECT_EQ(screen.copy(picture.rect().translated(offset)), picture);
-}
-
-// Runs xdotool on the display; its standard output, trimmed.
-QString XDoTool(const QString& display, const QStringList& args) {
-  QProcess tool;
-  tool.setProcessEnvironment(Environment({"DISPLAY=" + display}));
-  tool.start("xdotool", args);
-  if (!tool.waitForFinished(10000)) return {};
-  return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
-}
-
-// The caption as the window system reports it, the way a window list and
-// scripts see it; the mouse and the keyboard as a user drives them, on an X
-// server with no window manager to give the window its focus.
-TEST(ProgramUnderXvfb, TheTitleIsExactlyTheCaptionAndShortcutsWorkAtOnce) {
-  const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-  if (xvfb.isEmpty() || QStandardPaths::findExecutable("xdotool").isEmpty()) {
-    GTEST_SKIP() << "Xvfb or xdotool is not installed";
-  }
-  XServer server;
-  ASSERT_TRUE(server.Start(xvfb));
-  PatternDir dir;
-  const std::string red = dir.Write("red.pat", DiagonalPattern());
-  QProcess program;
-  program.setProcessEnvironment(Environment({"DISPLAY=" + server.Display()}));
-  program.start(Binary(), {"--size", "640x480", QString::fromStdString(red)});
-
-  QString window;
-  for (int attempt = 0; attempt < 80 && window.isEmpty(); ++attempt) {
-    QThread::msleep(100);
-    window = XDoTool(server.Display(), {"search", "--name", "^KORVELIN"}).section('\n', 0, 0);
-  }
-  ASSERT_FALSE(window.isEmpty()) << "no window";
-  EXPECT_EQ(XDoTool(server.Display(), {"getwindowname", window}), "KORVELIN");
-
-  // Where the picture lies on the screen: the plot's frame, found around the
-  // trace, less the plot's place in the picture.
-  document::GraphDocument doc;
-  ASSERT_TRUE(document::LoadPatternFile(doc, red).accepted());
-  PlotView view(doc);
-  view.Layout({640, 480});
-  const QString path = QString::fromStdString(dir.Path("screen.png"));
-  QRect plot;
-  QImage first;
-  for (int attempt = 0;
-       attempt < 40 && plot.size() != QSize(doc.PlotRect.Right - doc.PlotRect.Left,
-                                            doc.PlotRect.Bottom - doc.PlotRect.Top);
-       ++attempt) {
-    QThread::msleep(100);
-    first = GrabScreen(server.Display(), path);
-    if (!first.isNull()) plot = FindPlot(first, QPoint(first.width() / 2, first.height() / 2));
-  }
-  ASSERT_EQ(plot.size(),
-            QSize(doc.PlotRect.Right - doc.PlotRect.Left, doc.PlotRect.Bottom - doc.PlotRect.Top));
-  const QPoint origin = plot.topLeft() - QPoint(doc.PlotRect.Left, doc.PlotRect.Top);
-  auto move_to = [&](int x, int y) {
-    XDoTool(server.Display(),
-            {"mousemove", QString::number(origin.x() + x), QString::number(origin.y() + y)});
-  };
-
-  render::MouseState expected;
-  const int x = doc.PlotRect.Left + 100;
-  const int y = doc.PlotRect.Top + 100;
-  render::PixelToData(x, y, doc.PlotRect, doc.AxisRange, expected.MouseDataX, expected.MouseDataY);
-  const QString caption = QString::fromStdString(render::ReadoutCaption(expected, '.'));
-  ASSERT_TRUE(caption.startsWith("KORVELIN( ")) << caption.toStdString();
-  move_to(x, y);
-  QString title;
-  for (int attempt = 0; attempt < 40 && title != caption; ++attempt) {
-    QThread::msleep(50);
-    title = XDoTool(server.Display(), {"getwindowname", window});
-  }
-  EXPECT_EQ(title, caption);
-
-  // A drag zooms; Ctrl+U, sent with no window manager running, undoes it.
-  XDoTool(server.Display(), {"mousedown", "1"});
-  move_to(x + 200, y + 150);
-  XDoTool(server.Display(), {"mouseup", "1"});
-  QThread::msleep(300);
-  const QRect picture(origin, QSize(640, 480));
-  EXPECT_NE(GrabScreen(server.Display(), path).copy(picture), first.copy(picture));
-  XDoTool(server.Display(), {"key", "ctrl+u"});
-  QImage undone;
-  for (int attempt = 0; attempt < 20 && undone != first.copy(picture); ++attempt) {
-    QThread::msleep(100);
-    undone = GrabScreen(server.Display(), path).copy(picture);
-  }
-  EXPECT_EQ(undone, first.copy(picture));
-  XServer::Stop(program);
 }
 
 }  // namespace
