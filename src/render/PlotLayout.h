@@ -38,6 +38,10 @@ document::PixelRect ComputePlotRect(document::PixelSize client, TextSize referen
 // larger client area keeps its proportions and shows the picture at its
 // top-left corner.
 inline constexpr int64_t kMaxWindowPictureSide = 16384;
+// The window's client area is held to this many device pixels a side, wider
+// than an 8K screen: the window's own backing store grows with it at four
+// bytes a pixel (a 32767-pixel square would take 4.3 GB), 268 MB at most.
+inline constexpr int kMaxWindowDeviceSide = 8192;
 inline constexpr int64_t kMaxWindowPicturePixels = int64_t{1} << 25;
 document::PixelSize BoundWindowPicture(document::PixelSize client);
 

@@ -3,6 +3,7 @@
 #include "ui/MainUnit.h"
 
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMenuBar>
@@ -123,8 +124,9 @@ void TMainForm::FormCreate(const std::vector<std::string>& files,
 void TMainForm::FormResize() {
   image_->hide();
   update();
-  const QSize client = ClientSize();
   const double ratio = PixelRatio();
+  HoldToLargestSize(ratio);
+  const QSize client = ClientSize();
   view_.SetPixelRatio(ratio);
   const document::PixelSize picture = render::BoundWindowPicture(
       DevicePixels({std::max(0, client.width()), std::max(0, client.height())}, ratio));
@@ -135,6 +137,26 @@ void TMainForm::FormResize() {
 }
 
 double TMainForm::PixelRatio() const { return client_->devicePixelRatioF(); }
+
+// The client area, and the window with its menu bar, are held to
+// kMaxWindowDeviceSide device pixels a side. A window manager keeps the
+// window within that; without one the window system gives the window any
+// size asked for, and resizeEvent takes it back before anything is painted
+// at that size.
+void TMainForm::HoldToLargestSize(double ratio) {
+  const int largest = static_cast<int>(render::kMaxWindowDeviceSide / ratio);
+  if (client_->maximumSize() == QSize(largest, largest)) return;
+  client_->setMaximumSize(largest, largest);
+  const int menu_height = menuWidget() != nullptr ? menuWidget()->sizeHint().height() : 0;
+  setMaximumSize(largest, largest + menu_height);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (width() > maximumWidth() || height() > maximumHeight()) {
+    resize(size().boundedTo(maximumSize()));
+  }
+}
 
 void TMainForm::FormClose() { QCoreApplication::exit(0); }
 

@@ -147,12 +147,14 @@ class TMainForm : public QMainWindow, public ModifyHost {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void CreateComponents();
   // MainCommands.cpp: the menu bar, built from one table of rows.
   void CreateMenu();
   void PlaceClientArea(QSize size);
+  void HoldToLargestSize(double ratio);
   bool ImageEvent(QEvent* event);
   // Repaints the picture where the band of a drag may have changed it.
   void RepaintBand(const document::PixelRect& before, const document::PixelRect& after);

@@ -196,6 +196,16 @@ class ShownWindow {
   }
   ~ShownWindow() { XServer::Stop(program_); }
 
+  // The program's peak resident memory so far, in MiB (0 when unknown).
+  long PeakMiB() const {
+    QFile status(QString("/proc/%1/status").arg(program_.processId()));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+      if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ')[0].toLong() / 1024;
+    }
+    return 0;
+  }
+
   bool Found() const { return found_; }
   QImage Grab() { return GrabScreen(server_.Display(), grab_path_); }
   // The picture as the screen shows it.
@@ -392,6 +402,31 @@ TEST_P(BandOnTheScreen, ShowsFourSidesInEveryDirection) {
     window.Tool({"key", "ctrl+u"});
     EXPECT_TRUE(WaitUntil([&] { return window.Picture() == before; })) << "no undo";
   }
+}
+
+// A window stretched as far as the window system lets it (32767 pixels a
+// side) is held to 8192 device pixels a side: its memory stays bounded and
+// it goes on answering the pointer.
+TEST(ProgramUnderXvfb, AWindowAsLargeAsTheScreenAllowsStaysSmallAndResponsive) {
+  if (Xvfb().isEmpty() || !HaveXDoTool()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+  ShownWindow window(Xvfb(), 1);
+  ASSERT_TRUE(window.Found()) << "no plot of the expected size on the screen";
+  QString id;
+  ASSERT_TRUE(WaitUntil([&] {
+    id = window.Tool({"search", "--name", "^KORVELIN"}).section('\n', 0, 0);
+    return !id.isEmpty();
+  }));
+  window.Tool({"windowsize", id, "32767", "32767"});
+  QString geometry;
+  EXPECT_TRUE(WaitUntil([&] {
+    geometry = window.Tool({"getwindowgeometry", id});
+    return geometry.contains("Geometry: 8192x");
+  })) << geometry.toStdString();
+  window.MoveTo({200, 200});
+  EXPECT_TRUE(WaitUntil([&] {
+    return window.Tool({"getwindowname", id}).startsWith("KORVELIN( ");
+  })) << "the window does not answer the pointer";
+  EXPECT_LT(window.PeakMiB(), 600);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ratios, BandOnTheScreen, ::testing::Values(1.0, 2.0),
