@@ -18,7 +18,7 @@ korvelin="$build/korvelin"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen
-for bench in ReaderBench RenderBench MainWindowBench PictureFileBench VectorBench; do
+for bench in ReaderBench RenderBench MainWindowBench HighDensityBench PictureFileBench VectorBench; do
   echo "running $bench" >&2
   "$build/bench/$bench" --benchmark_format=json --benchmark_min_time=0.5 > "$work/$bench.json" 2>/dev/null
 done
@@ -32,6 +32,7 @@ hyperfine -N --warmup 3 --runs 20 --export-json exports.json \
   -n emf "$korvelin --export out.emf --size 1920x1080 max.pat" \
   -n pdf "$korvelin --export out.pdf --size 1920x1080 max.pat" \
   -n svg "$korvelin --export out.svg --size 1920x1080 max.pat" \
+  -n png-scale2 "$korvelin --export out2.png --size 1920x1080 --scale 2 max.pat" \
   -n gnuplot "gnuplot plot.gp" >/dev/null 2>&1
 /usr/bin/time -v "$korvelin" --export out.png --size 1920x1080 max.pat 2> time.txt
 peak=$(awk -F': ' '/Maximum resident/ {print $2}' time.txt)
@@ -45,6 +46,7 @@ def bench(name):
     data = json.load(open(f"{work}/{name}.json"))
     return {b["name"]: b for b in data["benchmarks"]}
 reader, render, window = bench("ReaderBench"), bench("RenderBench"), bench("MainWindowBench")
+dense = bench("HighDensityBench")
 picture, vector = bench("PictureFileBench"), bench("VectorBench")
 exports = {r["command"]: r for r in json.load(open(f"{work}/exports.json"))["results"]}
 ms = lambda b: b["real_time"] * {"ns": 1e-6, "us": 1e-3, "ms": 1, "s": 1e3}[b["time_unit"]]
@@ -62,6 +64,9 @@ for name in ("png", "emf", "pdf", "svg"):
     t = exports[name]["mean"] * 1e3
     rows.append((f"--export {name.upper()}, 1920 x 1080, whole process", f"{t:.1f} ms",
                  f"{t / (exports['png']['mean'] * 1e3):.2f} of PNG; file {int(sizes[name]) / 1024:.0f} KiB"))
+t2 = exports["png-scale2"]["mean"] * 1e3
+rows.append(("--export PNG --scale 2 (3840 x 2160), whole process", f"{t2:.1f} ms",
+             f"{t2 / (exports['png']['mean'] * 1e3):.2f} of --scale 1"))
 g = exports["gnuplot"]["mean"] * 1e3
 rows.append(("gnuplot png terminal, same file and size", f"{g:.1f} ms",
              f"PNG export {g / (exports['png']['mean'] * 1e3):.2f}x faster"))
@@ -71,6 +76,9 @@ for key, label in (("BM_ZoomRelease/FullViewPowder/manual_time", "zoom: release 
                    ("BM_RedrawMaxDocument1920x1080/Powder", "window redraw, largest document")):
     rows.append((label, f"{ms(window[key]):.2f} ms", "1920 x 1080, 524,288 points"))
 rows.append(("one drag move (band and repaint)", f"{ms(window['BM_DragMove']) * 1000:.0f} us", ""))
+rows.append(("zoom at ratio 2: release to picture", f"{ms(dense['BM_ZoomReleaseRatio2/manual_time']):.2f} ms",
+             "1920 x 1080 window, 3840 x 2160 picture"))
+rows.append(("one drag move at ratio 2", f"{ms(dense['BM_DragMoveRatio2']) * 1000:.0f} us", ""))
 rows.append(("one readout (mapping, formats, caption)", f"{ms(window['BM_Readout']) * 1e6:.0f} ns", ""))
 rows.append(("PNG encoding of the picture (palette found on the way)",
              f"{ms(picture['BM_EncodePngFromPicture']):.2f} ms",

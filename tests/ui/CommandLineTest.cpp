@@ -10,6 +10,7 @@
 #include "ui/CommandLine.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
+#include "ui/PlotView.h"
 
 namespace korvelin::ui {
 namespace {
@@ -147,6 +148,60 @@ TEST(RunDump, PrintsTheLastAcceptedFileAndNamesTheRejected) {
   std::ostringstream out3, err3;
   EXPECT_EQ(RunDump(line, out3, err3), 0);
   EXPECT_EQ(err3.str(), "");
+}
+
+// --scale goes with the headless pictures, from 1 to 4, and the picture it
+// asks for stays within the size limit.
+TEST(ParseCommandLine, ScaleGoesWithHeadlessPicturesWithinTheSizeLimit) {
+  struct Case {
+    std::vector<std::string> args;
+    double scale;  // 0: the line is refused
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"--export", "o.png", "--scale", "2", "a.pat"}, 2},
+           {{"--export", "o.png", "--size", "640x480", "--scale", "1.5", "a.pat"}, 1.5},
+           {{"--export-each", "o/{name}.png", "--scale", "4", "a.pat"}, 4},
+           {{"--dump", "--size", "100x100", "--scale", "1.25", "a.pat"}, 1.25},
+           {{"--export", "o.png", "--size", "4096x4096", "--scale", "4", "a.pat"}, 4},
+           {{"--dump", "--scale", "2", "a.pat"}, 0},  // no layout to scale
+           {{"--scale", "2", "a.pat"}, 0},            // the window takes the screen's
+           {{"--help", "--scale", "2"}, 0},
+           {{"--export", "o.png", "--scale", "0.5", "a.pat"}, 0},
+           {{"--export", "o.png", "--scale", "4.01", "a.pat"}, 0},
+           {{"--export", "o.png", "--scale", "nan", "a.pat"}, 0},
+           {{"--export", "o.png", "--scale", "2x", "a.pat"}, 0},
+           {{"--export", "o.png", "--scale"}, 0},
+           {{"--export", "o.png", "--size", "16384x10", "--scale", "1.01", "a.pat"}, 0},
+           {{"--export", "o.png", "--scale", "3", "a.pat"}, 3},  // 640 x 480 unless given
+       }) {
+    const ParsedCommandLine parsed = ParseCommandLine(c.args);
+    const std::string line = ::testing::PrintToString(c.args);
+    EXPECT_EQ(parsed.error.empty(), c.scale != 0) << line << ": " << parsed.error;
+    if (c.scale != 0) EXPECT_EQ(parsed.line.scale, c.scale) << line;
+  }
+}
+
+// The layout at --scale 2 is the window's on a screen of ratio 2: twice the
+// client area, and the reference text measured in the font twice as large.
+TEST(RunDump, ScalesTheLayoutToDevicePixels) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  CommandLine line{RunMode::Dump, "", Size{640, 480}, {red}};
+  std::ostringstream one, two, err;
+  ASSERT_EQ(RunDump(line, one, err), 0);
+  line.scale = 2;
+  ASSERT_EQ(RunDump(line, two, err), 0);
+  EXPECT_NE(two.str().find("\"client\": [1280, 960]"), std::string::npos) << two.str();
+  document::GraphDocument doc;
+  PlotView view(doc);
+  view.Layout({640, 480});
+  const render::TextSize small = view.MeasureReference();
+  view.SetPixelRatio(2);
+  view.Layout({1280, 960});
+  const render::TextSize large = view.MeasureReference();
+  EXPECT_NEAR(large.width, 2 * small.width, 3);
+  EXPECT_NEAR(large.height, 2 * small.height, 3);
+  EXPECT_NE(two.str().find("\"label\": [" + std::to_string(large.width)), std::string::npos);
 }
 
 TEST(RunDump, AddsTheLayoutTheWindowWouldHave) {
