@@ -1,11 +1,17 @@
 #include "platform/AtomicFile.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <mutex>
+#include <set>
+#include <thread>
 
 #include "document/LineFeeder.h"
 
@@ -56,7 +62,73 @@ std::string FollowLinks(std::string path, bool& special) {
   return path;
 }
 
+// The temporary files being written, so that a signal that ends the program
+// can remove them. A file is entered under the lock in the same step that
+// creates it and leaves it in the same step that renames or removes it, so
+// the signal's thread, which takes the lock and never gives it back, sees
+// every temporary file that exists and no name that has become a target.
+class TemporaryFiles {
+ public:
+  static TemporaryFiles& Instance() {
+    static TemporaryFiles* files = new TemporaryFiles;  // outlives every thread
+    return *files;
+  }
+  template <class MakeFile>
+  int Create(std::string& name, MakeFile create) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int fd = create(name.data());
+    if (fd >= 0) names_.insert(name);
+    return fd;
+  }
+  // Renames or removes the file; a file that failed to be renamed is still
+  // a temporary file.
+  template <class RenameOrRemove>
+  int Finish(const std::string& name, RenameOrRemove finish, bool removing) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int result = finish();
+    const int error = errno;
+    if (result == 0 || removing) names_.erase(name);
+    errno = error;
+    return result;
+  }
+  // Removes every file and keeps the lock: no new temporary file is made.
+  void RemoveAllAndHold() {
+    mutex_.lock();
+    for (const std::string& name : names_) unlink(name.c_str());
+  }
+
+ private:
+  std::mutex mutex_;
+  std::set<std::string> names_;
+};
+
+sigset_t EndingSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
+  return set;
+}
+
 }  // namespace
+
+void RemoveTemporaryFilesOnSignals() {
+  const sigset_t set = EndingSignals();
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  std::thread([set] {
+    int signal = 0;
+    while (sigwait(&set, &signal) != 0) {
+    }
+    TemporaryFiles::Instance().RemoveAllAndHold();
+    // Ends as the signal itself would: its default action, from this thread.
+    std::signal(signal, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, signal);
+    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    raise(signal);
+    std::_Exit(128 + signal);
+  }).detach();
+}
 
 int FileCalls::Open(const char* path, int flags, mode_t mode) { return open(path, flags, mode); }
 int FileCalls::MakeTemporary(char* name_template) { return mkostemp(name_template, O_CLOEXEC); }
@@ -75,7 +147,10 @@ AtomicFile::AtomicFile(std::string path, FileCalls& calls) : path_(std::move(pat
 
 AtomicFile::~AtomicFile() {
   if (fd_ >= 0) calls_.Close(fd_);
-  if (!committed_ && !direct_ && !writing_to_.empty()) calls_.Unlink(writing_to_.c_str());
+  if (!committed_ && !direct_ && !writing_to_.empty()) {
+    TemporaryFiles::Instance().Finish(
+        writing_to_, [&] { return calls_.Unlink(writing_to_.c_str()); }, true);
+  }
 }
 
 bool AtomicFile::Fail(int error) {
@@ -99,7 +174,8 @@ bool AtomicFile::Open() {
     if (fd_ < 0) return Fail(errno);
   } else {
     std::string name = Folder(target_) + "/." + BaseName(target_) + ".XXXXXX";
-    fd_ = calls_.MakeTemporary(name.data());
+    fd_ = TemporaryFiles::Instance().Create(
+        name, [&](char* name_template) { return calls_.MakeTemporary(name_template); });
     if (fd_ < 0) return Fail(errno);
     writing_to_ = name;
     // A replaced file keeps its permissions; a new one gets the usual ones.
@@ -148,7 +224,11 @@ bool AtomicFile::Commit() {
   const int fd = fd_;
   fd_ = -1;
   if (calls_.Close(fd) != 0) return Fail(errno);
-  if (!direct_ && calls_.Rename(writing_to_.c_str(), target_.c_str()) != 0) return Fail(errno);
+  if (!direct_) {
+    const int renamed = TemporaryFiles::Instance().Finish(
+        writing_to_, [&] { return calls_.Rename(writing_to_.c_str(), target_.c_str()); }, false);
+    if (renamed != 0) return Fail(errno);
+  }
   committed_ = true;
   return true;
 }

@@ -73,6 +73,14 @@ class AtomicFile {
   std::vector<char> buffer_;
 };
 
+// Makes SIGINT, SIGTERM and SIGHUP remove every temporary file the program
+// is writing before the program ends with the signal's status. Call it first
+// thing in main, before any thread starts: the signals are blocked in every
+// thread and taken by one thread of their own, which may take locks and
+// remove files as ordinary code. (SIGKILL cannot be caught; its temporary
+// files stay, the targets stay whole.)
+void RemoveTemporaryFilesOnSignals();
+
 // A whole buffer written atomically to path: empty on success, else the reason.
 std::string WriteFileAtomically(const std::string& path, std::string_view bytes,
                                 FileCalls& calls = SystemFileCalls());

@@ -3,6 +3,7 @@
 // (Xvfb) grabbed from the screen.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -258,6 +259,43 @@ TEST(HonestOutput, AKilledExportLeavesTheOldPictureWhole) {
   QFile after(target);
   after.open(QIODevice::ReadOnly);
   EXPECT_TRUE(after.readAll() == old) << "the old picture is replaced or cut";
+}
+
+// The hidden temporary files beside the targets in folder.
+QStringList Temporaries(const QString& folder) {
+  return QDir(folder).entryList({".*.bmp.*"}, QDir::Hidden | QDir::Files);
+}
+
+// Ctrl+C, a terminal hanging up or a polite kill while a picture is being
+// written: the temporary file goes, the old picture stays, and the program
+// ends as the signal ends it.
+TEST(HonestOutput, AnInterruptedExportRemovesItsTemporaryFile) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const QString folder = QString::fromStdString(dir.Path(""));
+  QDir().mkpath(folder + "/each");
+  const struct {
+    int signal;
+    QStringList args;
+    QString watched;
+  } cases[] = {
+      {SIGINT, {"--export", folder + "/plot.bmp"}, folder},
+      {SIGTERM, {"--export", folder + "/plot.bmp"}, folder},
+      {SIGHUP, {"--export", folder + "/plot.bmp"}, folder},
+      {SIGINT, {"--export-each", folder + "/each/{name}.bmp"}, folder + "/each"},
+  };
+  for (const auto& c : cases) {
+    QProcess process;
+    process.setProcessEnvironment(Environment());
+    process.start(Binary(), c.args + QStringList{"--size", "16384x16384", red});
+    for (int i = 0; i < 600 && Temporaries(c.watched).isEmpty(); ++i) QThread::msleep(25);
+    ASSERT_FALSE(Temporaries(c.watched).isEmpty()) << c.signal;
+    kill(static_cast<pid_t>(process.processId()), c.signal);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << c.signal;
+    EXPECT_EQ(process.exitCode(), c.signal);
+    EXPECT_EQ(Temporaries(c.watched), QStringList()) << c.signal;
+  }
 }
 
 TEST(HonestOutput, NamesAreBytesAndOneExportIsOne) {
