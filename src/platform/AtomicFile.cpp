@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <mutex>
@@ -38,6 +39,17 @@ std::string Folder(const std::string& path) {
 std::string BaseName(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name of the temporary file beside a target called base: ".base.XXXXXX",
+// with base cut so that the whole stays within the file system's 255 bytes
+// when the target's name is close to them. mkstemp fills in the Xs.
+std::string TemporaryName(const std::string& base) {
+  constexpr size_t kNameMax = NAME_MAX;
+  constexpr size_t kAdded = std::char_traits<char>::length("..XXXXXX");
+  std::string name = ".";
+  name.append(base, 0, kNameMax - kAdded);
+  return name.append(".XXXXXX");
 }
 
 bool InSystemTree(const std::string& path) {
@@ -173,7 +185,7 @@ bool AtomicFile::Open() {
     fd_ = calls_.Open(writing_to_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0) return Fail(errno);
   } else {
-    std::string name = Folder(target_) + "/." + BaseName(target_) + ".XXXXXX";
+    std::string name = Folder(target_) + "/" + TemporaryName(BaseName(target_));
     fd_ = TemporaryFiles::Instance().Create(
         name, [&](char* name_template) { return calls_.MakeTemporary(name_template); });
     if (fd_ < 0) return Fail(errno);

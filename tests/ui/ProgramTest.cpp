@@ -349,6 +349,26 @@ TEST(Program, HeadlessModesSayHowAFileSavedByAnotherProgramWasRead) {
   EXPECT_EQ(nothing.err, "korvelin: " + text + ": no wave to plot; left out: text wave (1)\n");
 }
 
+// Any name the file system takes can be written, up to its 255 bytes: the
+// temporary file beside it gets a shorter stem.
+TEST(HonestOutput, NamesUpToTheFileSystemsLimitAreWritten) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  for (int length : {247, 248, 251, 255}) {
+    const QString name = QString(length - 4, 'n') + ".png";
+    const QString target = QString::fromStdString(dir.Path(name.toStdString()));
+    const Outcome outcome = RunProgram({"--export", target, red}, Environment());
+    EXPECT_EQ(outcome.exit_code, 0) << length << " " << outcome.err.toStdString();
+    EXPECT_FALSE(QImage(target).isNull()) << length;
+  }
+  const QString too_long = QString::fromStdString(dir.Path(std::string(252, 'n') + ".png"));
+  const Outcome outcome = RunProgram({"--export", too_long, red}, Environment());
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_TRUE(outcome.err.endsWith(": File name too long\n")) << outcome.err.toStdString();
+  EXPECT_EQ(QDir(QString::fromStdString(dir.Path(""))).entryList(QDir::Files | QDir::Hidden).size(),
+            5);
+}
+
 // The window stays silent about a rejected file; the program names it.
 TEST(HonestOutput, TheWindowModeNamesEachRejectedFile) {
   PatternDir dir;
