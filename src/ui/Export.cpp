@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cctype>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <future>
@@ -44,6 +45,23 @@ std::string Stem(const std::string& path) {
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   return name;
+}
+
+// The file an output name writes to, as the file system resolves the
+// name: an existing file with its links followed, else the real path of its
+// folder and the name. "A/../x.png" and "B/../x.png" resolve alike; a name
+// whose folder cannot be resolved stays as it is.
+std::string ResolvedOutput(const std::string& path) {
+  auto real = [](const std::string& name) {
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(name.c_str(), nullptr),
+                                                         &std::free);
+    return resolved ? std::optional<std::string>(resolved.get()) : std::nullopt;
+  };
+  if (const auto file = real(path)) return *file;
+  const size_t slash = path.rfind('/');
+  const auto folder = real(Folder(path));
+  if (!folder) return path;
+  return *folder + "/" + (slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
@@ -221,7 +239,7 @@ int ExportEach(const BatchJob& job, std::ostream& err,
   std::map<std::string, size_t> seen;
   for (size_t i = 0; i < job.files.size(); ++i) {
     outputs.push_back(OutputNameFor(job.pattern, job.files[i]));
-    const auto [where, added] = seen.emplace(outputs.back(), i);
+    const auto [where, added] = seen.emplace(ResolvedOutput(outputs.back()), i);
     if (!added) {
       err << "korvelin: " << job.files[where->second] << " and " << job.files[i]
           << " would both be written to " << outputs.back() << "; nothing was written\n";
@@ -233,7 +251,6 @@ int ExportEach(const BatchJob& job, std::ostream& err,
         << '\n';
     return 2;
   }
-
   const size_t cores = std::max(1u, std::thread::hardware_concurrency());
   const size_t threads =
       std::min(job.files.size(), job.threads > 0 ? static_cast<size_t>(job.threads) : cores);

@@ -349,6 +349,48 @@ TEST(Program, HeadlessModesSayHowAFileSavedByAnotherProgramWasRead) {
   EXPECT_EQ(nothing.err, "korvelin: " + text + ": no wave to plot; left out: text wave (1)\n");
 }
 
+// Two texts that name one file, through "..", a link to a folder or a
+// link to the file, are one output: refused before anything is written.
+TEST(Program, ExportEachFindsCollisionsThroughTheFileSystem) {
+  PatternDir dir;
+  const QString root = QString::fromStdString(dir.Path(""));
+  QDir().mkpath(root + "/A");
+  QDir().mkpath(root + "/B");
+  QDir().mkpath(root + "/out");
+  ASSERT_TRUE(QFile::link(root + "/out", root + "/link"));
+  const QString a = QString::fromStdString(dir.Write("A/x.pat", DiagonalPattern()));
+  const QString b = QString::fromStdString(dir.Write("B/x.pat", DiagonalPattern()));
+  const QString c = QString::fromStdString(dir.Write("C.pat", DiagonalPattern()));
+  const QString d = QString::fromStdString(dir.Write("D.pat", DiagonalPattern()));
+  ASSERT_TRUE(QFile(root + "/out/D.png").open(QIODevice::WriteOnly));
+  ASSERT_TRUE(QFile::link(root + "/out/D.png", root + "/out/C.png"));
+  const struct {
+    QString pattern;
+    QStringList files;
+  } cases[] = {
+      {"{dir}/../{name}.png", {a, b}},
+      {root + "/out/x.png", {}},  // filled below: one through the link to the folder
+      {root + "/out/{name}.png", {c, d}},
+  };
+  for (const auto& c : cases) {
+    QStringList files = c.files;
+    QString pattern = c.pattern;
+    if (files.isEmpty()) {
+      // "{dir}" of link/y.pat is the link, of out/y.pat the folder itself.
+      pattern = "{dir}/{name}.png";
+      files = {QString::fromStdString(dir.Write("out/y.pat", DiagonalPattern())),
+               QString::fromStdString(dir.Write("link/y.pat", DiagonalPattern()))};
+    }
+    const Outcome outcome = RunProgram(QStringList{"--export-each", pattern, "--"} + files, Environment());
+    EXPECT_EQ(outcome.exit_code, 2) << pattern.toStdString();
+    EXPECT_TRUE(outcome.err.contains("nothing was written")) << outcome.err.toStdString();
+  }
+  EXPECT_EQ(QDir(root).entryList({"*.png"}, QDir::Files), QStringList());
+  EXPECT_EQ(QDir(root + "/out").entryList({"*.png"}, QDir::Files),
+            (QStringList{"C.png", "D.png"}));
+  EXPECT_EQ(QFileInfo(root + "/out/D.png").size(), 0);
+}
+
 // Any name the file system takes can be written, up to its 255 bytes: the
 // temporary file beside it gets a shorter stem.
 TEST(HonestOutput, NamesUpToTheFileSystemsLimitAreWritten) {
