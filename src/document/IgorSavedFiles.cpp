@@ -7,8 +7,6 @@
 
 #include "document/IgorSavedFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -630,19 +628,6 @@ void ApplyPlan(GraphDocument& doc, const SavedFileReader& reader, Plan& plan) {
   FitAxisRange(doc);
 }
 
-// Opens the file as LoadPatternFile does: a regular file, read without
-// blocking; -1 when it cannot be opened again.
-int OpenRegularFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return -1;
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 // The plain reading's result and document, then the second reading where
 // the file needs one; `read_again` runs LoadSavedSource on a fresh source.
 template <class ReadAgain>
@@ -651,7 +636,13 @@ LoadResult FinishGraphLoad(GraphDocument& doc, LoadResult result, SavedFileRepor
   report = SavedFileReport{};
   if (result.accepted() && NeedsSavedFileReading(doc)) {
     LoadResult again = read_again(report);
-    if (report.fallback) result = std::move(again);
+    if (report.fallback) {
+      result = std::move(again);
+    } else if (again.status == LoadStatus::CannotOpen || again.status == LoadStatus::Incomplete) {
+      // The second reading could not read the file: the plain reading stays
+      // on show, and the file is reported as one read in part.
+      result = {LoadStatus::Incomplete, std::move(again.reason)};
+    }
   }
   report.shows_nothing = result.accepted() && ShowsNothing(doc);
   return result;
@@ -739,14 +730,23 @@ LoadResult LoadSavedSource(GraphDocument& doc, ByteSource& source, SavedFileRepo
   return result;
 }
 
+// Both readings read one open file, so the second reads the bytes the
+// first did even when the file is removed or replaced meanwhile.
 LoadResult LoadGraphFile(GraphDocument& doc, const std::string& path, SavedFileReport& report) {
-  return FinishGraphLoad(doc, LoadPatternFile(doc, path), report, [&](SavedFileReport& second) {
-    const int fd = OpenRegularFile(path);
-    if (fd < 0) return LoadResult{LoadStatus::CannotOpen, {}};
-    struct Closer {
-      int fd;
-      ~Closer() { close(fd); }
-    } closer{fd};
+  LoadResult refusal;
+  const int fd = OpenPatternFile(path, refusal);
+  if (fd < 0) {
+    report = SavedFileReport{};
+    return refusal;
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
+  FileByteSource first(fd);
+  LoadResult result = LoadPatternSource(doc, first);
+  return FinishGraphLoad(doc, std::move(result), report, [&](SavedFileReport& second) {
+    if (lseek(fd, 0, SEEK_SET) != 0) return LoadResult{LoadStatus::CannotOpen, SystemReason(errno)};
     FileByteSource source(fd);
     return LoadSavedSource(doc, source, second);
   });

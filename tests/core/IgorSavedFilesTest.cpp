@@ -4,6 +4,7 @@
 // hold at their capacities.
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cfloat>
@@ -500,6 +501,31 @@ TEST_F(LoadGraphFileTest, ReadsTheFileAgainOnlyWhereItDrawsNothing) {
   EXPECT_EQ(LoadGraphFile(*doc, Write(drawn), report).status, LoadStatus::Loaded);
   EXPECT_FALSE(report.fallback);
   EXPECT_EQ(DumpDocumentJson(*doc), PlainJson(drawn));
+}
+
+// Both readings read one open file, so a file removed or replaced between
+// them cannot make the second reading fail or read another file.
+TEST_F(LoadGraphFileTest, ReadsASavedFileThroughOneOpen) {
+  Write(TwoDimensionalFile("\n"));
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  // Closes are watched too: two opens in a row would be told as one.
+  ASSERT_GE(inotify_add_watch(watch, path_.c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
+  Doc doc = NewDoc();
+  SavedFileReport report;
+  EXPECT_EQ(LoadGraphFile(*doc, path_, report).status, LoadStatus::Loaded);
+  EXPECT_TRUE(report.fallback);
+  alignas(inotify_event) char events[4096];
+  int opens = 0;
+  for (ssize_t got; (got = read(watch, events, sizeof events)) > 0;) {
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      opens += (event->mask & IN_OPEN) != 0;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  close(watch);
+  EXPECT_EQ(opens, 1);
 }
 
 TEST_F(LoadGraphFileTest, MissingFileChangesNothingAndSaysNothingMore) {
