@@ -203,6 +203,11 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
+  const std::string page = PageError(*OutputFormatOf(line.export_path), line.settings);
+  if (!page.empty()) {
+    err << "korvelin: " << line.export_path << ": " << page << '\n';
+    return 2;
+  }
   // The layout does not depend on the files, so the picture is drawn once,
   // after the last of them, as the window shows it after its last load.
   PlotView view(*loaded.doc);

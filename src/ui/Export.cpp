@@ -176,6 +176,11 @@ void LayOutFor(PlotView& view, const std::string& path, document::PixelSize clie
   }
 }
 
+std::string PageError(OutputFormat format, const document::DisplaySettings& settings) {
+  if (IsWindowPicture(format)) return {};
+  return render::VectorPageSizeError(settings.MetafileWidth, settings.MetafileHeight);
+}
+
 std::string OutputExtensions() { return ".png, .bmp, .emf, .svg or .pdf"; }
 
 std::string PlotBytes(PlotView& view, const std::string& path, QByteArray& bytes) {
@@ -251,6 +256,12 @@ int ExportEach(const BatchJob& job, std::ostream& err,
         << '\n';
     return 2;
   }
+  const std::string page = PageError(*OutputFormatOf(job.pattern), job.settings);
+  if (!page.empty()) {
+    err << "korvelin: " << job.pattern << ": " << page << '\n';
+    return 2;
+  }
+
   const size_t cores = std::max(1u, std::thread::hardware_concurrency());
   const size_t threads =
       std::min(job.files.size(), job.threads > 0 ? static_cast<size_t>(job.threads) : cores);

@@ -349,6 +349,29 @@ TEST(Program, HeadlessModesSayHowAFileSavedByAnotherProgramWasRead) {
   EXPECT_EQ(nothing.err, "korvelin: " + text + ": no wave to plot; left out: text wave (1)\n");
 }
 
+// A vector page of no size, or one past 20 m, is a wrong command line: no
+// file is made and the status is 2, for one export and for a batch.
+TEST(Program, AVectorPageOfNoSizeIsAWrongCommandLine) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const QString pdf = QString::fromStdString(dir.Path("page.pdf"));
+  for (const QStringList& args :
+       {QStringList{"--export", pdf, "--set", "MetafileWidth=0"},
+        QStringList{"--export", pdf, "--set", "MetafileHeight=2000001"},
+        QStringList{"--export-each", QString::fromStdString(dir.Path("{name}.svg")), "--set",
+                    "MetafileWidth=-5"}}) {
+    const Outcome outcome = RunProgram(args + QStringList{red}, Environment());
+    EXPECT_EQ(outcome.exit_code, 2) << args.join(' ').toStdString();
+    EXPECT_TRUE(outcome.err.contains("is not a page")) << outcome.err.toStdString();
+    EXPECT_EQ(QDir(QString::fromStdString(dir.Path(""))).entryList(QDir::Files),
+              QStringList{"red.pat"});
+  }
+  // A picture of the window needs no page.
+  const QString png = QString::fromStdString(dir.Path("plot.png"));
+  EXPECT_EQ(RunProgram({"--export", png, "--set", "MetafileWidth=0", red}, Environment()).exit_code,
+            0);
+}
+
 // Two texts that name one file, through "..", a link to a folder or a
 // link to the file, are one output: refused before anything is written.
 TEST(Program, ExportEachFindsCollisionsThroughTheFileSystem) {
