@@ -180,8 +180,10 @@ int RunDump(const CommandLine& line, LoadedFiles loaded, std::ostream& out, std:
     out << document::DumpDocumentJson(doc);
     return ReportRejected(loaded.loads, err);
   }
+  // The layout alone: the numbers need no picture, which at 16384 x 16384
+  // would take a gigabyte.
   PlotView view(doc);
-  view.Layout(*line.size);
+  view.Arrange(*line.size);
   const render::TextSize label = view.MeasureReference();
   const document::LayoutJson layout{doc.ClientSize, {label.width, label.height}, doc.PlotRect};
   out << document::DumpDocumentJson(doc, layout);

@@ -372,6 +372,22 @@ TEST(Program, AVectorPageOfNoSizeIsAWrongCommandLine) {
             0);
 }
 
+// The layout of the largest window is printed without making its picture:
+// within 400 MB of address space, where a 16384 x 16384 picture alone takes
+// a gigabyte.
+TEST(Program, DumpWithASizeMakesNoPicture) {
+  auto bounded = [](QProcess&, QString& program, QStringList& args) {
+    args = QStringList{"-c", "ulimit -v 400000; exec \"$0\" \"$@\"", program} + args;
+    program = "/bin/sh";
+  };
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const Outcome outcome =
+      RunProgram({"--dump", "--size", "16384x16384", red}, Environment(), bounded);
+  EXPECT_EQ(outcome.exit_code, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains("\"client\": [16384, 16384]")) << outcome.out.right(300).toStdString();
+}
+
 // Two texts that name one file, through "..", a link to a folder or a
 // link to the file, are one output: refused before anything is written.
 TEST(Program, ExportEachFindsCollisionsThroughTheFileSystem) {
