@@ -650,11 +650,13 @@ LoadResult FinishGraphLoad(GraphDocument& doc, LoadResult result, SavedFileRepor
 
 // 524288 as "524,288", as a report reads it.
 std::string GroupedNumber(int64_t number) {
-  std::string digits = std::to_string(number);
-  for (auto at = static_cast<int64_t>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<size_t>(at), ",");
+  const std::string digits = std::to_string(number);
+  std::string grouped;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
   }
-  return digits;
+  return grouped;
 }
 
 }  // namespace

@@ -447,7 +447,9 @@ TEST(LoadGraphText, KeepsTheRowsThatFitWithTheirXValues) {
     ExpectInsideTables(*graph.doc);
     EXPECT_EQ(SavedFileSummary(graph.report), c.summary);
     EXPECT_LE(graph.doc->ValueCount, kMaxValues);
-    if (!c.traces.empty()) EXPECT_EQ(TraceNames(*graph.doc), c.traces) << c.summary;
+    if (!c.traces.empty()) {
+      EXPECT_EQ(TraceNames(*graph.doc), c.traces) << c.summary;
+    }
     for (size_t w = 0; w < c.counts.size(); ++w) {
       EXPECT_EQ(graph.doc->Waves[w].count, c.counts[w]) << c.summary << " wave " << w;
     }
