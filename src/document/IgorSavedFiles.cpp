@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "document/QuotedName.h"
 #include "document/TextNumbers.h"
 
 namespace korvelin::document {
@@ -793,7 +794,7 @@ std::string SavedFileMessage(std::string_view path, const SavedFileReport& repor
   const std::string summary = SavedFileSummary(report);
   if (summary.empty()) return summary;
   std::string line = "korvelin: ";
-  line.append(path);
+  line += QuoteName(path);
   line += ": ";
   return line + summary;
 }

@@ -5,6 +5,7 @@
 
 #include "document/DocumentJson.h"
 #include "document/IgorReader.h"
+#include "document/QuotedName.h"
 #include "document/SettingsText.h"
 #include "ui/Export.h"
 #include "ui/PlotView.h"
@@ -47,7 +48,7 @@ int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err, bool
   int status = 0;
   for (const LoadRecord& load : loads) {
     if (load.result.status != document::LoadStatus::Loaded) {
-      err << "korvelin: " << load.path << ": " << load.result.reason << '\n';
+      err << "korvelin: " << document::QuoteName(load.path) << ": " << load.result.reason << '\n';
       status = 1;
     }
     const std::string saved = document::SavedFileMessage(load.path, load.saved);
@@ -112,7 +113,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         parsed.error = "--size needs WIDTHxHEIGHT, each from 0 to " + std::to_string(kMaxSizeSide);
       }
     } else {
-      parsed.error = "unknown option " + arg;
+      parsed.error = "unknown option " + document::QuoteName(arg);
     }
   }
   if (parsed.error.empty()) parsed.error = CheckModes(line, size_given);
@@ -196,7 +197,8 @@ int RunExport(const CommandLine& line, std::ostream& err) {
 
 int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
   if (!OutputFormatOf(line.export_path)) {
-    err << "korvelin: " << line.export_path << ": the picture's file name must end in "
+    err << "korvelin: " << document::QuoteName(line.export_path)
+        << ": the picture's file name must end in "
         << OutputExtensions() << '\n';
     return 2;
   }
@@ -207,7 +209,7 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
   }
   const std::string page = PageError(*OutputFormatOf(line.export_path), line.settings);
   if (!page.empty()) {
-    err << "korvelin: " << line.export_path << ": " << page << '\n';
+    err << "korvelin: " << document::QuoteName(line.export_path) << ": " << page << '\n';
     return 2;
   }
   // The layout does not depend on the files, so the picture is drawn once,
@@ -217,7 +219,7 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
   int status = ReportRejected(loaded.loads, err);
   const std::string error = WritePlot(view, line.export_path);
   if (!error.empty()) {
-    err << "korvelin: " << line.export_path << ": " << error << '\n';
+    err << "korvelin: " << document::QuoteName(line.export_path) << ": " << error << '\n';
     status = 1;
   }
   return status;

@@ -15,6 +15,7 @@
 
 #include "document/IgorReader.h"
 #include "document/IgorSavedFiles.h"
+#include "document/QuotedName.h"
 #include "platform/AtomicFile.h"
 #include "platform/EmfVectorCanvas.h"
 #include "platform/PainterVectorCanvas.h"
@@ -246,19 +247,20 @@ int ExportEach(const BatchJob& job, std::ostream& err,
     outputs.push_back(OutputNameFor(job.pattern, job.files[i]));
     const auto [where, added] = seen.emplace(ResolvedOutput(outputs.back()), i);
     if (!added) {
-      err << "korvelin: " << job.files[where->second] << " and " << job.files[i]
-          << " would both be written to " << outputs.back() << "; nothing was written\n";
+      err << "korvelin: " << document::QuoteName(job.files[where->second]) << " and "
+          << document::QuoteName(job.files[i]) << " would both be written to "
+          << document::QuoteName(outputs.back()) << "; nothing was written\n";
       return 2;
     }
   }
   if (!OutputFormatOf(job.pattern)) {
-    err << "korvelin: " << job.pattern << ": the file name must end in " << OutputExtensions()
+    err << "korvelin: " << document::QuoteName(job.pattern) << ": the file name must end in " << OutputExtensions()
         << '\n';
     return 2;
   }
   const std::string page = PageError(*OutputFormatOf(job.pattern), job.settings);
   if (!page.empty()) {
-    err << "korvelin: " << job.pattern << ": " << page << '\n';
+    err << "korvelin: " << document::QuoteName(job.pattern) << ": " << page << '\n';
     return 2;
   }
 
@@ -286,7 +288,7 @@ int ExportEach(const BatchJob& job, std::ostream& err,
   FileWriter writer([&](const std::string& path, const std::string& error) {
     if (!error.empty()) {
       failed = true;
-      say("korvelin: " + path + ": " + error);
+      say("korvelin: " + document::QuoteName(path) + ": " + error);
     }
     finish_one();
   });
@@ -304,7 +306,7 @@ int ExportEach(const BatchJob& job, std::ostream& err,
       const document::LoadResult load = document::LoadGraphFile(*worker.doc, job.files[i], saved);
       if (load.status != document::LoadStatus::Loaded) {
         failed = true;
-        say("korvelin: " + job.files[i] + ": " + load.reason);
+        say("korvelin: " + document::QuoteName(job.files[i]) + ": " + load.reason);
       }
       const std::string note = document::SavedFileMessage(job.files[i], saved);
       if (load.accepted() && !note.empty()) say(note);
@@ -322,7 +324,7 @@ int ExportEach(const BatchJob& job, std::ostream& err,
           continue;  // done once written
         }
         failed = true;
-        say("korvelin: " + outputs[i] + ": " + error);
+        say("korvelin: " + document::QuoteName(outputs[i]) + ": " + error);
       }
       finish_one();
     }

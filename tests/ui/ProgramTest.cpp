@@ -450,6 +450,24 @@ TEST(HonestOutput, NamesUpToTheFileSystemsLimitAreWritten) {
             5);
 }
 
+// A name holding a newline cannot forge a second line of diagnostics: it
+// is quoted as the shell quotes it, in every message that names it.
+TEST(HonestOutput, NamesWithControlCharactersAreQuoted) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const QString forged = "gone\nkorvelin: fake.pat: forged";
+  const QString quoted = "$'gone\\nkorvelin: fake.pat: forged'";
+  const Outcome dump = RunProgram({"--dump", forged}, Environment());
+  EXPECT_EQ(dump.err, "korvelin: " + quoted + ": No such file or directory\n");
+  const Outcome out = RunProgram({"--export", "nowhere/" + forged + ".png", red}, Environment());
+  EXPECT_EQ(out.err, "korvelin: $'nowhere/gone\\nkorvelin: fake.pat: forged.png': No such file "
+                     "or directory\n");
+  const Outcome each =
+      RunProgram({"--export-each", "nowhere/{name}.png", "--", red, forged}, Environment());
+  EXPECT_EQ(each.err.count('\n'), 2) << each.err.toStdString();
+  EXPECT_TRUE(each.err.contains("korvelin: " + quoted + ": No such")) << each.err.toStdString();
+}
+
 // The window stays silent about a rejected file; the program names it.
 TEST(HonestOutput, TheWindowModeNamesEachRejectedFile) {
   PatternDir dir;
