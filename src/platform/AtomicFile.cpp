@@ -172,6 +172,16 @@ bool AtomicFile::Fail(int error) {
 
 bool AtomicFile::Open() {
   if (path_.empty()) return Fail(ENOENT);
+  if (path_ == "-") {
+    // Standard output as the shell connected it (a pipe, a file opened for
+    // appending): its own descriptor, not a new open of /dev/stdout.
+    direct_ = true;
+    writing_to_ = path_;
+    fd_ = fcntl(1, F_DUPFD_CLOEXEC, 0);
+    if (fd_ < 0) return Fail(errno);
+    buffer_.reserve(kBufferSize);
+    return true;
+  }
   bool special = false;
   target_ = FollowLinks(path_, special);
   struct stat info {};

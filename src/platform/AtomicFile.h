@@ -5,8 +5,9 @@
 // written to a temporary file in the same folder, flushed to the disk and
 // renamed over the target; a symbolic link has the file it points to
 // replaced, not the link; a target that is no regular file (a pipe, a
-// device, /dev/stdout) is written directly, never renamed over. The bytes of
-// the name are used as given. What the bytes are is the caller's business.
+// device, /dev/stdout) is written directly, never renamed over; the name "-"
+// is standard output. The bytes of the name are used as given. What the
+// bytes are is the caller's business.
 
 #include <sys/types.h>
 

@@ -26,7 +26,15 @@ std::string CheckModes(const CommandLine& line, bool size_given) {
   if (size_given && (line.mode == RunMode::Help || line.mode == RunMode::Version)) {
     return "--size goes with --export, --export-each, --dump or the window";
   }
+  if (line.format && line.mode != RunMode::Export && line.mode != RunMode::ExportEach) {
+    return "--format goes with --export or --export-each";
+  }
   return {};
+}
+
+// What an export's messages call its output: standard output for "-".
+std::string ShownOutput(const std::string& path) {
+  return path == kStandardOutputName ? "standard output" : document::QuoteName(path);
 }
 
 }  // namespace
@@ -90,6 +98,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       set_mode(RunMode::Version, arg);
     } else if (arg == "--dump") {
       set_mode(RunMode::Dump, arg);
+    } else if (arg == "--format") {
+      if (i + 1 >= args.size() || !(line.format = OutputFormatNamed(args[++i]))) {
+        parsed.error = "--format needs png, bmp, emf, svg or pdf";
+      }
     } else if (arg == "--set") {
       if (i + 1 >= args.size()) {
         parsed.error = "--set needs NAME=VALUE";
@@ -123,7 +135,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageText() {
   return "Usage: korvelin [--size WxH] [--set NAME=VALUE]... [--] FILE...\n"
          "       korvelin --export OUT.png|.bmp|.emf|.svg|.pdf [--size WxH] [--set ...] FILE...\n"
-         "       korvelin --export-each PATTERN [--size WxH] [--set ...] FILE...\n"
+         "       korvelin --export OUT|- --format png|bmp|emf|svg|pdf [--size WxH] ... FILE...\n"
+         "       korvelin --export-each PATTERN [--format F] [--size WxH] [--set ...] FILE...\n"
          "       korvelin --dump [--size WxH] [--set ...] FILE...\n"
          "       korvelin --help | --version\n"
          "\n"
@@ -133,6 +146,8 @@ std::string UsageText() {
          "  --export OUT   draw the window's picture without a display and write it\n"
          "                 as PNG or BMP, or the vector plot on a page of MetafileWidth\n"
          "                 x MetafileHeight as EMF, SVG or PDF (by OUT's extension)\n"
+         "  --format F     the format whatever OUT's name: png, bmp, emf, svg or pdf;\n"
+         "                 OUT - is standard output: --export - --format png\n"
          "  --export-each PATTERN\n"
          "                 draw each file alone, on every core, and write its picture\n"
          "                 to PATTERN with {name} (the file's name without extension)\n"
@@ -196,10 +211,12 @@ int RunExport(const CommandLine& line, std::ostream& err) {
 }
 
 int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
-  if (!OutputFormatOf(line.export_path)) {
-    err << "korvelin: " << document::QuoteName(line.export_path)
-        << ": the picture's file name must end in "
-        << OutputExtensions() << '\n';
+  const std::optional<OutputFormat> format =
+      line.format ? line.format : OutputFormatOf(line.export_path);
+  if (!format) {
+    err << "korvelin: " << ShownOutput(line.export_path)
+        << ": the picture's file name must end in " << OutputExtensions()
+        << " (or give --format)\n";
     return 2;
   }
   const document::PixelSize client = line.size.value_or(kDefaultExportSize);
@@ -207,19 +224,19 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
-  const std::string page = PageError(*OutputFormatOf(line.export_path), line.settings);
+  const std::string page = PageError(*format, line.settings);
   if (!page.empty()) {
-    err << "korvelin: " << document::QuoteName(line.export_path) << ": " << page << '\n';
+    err << "korvelin: " << ShownOutput(line.export_path) << ": " << page << '\n';
     return 2;
   }
   // The layout does not depend on the files, so the picture is drawn once,
   // after the last of them, as the window shows it after its last load.
   PlotView view(*loaded.doc);
-  LayOutFor(view, line.export_path, client);
+  LayOutFor(view, *format, client);
   int status = ReportRejected(loaded.loads, err);
-  const std::string error = WritePlot(view, line.export_path);
+  const std::string error = WritePlot(view, line.export_path, *format);
   if (!error.empty()) {
-    err << "korvelin: " << document::QuoteName(line.export_path) << ": " << error << '\n';
+    err << "korvelin: " << ShownOutput(line.export_path) << ": " << error << '\n';
     status = 1;
   }
   return status;
@@ -232,8 +249,8 @@ int RunExportEach(const CommandLine& line, std::ostream& err, bool progress,
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
-  return ExportEach({line.export_path, client, line.files, 0, progress, line.settings}, err,
-                    start_toolkit);
+  return ExportEach({line.export_path, client, line.files, 0, progress, line.settings, line.format},
+                    err, start_toolkit);
 }
 
 }  // namespace korvelin::ui

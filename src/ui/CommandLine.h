@@ -17,6 +17,7 @@
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
 #include "document/IgorSavedFiles.h"
+#include "ui/Export.h"
 
 namespace korvelin::ui {
 
@@ -24,11 +25,12 @@ enum class RunMode { Window, Export, ExportEach, Dump, Help, Version };
 
 struct CommandLine {
   RunMode mode = RunMode::Window;
-  std::string export_path;  // --export's file, or --export-each's pattern
+  std::string export_path;  // --export's file ("-": standard output), or --export-each's pattern
   std::optional<document::PixelSize> size;
   std::vector<std::string> files;
   // The defaults with every --set NAME=VALUE applied, in order.
   document::DisplaySettings settings{};
+  std::optional<OutputFormat> format{};  // --format; none: by export_path's extension
 };
 
 struct ParsedCommandLine {

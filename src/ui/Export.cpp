@@ -155,7 +155,11 @@ class FileWriter {
 std::optional<OutputFormat> OutputFormatOf(const std::string& path) {
   const size_t dot = path.find_last_of("./");
   if (dot == std::string::npos || path[dot] != '.') return std::nullopt;
-  const std::string extension = Lower(path.substr(dot + 1));
+  return OutputFormatNamed(path.substr(dot + 1));
+}
+
+std::optional<OutputFormat> OutputFormatNamed(const std::string& name) {
+  const std::string extension = Lower(name);
   if (extension == "png") return OutputFormat::Png;
   if (extension == "bmp") return OutputFormat::Bmp;
   if (extension == "emf") return OutputFormat::Emf;
@@ -168,9 +172,8 @@ bool IsWindowPicture(OutputFormat format) {
   return format == OutputFormat::Png || format == OutputFormat::Bmp;
 }
 
-void LayOutFor(PlotView& view, const std::string& path, document::PixelSize client) {
-  const std::optional<OutputFormat> format = OutputFormatOf(path);
-  if (format && !IsWindowPicture(*format)) {
+void LayOutFor(PlotView& view, OutputFormat format, document::PixelSize client) {
+  if (!IsWindowPicture(format)) {
     view.Arrange(client);
   } else {
     view.Layout(client);
@@ -184,13 +187,11 @@ std::string PageError(OutputFormat format, const document::DisplaySettings& sett
 
 std::string OutputExtensions() { return ".png, .bmp, .emf, .svg or .pdf"; }
 
-std::string PlotBytes(PlotView& view, const std::string& path, QByteArray& bytes) {
+std::string PlotBytes(PlotView& view, OutputFormat format, QByteArray& bytes) {
   bytes.clear();
-  const std::optional<OutputFormat> format = OutputFormatOf(path);
-  if (!format) return "the file name must end in " + OutputExtensions();
-  if (*format == OutputFormat::Png) {
+  if (format == OutputFormat::Png) {
     bytes = platform::PictureBytes(view.Picture(), platform::PictureFormat::Png);
-  } else if (*format == OutputFormat::Bmp) {
+  } else if (format == OutputFormat::Bmp) {
     bytes = platform::PictureBytes(platform::PictureToWrite(view.Picture()),
                                    platform::PictureFormat::Bmp);
   } else {
@@ -206,12 +207,12 @@ std::string PlotBytes(PlotView& view, const std::string& path, QByteArray& bytes
     std::lock_guard<std::mutex> lock(one_at_a_time);
     const render::VectorRecording recording = render::RecordVectorPlot(
         view.Document(), view.Measurer(), view.Font(), view.DecimalSeparator());
-    if (*format == OutputFormat::Emf) bytes = platform::EmfBytes(recording, width, height);
-    if (*format == OutputFormat::Svg) bytes = platform::SvgBytes(recording, width, height);
-    if (*format == OutputFormat::Pdf) bytes = platform::PdfBytes(recording, width, height);
+    if (format == OutputFormat::Emf) bytes = platform::EmfBytes(recording, width, height);
+    if (format == OutputFormat::Svg) bytes = platform::SvgBytes(recording, width, height);
+    if (format == OutputFormat::Pdf) bytes = platform::PdfBytes(recording, width, height);
   }
   if (bytes.isEmpty()) {
-    return IsWindowPicture(*format) ? "the picture could not be encoded"
+    return IsWindowPicture(format) ? "the picture could not be encoded"
                                     : "the vector picture could not be made";
   }
   return {};
@@ -219,14 +220,21 @@ std::string PlotBytes(PlotView& view, const std::string& path, QByteArray& bytes
 
 std::string WritePlot(PlotView& view, const std::string& path) {
   const std::optional<OutputFormat> format = OutputFormatOf(path);
+  if (!format) return "the file name must end in " + OutputExtensions();
+  return WritePlot(view, path, *format);
+}
+
+std::string WritePlot(PlotView& view, const std::string& path, OutputFormat format) {
   // The window's picture is streamed into the file (the BMP of a 16384 x
   // 16384 picture is a quarter of a gigabyte or more); the vector plot is
   // made in memory first.
-  if (format && IsWindowPicture(*format)) {
-    return platform::WritePictureFile(view.Picture(), path);
+  if (IsWindowPicture(format)) {
+    return platform::WritePictureFile(
+        view.Picture(), path,
+        format == OutputFormat::Png ? platform::PictureFormat::Png : platform::PictureFormat::Bmp);
   }
   QByteArray bytes;
-  const std::string error = PlotBytes(view, path, bytes);
+  const std::string error = PlotBytes(view, format, bytes);
   if (!error.empty()) return error;
   return platform::WriteFileAtomically(
       path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
@@ -253,12 +261,13 @@ int ExportEach(const BatchJob& job, std::ostream& err,
       return 2;
     }
   }
-  if (!OutputFormatOf(job.pattern)) {
-    err << "korvelin: " << document::QuoteName(job.pattern) << ": the file name must end in " << OutputExtensions()
-        << '\n';
+  const std::optional<OutputFormat> format = job.format ? job.format : OutputFormatOf(job.pattern);
+  if (!format) {
+    err << "korvelin: " << document::QuoteName(job.pattern) << ": the file name must end in "
+        << OutputExtensions() << " (or give --format)\n";
     return 2;
   }
-  const std::string page = PageError(*OutputFormatOf(job.pattern), job.settings);
+  const std::string page = PageError(*format, job.settings);
   if (!page.empty()) {
     err << "korvelin: " << document::QuoteName(job.pattern) << ": " << page << '\n';
     return 2;
@@ -316,9 +325,9 @@ int ExportEach(const BatchJob& job, std::ostream& err,
           toolkit_ready.wait();
           worker.view.emplace(*worker.doc);
         }
-        LayOutFor(*worker.view, outputs[i], job.client);
+        LayOutFor(*worker.view, *format, job.client);
         QByteArray bytes;
-        const std::string error = PlotBytes(*worker.view, outputs[i], bytes);
+        const std::string error = PlotBytes(*worker.view, *format, bytes);
         if (error.empty()) {
           writer.Add(outputs[i], std::move(bytes));
           continue;  // done once written

@@ -468,6 +468,44 @@ TEST(HonestOutput, NamesWithControlCharactersAreQuoted) {
   EXPECT_TRUE(each.err.contains("korvelin: " + quoted + ": No such")) << each.err.toStdString();
 }
 
+// --format names the format of a name without an extension, and "-" is
+// standard output: korvelin --export - --format png F | convert - ...
+TEST(Program, FormatAndStandardOutput) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const QString file = QString::fromStdString(dir.Path("plot.png"));
+  ASSERT_EQ(RunProgram({"--export", file, red}, Environment()).exit_code, 0);
+  QProcess piped;
+  piped.setProcessEnvironment(Environment());
+  piped.start(Binary(), {"--export", "-", "--format", "png", red});
+  ASSERT_TRUE(piped.waitForFinished(30000));
+  EXPECT_EQ(piped.exitCode(), 0) << piped.readAllStandardError().toStdString();
+  QFile written(file);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(piped.readAllStandardOutput() == written.readAll());
+
+  const QString plain = QString::fromStdString(dir.Path("plot"));
+  EXPECT_EQ(RunProgram({"--export", plain, "--format", "SVG", red}, Environment()).exit_code, 0);
+  QFile svg(plain);
+  ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(svg.read(5) == "<?xml");
+
+  const struct {
+    QStringList args;
+    QString err;
+  } wrong[] = {
+      {{"--export", "/dev/stdout"}, "must end in .png, .bmp, .emf, .svg or .pdf (or give --format)"},
+      {{"--export", "-", "--format", "gif"}, "--format needs png, bmp, emf, svg or pdf"},
+      {{"--dump", "--format", "png"}, "--format goes with --export or --export-each"},
+  };
+  for (const auto& w : wrong) {
+    const Outcome outcome = RunProgram(w.args + QStringList{red}, Environment());
+    EXPECT_EQ(outcome.exit_code, 2) << w.args.join(' ').toStdString();
+    EXPECT_TRUE(outcome.err.contains(w.err)) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out, "");
+  }
+}
+
 // The window stays silent about a rejected file; the program names it.
 TEST(HonestOutput, TheWindowModeNamesEachRejectedFile) {
   PatternDir dir;
