@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -146,6 +147,7 @@ int FileCalls::Open(const char* path, int flags, mode_t mode) { return open(path
 int FileCalls::MakeTemporary(char* name_template) { return mkostemp(name_template, O_CLOEXEC); }
 ssize_t FileCalls::Write(int fd, const void* data, size_t size) { return write(fd, data, size); }
 int FileCalls::Sync(int fd) { return fdatasync(fd); }
+int FileCalls::SyncFileSystem(int fd) { return syncfs(fd); }
 int FileCalls::Close(int fd) { return close(fd); }
 int FileCalls::Rename(const char* from, const char* to) { return rename(from, to); }
 int FileCalls::Unlink(const char* path) { return unlink(path); }
@@ -238,11 +240,42 @@ bool AtomicFile::Flush() {
   return error_.empty();
 }
 
+bool AtomicFile::WriteOut() {
+  if (fd_ < 0 || !error_.empty()) return error_.empty() ? Fail(EBADF) : false;
+  const bool written = Flush();
+  buffer_.shrink_to_fit();
+  return written;
+}
+
+void AtomicFile::CommitTogether(std::span<AtomicFile* const> files) {
+  // One flush per file system, through the file of the group opened first
+  // on it: the system reports to it every write error on that file system
+  // since then, and the whole group there fails with it.
+  std::vector<std::pair<dev_t, int>> synced;  // file system, its flush's error
+  for (AtomicFile* file : files) {
+    struct stat info {};
+    if (file->fd_ < 0 || file->direct_ || !file->error_.empty()) continue;
+    if (fstat(file->fd_, &info) != 0) {
+      file->Fail(errno);
+      continue;
+    }
+    auto done = std::find_if(synced.begin(), synced.end(),
+                             [&](const auto& entry) { return entry.first == info.st_dev; });
+    if (done == synced.end()) {
+      const int error = file->calls_.SyncFileSystem(file->fd_) == 0 ? 0 : errno;
+      done = synced.insert(synced.end(), {info.st_dev, error});
+    }
+    if (done->second != 0) file->Fail(done->second);
+    file->synced_ = true;
+  }
+  for (AtomicFile* file : files) file->Commit();
+}
+
 bool AtomicFile::Commit() {
   if (fd_ < 0 || !error_.empty()) return error_.empty() ? Fail(EBADF) : false;
   if (!Flush()) return false;
   // A full disk can show only now, when the file system places the data.
-  if (!direct_ && calls_.Sync(fd_) != 0) return Fail(errno);
+  if (!direct_ && !synced_ && calls_.Sync(fd_) != 0) return Fail(errno);
   const int fd = fd_;
   fd_ = -1;
   if (calls_.Close(fd) != 0) return Fail(errno);

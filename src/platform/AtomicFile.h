@@ -13,6 +13,7 @@
 
 #include <QIODevice>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,7 @@ class FileCalls {
   virtual int MakeTemporary(char* name_template);  // mkstemp
   virtual ssize_t Write(int fd, const void* data, size_t size);
   virtual int Sync(int fd);
+  virtual int SyncFileSystem(int fd);  // syncfs
   virtual int Close(int fd);
   virtual int Rename(const char* from, const char* to);
   virtual int Unlink(const char* path);
@@ -54,6 +56,17 @@ class AtomicFile {
   // (a target written directly holds what reached it).
   bool Commit();
 
+  // Writes what is buffered without making it durable or renaming it, and
+  // lets the buffer go: a batch writes many files before it commits them.
+  bool WriteOut();
+  // Commits files together, each as Commit does. Their data reaches the
+  // disk in one flush per file system, after which each file's own flush
+  // has nothing left to write but still reports that file's write errors:
+  // a batch pays for durability once, not once per file, and each target
+  // is still the old file or the whole new one. A file's failure is its
+  // Error(); the others are committed.
+  static void CommitTogether(std::span<AtomicFile* const> files);
+
   // The first failure's reason, "No space left on device"; empty when none.
   const std::string& Error() const { return error_; }
   // Where the bytes go before the rename: the temporary file, or the target.
@@ -70,6 +83,7 @@ class AtomicFile {
   bool direct_ = false;
   int fd_ = -1;
   bool committed_ = false;
+  bool synced_ = false;  // made durable with its group
   std::string error_;
   std::vector<char> buffer_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -83,7 +84,10 @@ struct Worker {
 // disk waits on the device, and the workers draw the next files meanwhile.
 // At most kPending files, or kPendingBytes (one file of any size), wait with
 // their bytes, so the memory of a batch stays bounded by that, not by its
-// number of files.
+// number of files. Written files are committed in groups of up to kGroup
+// files, kGroupBytes or a second's work: waiting on the disk once per group
+// rather than once per file makes 3,000 small pictures several times faster
+// on a disk, and every target is still the old file or the whole new one.
 class FileWriter {
  public:
   using Written = std::function<void(const std::string& path, const std::string& error)>;
@@ -121,6 +125,9 @@ class FileWriter {
   };
   static constexpr size_t kPending = 8;
   static constexpr size_t kPendingBytes = size_t{64} << 20;
+  static constexpr size_t kGroup = 128;
+  static constexpr size_t kGroupBytes = size_t{64} << 20;
+  static constexpr std::chrono::seconds kGroupTime{1};
 
   void Run() {
     for (;;) {
@@ -128,17 +135,51 @@ class FileWriter {
       {
         std::unique_lock<std::mutex> lock(mutex_);
         ready_.wait(lock, [&] { return !queue_.empty() || finishing_; });
-        if (queue_.empty()) return;
+        if (queue_.empty()) break;
         file = std::move(queue_.front());
         queue_.pop_front();
         queued_bytes_ -= static_cast<size_t>(file.bytes.size());
       }
       room_.notify_one();
-      written_(file.path, platform::WriteFileAtomically(
-                              file.path, std::string_view(file.bytes.constData(),
-                                                          static_cast<size_t>(file.bytes.size()))));
+      WriteOut(file);
+    }
+    CommitGroup();
+  }
+
+  // Writes the file beside its target, to be committed with its group.
+  void WriteOut(const File& file) {
+    auto out = std::make_unique<platform::AtomicFile>(file.path);
+    if (!out->Open() ||
+        !out->Write(file.bytes.constData(), static_cast<size_t>(file.bytes.size())) ||
+        !out->WriteOut()) {
+      written_(file.path, out->Error());
+      return;
+    }
+    if (group_.empty()) group_started_ = std::chrono::steady_clock::now();
+    group_.push_back({file.path, std::move(out)});
+    group_bytes_ += static_cast<size_t>(file.bytes.size());
+    if (group_.size() >= kGroup || group_bytes_ >= kGroupBytes ||
+        std::chrono::steady_clock::now() - group_started_ >= kGroupTime) {
+      CommitGroup();
     }
   }
+
+  void CommitGroup() {
+    std::vector<platform::AtomicFile*> files;
+    for (const Pending& pending : group_) files.push_back(pending.file.get());
+    platform::AtomicFile::CommitTogether(files);
+    for (const Pending& pending : group_) written_(pending.path, pending.file->Error());
+    group_.clear();
+    group_bytes_ = 0;
+  }
+
+  struct Pending {
+    std::string path;
+    std::unique_ptr<platform::AtomicFile> file;
+  };
+  std::vector<Pending> group_;  // the writer thread's own
+  size_t group_bytes_ = 0;
+  std::chrono::steady_clock::time_point group_started_;
 
   Written written_;
   std::mutex mutex_;
