@@ -478,7 +478,8 @@ Plan MakePlan(const std::vector<SavedWave>& waves, SavedFileReport& report) {
     const int64_t x_count = plan.groups[g].count;
     // The values needed with n rows kept; it grows with n.
     auto needed = [&](int32_t n) {
-      return std::max(plan.values, EndOfRows(wave, n)) + x_values + std::max<int64_t>(n - x_count, 0);
+      return std::max(plan.values, EndOfRows(wave, n)) + x_values +
+             std::max<int64_t>(n - x_count, 0);
     };
     int32_t lo = 0;
     int32_t hi = wave.count;

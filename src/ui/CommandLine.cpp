@@ -214,9 +214,8 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
   const std::optional<OutputFormat> format =
       line.format ? line.format : OutputFormatOf(line.export_path);
   if (!format) {
-    err << "korvelin: " << ShownOutput(line.export_path)
-        << ": the picture's file name must end in " << OutputExtensions()
-        << " (or give --format)\n";
+    err << "korvelin: " << ShownOutput(line.export_path) << ": the picture's file name must end in "
+        << OutputExtensions() << " (or give --format)\n";
     return 2;
   }
   const document::PixelSize client = line.size.value_or(kDefaultExportSize);

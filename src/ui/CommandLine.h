@@ -7,8 +7,8 @@
 // and runs the two headless modes; the window mode and the choice of Qt platform are the program
 // entry's.
 
-#include <memory>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>

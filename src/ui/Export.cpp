@@ -254,7 +254,7 @@ std::string PlotBytes(PlotView& view, OutputFormat format, QByteArray& bytes) {
   }
   if (bytes.isEmpty()) {
     return IsWindowPicture(format) ? "the picture could not be encoded"
-                                    : "the vector picture could not be made";
+                                   : "the vector picture could not be made";
   }
   return {};
 }

@@ -155,7 +155,9 @@ void TMainForm::miSaveClick() {
   if (NameIsTaken(*path) && !boxes_->AskYesNo(this, kSaveCaption, "Overwrite?")) return;
   const std::string error = platform::WritePictureFile(view_.Picture(), *path,
                                                        platform::PictureFormat::Bmp, *file_calls_);
-  if (!error.empty()) throw std::runtime_error("Cannot save the bitmap " + document::QuoteName(*path) + ": " + error);
+  if (!error.empty()) {
+    throw std::runtime_error("Cannot save the bitmap " + document::QuoteName(*path) + ": " + error);
+  }
 }
 
 // One page: the page of the vector plot stretched onto the printable area,

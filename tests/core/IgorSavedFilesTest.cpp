@@ -436,8 +436,8 @@ TEST(LoadGraphText, KeepsTheRowsThatFitWithTheirXValues) {
        "read as saved waves: 16 traces; kept 61,680 of 65,538 points"},
       // a and its x values fit whole; b, with x values of its own, keeps
       // rows and x values in what is left: (1,048,576 - 2 * 520,000) / 2.
-      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(520000, 1) + "END\nWAVES/D b\nBEGIN\n" +
-           Rows(10000, 1) + "END\nX SetScale/P x 5,1,\"\", b\n",
+      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(520000, 1) + "END\nWAVES/D b\nBEGIN\n" + Rows(10000, 1) +
+           "END\nX SetScale/P x 5,1,\"\", b\n",
        {"a vs a_x", "b vs b_x"},
        {520000, 520000, 4288, 4288},
        "read as saved waves: 2 traces; kept 4,288 of 10,000 points"},

@@ -385,7 +385,8 @@ TEST(Program, DumpWithASizeMakesNoPicture) {
   const Outcome outcome =
       RunProgram({"--dump", "--size", "16384x16384", red}, Environment(), bounded);
   EXPECT_EQ(outcome.exit_code, 0) << outcome.err.toStdString();
-  EXPECT_TRUE(outcome.out.contains("\"client\": [16384, 16384]")) << outcome.out.right(300).toStdString();
+  EXPECT_TRUE(outcome.out.contains("\"client\": [16384, 16384]"))
+      << outcome.out.right(300).toStdString();
 }
 
 // Two texts that name one file, through "..", a link to a folder or a
@@ -420,13 +421,13 @@ TEST(Program, ExportEachFindsCollisionsThroughTheFileSystem) {
       files = {QString::fromStdString(dir.Write("out/y.pat", DiagonalPattern())),
                QString::fromStdString(dir.Write("link/y.pat", DiagonalPattern()))};
     }
-    const Outcome outcome = RunProgram(QStringList{"--export-each", pattern, "--"} + files, Environment());
+    const Outcome outcome =
+        RunProgram(QStringList{"--export-each", pattern, "--"} + files, Environment());
     EXPECT_EQ(outcome.exit_code, 2) << pattern.toStdString();
     EXPECT_TRUE(outcome.err.contains("nothing was written")) << outcome.err.toStdString();
   }
   EXPECT_EQ(QDir(root).entryList({"*.png"}, QDir::Files), QStringList());
-  EXPECT_EQ(QDir(root + "/out").entryList({"*.png"}, QDir::Files),
-            (QStringList{"C.png", "D.png"}));
+  EXPECT_EQ(QDir(root + "/out").entryList({"*.png"}, QDir::Files), (QStringList{"C.png", "D.png"}));
   EXPECT_EQ(QFileInfo(root + "/out/D.png").size(), 0);
 }
 
@@ -460,8 +461,9 @@ TEST(HonestOutput, NamesWithControlCharactersAreQuoted) {
   const Outcome dump = RunProgram({"--dump", forged}, Environment());
   EXPECT_EQ(dump.err, "korvelin: " + quoted + ": No such file or directory\n");
   const Outcome out = RunProgram({"--export", "nowhere/" + forged + ".png", red}, Environment());
-  EXPECT_EQ(out.err, "korvelin: $'nowhere/gone\\nkorvelin: fake.pat: forged.png': No such file "
-                     "or directory\n");
+  EXPECT_EQ(out.err,
+            "korvelin: $'nowhere/gone\\nkorvelin: fake.pat: forged.png': No such file "
+            "or directory\n");
   const Outcome each =
       RunProgram({"--export-each", "nowhere/{name}.png", "--", red, forged}, Environment());
   EXPECT_EQ(each.err.count('\n'), 2) << each.err.toStdString();
@@ -494,7 +496,8 @@ TEST(Program, FormatAndStandardOutput) {
     QStringList args;
     QString err;
   } wrong[] = {
-      {{"--export", "/dev/stdout"}, "must end in .png, .bmp, .emf, .svg or .pdf (or give --format)"},
+      {{"--export", "/dev/stdout"},
+       "must end in .png, .bmp, .emf, .svg or .pdf (or give --format)"},
       {{"--export", "-", "--format", "gif"}, "--format needs png, bmp, emf, svg or pdf"},
       {{"--dump", "--format", "png"}, "--format goes with --export or --export-each"},
   };
