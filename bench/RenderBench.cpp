@@ -1,6 +1,6 @@
 // Cost of the window's redraw on the largest document: one trace of 524,288
 // points from a 2 x 524,288 block of diffraction-like data on a 1920 x 1080
-// plot, in the full view and zoomed into the baseline. Two references draw
+// plot, in the full view and zoomed into the baseline, and as large markers. Two references draw
 // the same segments: a plain integer Bresenham into an 8-bit buffer (the
 // floor) and QPainter::drawPolyline onto an RGB32 image (the usual way).
 
@@ -94,6 +94,19 @@ void Redraw(benchmark::State& state, bool zoomed) {
 void BM_RedrawFullView(benchmark::State& state) { Redraw(state, false); }
 void BM_RedrawZoomed(benchmark::State& state) { Redraw(state, true); }
 
+// The same points drawn as plus markers of msize 100000, each of whose two
+// lines reaches across the whole plot: the redraw costs the pixels it sets,
+// not points x marker length.
+void BM_RedrawLargeMarkers(benchmark::State& state) {
+  document::TWave& y = ThePattern().doc.Waves[ThePattern().doc.Traces[0].YWave];
+  const document::TWave lines = y;
+  y.mode = 3;
+  y.marker = 0;
+  y.msize = 100000;
+  Redraw(state, false);
+  y = lines;
+}
+
 // The full view's points mapped once, as the trace drawer maps them.
 std::vector<QPoint> MappedPoints() {
   Pattern& pattern = ThePattern();
@@ -167,6 +180,7 @@ void BM_QPainterPolyline(benchmark::State& state) {
 
 BENCHMARK(BM_RedrawFullView)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RedrawZoomed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawLargeMarkers)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorBresenham)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QPainterPolyline)->Unit(benchmark::kMillisecond);
 

@@ -425,19 +425,36 @@ LoadResult LoadPatternText(GraphDocument& doc, std::string_view text) {
   return LoadPatternSource(doc, source);
 }
 
-LoadResult LoadPatternFile(GraphDocument& doc, const std::string& path) {
+int OpenPatternFile(const std::string& path, LoadResult& refusal) {
   // Non-blocking, so that a named pipe given by mistake cannot stall the
   // window; only regular files are read.
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return {LoadStatus::CannotOpen, SystemReason(errno)};
+  if (fd < 0) {
+    refusal = {LoadStatus::CannotOpen, SystemReason(errno)};
+    return -1;
+  }
+  struct stat info {};
+  if (fstat(fd, &info) != 0) {
+    refusal = {LoadStatus::CannotOpen, SystemReason(errno)};
+  } else if (S_ISDIR(info.st_mode)) {
+    refusal = {LoadStatus::CannotOpen, "is a directory"};
+  } else if (!S_ISREG(info.st_mode)) {
+    refusal = {LoadStatus::CannotOpen, "not a regular file"};
+  } else {
+    return fd;
+  }
+  close(fd);
+  return -1;
+}
+
+LoadResult LoadPatternFile(GraphDocument& doc, const std::string& path) {
+  LoadResult refusal;
+  const int fd = OpenPatternFile(path, refusal);
+  if (fd < 0) return refusal;
   struct Closer {
     int fd;
     ~Closer() { close(fd); }
   } closer{fd};
-  struct stat info {};
-  if (fstat(fd, &info) != 0) return {LoadStatus::CannotOpen, SystemReason(errno)};
-  if (S_ISDIR(info.st_mode)) return {LoadStatus::CannotOpen, "is a directory"};
-  if (!S_ISREG(info.st_mode)) return {LoadStatus::CannotOpen, "not a regular file"};
   FileByteSource source(fd);
   return LoadPatternSource(doc, source);
 }

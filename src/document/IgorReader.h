@@ -39,6 +39,10 @@ struct LoadResult {
 // lines before it count as the whole file did.
 LoadResult LoadPatternFile(GraphDocument& doc, const std::string& path);
 
+// Opens path for reading as LoadPatternFile does: a regular file, read
+// without blocking. The descriptor, or -1 with refusal set to the reason.
+int OpenPatternFile(const std::string& path, LoadResult& refusal);
+
 // The same from bytes already in memory.
 LoadResult LoadPatternText(GraphDocument& doc, std::string_view text);
 

@@ -7,8 +7,6 @@
 
 #include "document/IgorSavedFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "document/QuotedName.h"
 #include "document/TextNumbers.h"
 
 namespace korvelin::document {
@@ -177,10 +176,10 @@ struct SavedWave {
   std::string name;     // as written, unquoted, at most kMaxNameBytes
   int32_t first = 0;    // buffer index of point 0 (of column 0 in 2-D)
   int32_t stride = 1;   // buffer distance from one row to the next
-  int32_t count = 0;    // rows
+  int32_t count = 0;    // rows in the buffer
+  int64_t rows = 0;     // rows in the file, also those past the value table's end
   int32_t columns = 0;  // a 2-D wave drawn column by column: its columns
   bool sums = false;    // a wider 2-D wave: the buffer holds its row sums
-  bool cut = false;     // rows were dropped at the value table's end
   XScale scale;
 };
 
@@ -228,8 +227,8 @@ struct Block {
   int32_t wave_count = 0;
   int32_t width = 0;
   int64_t sum_width = 0;
-  int32_t rows = 0;
-  bool cut = false;
+  int32_t rows = 0;       // in the buffer
+  int64_t rows_read = 0;  // in the file
 };
 
 // The line sink of the second reading: collects the numeric waves, their
@@ -340,14 +339,13 @@ class SavedFileReader {
     return index;
   }
 
-  // A row that would pass the value table's end is dropped whole.
+  // A row that would pass the value table's end is dropped whole, and
+  // counted so that the report can say how much was kept.
   void DataLine(std::string_view first, TokenCursor& tokens) {
     if (block_.kind == RowKind::Skip) return;
+    ++block_.rows_read;
     const size_t base = values_.size();
-    if (base + static_cast<size_t>(block_.width) > static_cast<size_t>(kMaxValues)) {
-      block_.cut = true;
-      return;
-    }
+    if (base + static_cast<size_t>(block_.width) > static_cast<size_t>(kMaxValues)) return;
     std::string_view token = first;
     if (block_.kind == RowKind::Sums) {
       double sum = 0;
@@ -370,7 +368,7 @@ class SavedFileReader {
     for (int32_t k = 0; k < block_.wave_count; ++k) {
       SavedWave& wave = waves_[static_cast<size_t>(block_.first_wave + k)];
       wave.count = block_.rows;
-      wave.cut = block_.cut;
+      wave.rows = block_.rows_read;
     }
   }
 
@@ -428,19 +426,30 @@ struct XGroup {
   int32_t wave = -1;  // its index in the document once made
 };
 
-// The saved waves that fit the document, in file order, and their x waves.
+// The saved waves that fit the document, in file order, with the rows kept
+// of each, and their x waves.
 struct Plan {
   std::vector<int32_t> drawn;
+  std::vector<int32_t> kept;  // per drawn wave
   std::vector<XGroup> groups;
   std::vector<int32_t> group_of;  // per saved wave
+  int64_t values = 0;             // the leading values of the buffer the drawn rows need
 };
 
 int32_t SeriesOf(const SavedWave& wave) { return wave.columns > 0 ? wave.columns : 1; }
 
-// Decides, in file order, which waves fit the 256 waves, 256 traces and
-// 1,048,576 values of the document with the values already read, and
-// counts the others as left out.
-Plan MakePlan(const std::vector<SavedWave>& waves, int64_t stored_values, SavedFileReport& report) {
+// One past the last buffer value of the first n rows (n >= 1) of the wave.
+int64_t EndOfRows(const SavedWave& wave, int32_t n) {
+  return wave.first + int64_t{n - 1} * wave.stride + (wave.columns > 0 ? wave.columns : 1);
+}
+
+// Decides, in file order, which waves fit the 256 waves and 256 traces of
+// the document, and how many of their rows fit its 1,048,576 values: the
+// buffer up to the last row kept, and the x values. Like the plain reading,
+// the first rows are kept: the wave whose x values would pass the table
+// keeps as many rows as fit with their x values, and a wave with no room
+// for a single row is left out.
+Plan MakePlan(const std::vector<SavedWave>& waves, SavedFileReport& report) {
   Plan plan;
   plan.group_of.assign(waves.size(), -1);
   for (size_t i = 0; i < waves.size(); ++i) {
@@ -450,14 +459,13 @@ Plan MakePlan(const std::vector<SavedWave>& waves, int64_t stored_values, SavedF
     auto same = [&x](const XGroup& g) { return g.x.start == x.start && g.x.step == x.step; };
     auto group = std::find_if(plan.groups.begin(), plan.groups.end(), same);
     if (group == plan.groups.end()) group = plan.groups.insert(group, XGroup{x});
-    group->count = std::max(group->count, wave.count);
     plan.group_of[i] = static_cast<int32_t>(group - plan.groups.begin());
   }
   auto count = [&report](LeftOut reason) { ++report.left_out[static_cast<int>(reason)]; };
   std::vector<bool> made(plan.groups.size(), false);
   int32_t wave_slots = 0;
   int32_t traces = 0;
-  int64_t values = stored_values;
+  int64_t x_values = 0;
   for (size_t i = 0; i < waves.size(); ++i) {
     const SavedWave& wave = waves[i];
     if (wave.count == 0) {
@@ -467,18 +475,38 @@ Plan MakePlan(const std::vector<SavedWave>& waves, int64_t stored_values, SavedF
     const auto g = static_cast<size_t>(plan.group_of[i]);
     const int32_t series = SeriesOf(wave);
     const int32_t new_x = made[g] ? 0 : 1;
-    const int64_t x_values = new_x ? plan.groups[g].count : 0;
-    if (wave_slots + series + new_x > kMaxWaves || traces + series > kMaxTraces ||
-        values + x_values > kMaxValues) {
+    const int64_t x_count = plan.groups[g].count;
+    // The values needed with n rows kept; it grows with n.
+    auto needed = [&](int32_t n) {
+      return std::max(plan.values, EndOfRows(wave, n)) + x_values +
+             std::max<int64_t>(n - x_count, 0);
+    };
+    int32_t lo = 0;
+    int32_t hi = wave.count;
+    while (lo < hi) {
+      const int32_t mid = hi - (hi - lo) / 2;
+      if (needed(mid) <= kMaxValues) {
+        lo = mid;
+      } else {
+        hi = mid - 1;
+      }
+    }
+    if (wave_slots + series + new_x > kMaxWaves || traces + series > kMaxTraces || lo == 0) {
       count(LeftOut::OverCapacity);
       continue;
     }
-    if (wave.cut) count(LeftOut::OverCapacity);
+    if (lo < wave.rows) {
+      report.kept_points += lo;
+      report.points_in_file += wave.rows;
+    }
+    plan.values = std::max(plan.values, EndOfRows(wave, lo));
+    x_values += std::max<int64_t>(lo - x_count, 0);
+    plan.groups[g].count = std::max(plan.groups[g].count, lo);
     made[g] = true;
     wave_slots += series + new_x;
     traces += series;
-    values += x_values;
     plan.drawn.push_back(static_cast<int32_t>(i));
+    plan.kept.push_back(lo);
   }
   return plan;
 }
@@ -505,18 +533,18 @@ int32_t AddWave(GraphDocument& doc, std::string_view name, int32_t first, int32_
 
 // The y waves of one saved wave: itself, each of its columns (finecut_0,
 // finecut_1, ...), or its row sums (Detector_3_2_sum).
-void AddYWaves(GraphDocument& doc, const SavedWave& wave) {
+void AddYWaves(GraphDocument& doc, const SavedWave& wave, int32_t rows) {
   if (wave.sums) {
-    AddWave(doc, Suffixed(wave.name, "_sum"), wave.first, 1, wave.count);
+    AddWave(doc, Suffixed(wave.name, "_sum"), wave.first, 1, rows);
   } else if (wave.columns > 0) {
     char suffix[8];
     for (int32_t k = 0; k < wave.columns; ++k) {
       const int length = std::snprintf(suffix, sizeof suffix, "_%d", k);
       AddWave(doc, Suffixed(wave.name, std::string_view(suffix, static_cast<size_t>(length))),
-              wave.first + k, wave.stride, wave.count);
+              wave.first + k, wave.stride, rows);
     }
   } else {
-    AddWave(doc, wave.name, wave.first, wave.stride, wave.count);
+    AddWave(doc, wave.name, wave.first, wave.stride, rows);
   }
 }
 
@@ -577,20 +605,22 @@ void FitAxisRange(GraphDocument& doc) {
   doc.AxisHistory = FilledHistory(doc.AxisRange);
 }
 
-// Replaces the document with the planned waves and traces.
+// Replaces the document with the planned waves and traces: the buffer up
+// to the last row kept, then the x waves.
 void ApplyPlan(GraphDocument& doc, const SavedFileReader& reader, Plan& plan) {
   FreeValueStore(doc.Values);
   ResetDocument(doc);
   const std::vector<double>& values = reader.values();
-  for (size_t i = 0; i < values.size(); ++i) {
-    SetValue(doc.Values, static_cast<int32_t>(i), values[i]);
+  for (int32_t i = 0; i < plan.values; ++i) {
+    SetValue(doc.Values, i, values[static_cast<size_t>(i)]);
   }
-  doc.ValueCount = static_cast<int32_t>(values.size());
-  for (const int32_t i : plan.drawn) {
-    const SavedWave& wave = reader.waves()[static_cast<size_t>(i)];
-    XGroup& group = plan.groups[static_cast<size_t>(plan.group_of[static_cast<size_t>(i)])];
+  doc.ValueCount = static_cast<int32_t>(plan.values);
+  for (size_t d = 0; d < plan.drawn.size(); ++d) {
+    const auto i = static_cast<size_t>(plan.drawn[d]);
+    const SavedWave& wave = reader.waves()[i];
+    XGroup& group = plan.groups[static_cast<size_t>(plan.group_of[i])];
     const int32_t first_y = doc.WaveCount;
-    AddYWaves(doc, wave);
+    AddYWaves(doc, wave, plan.kept[d]);
     const int32_t end_y = doc.WaveCount;
     if (group.wave < 0) group.wave = AddXWave(doc, group, wave.name);
     for (int32_t y = first_y; y < end_y; ++y) {
@@ -598,19 +628,6 @@ void ApplyPlan(GraphDocument& doc, const SavedFileReader& reader, Plan& plan) {
     }
   }
   FitAxisRange(doc);
-}
-
-// Opens the file as LoadPatternFile does: a regular file, read without
-// blocking; -1 when it cannot be opened again.
-int OpenRegularFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return -1;
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return -1;
-  }
-  return fd;
 }
 
 // The plain reading's result and document, then the second reading where
@@ -621,10 +638,27 @@ LoadResult FinishGraphLoad(GraphDocument& doc, LoadResult result, SavedFileRepor
   report = SavedFileReport{};
   if (result.accepted() && NeedsSavedFileReading(doc)) {
     LoadResult again = read_again(report);
-    if (report.fallback) result = std::move(again);
+    if (report.fallback) {
+      result = std::move(again);
+    } else if (again.status == LoadStatus::CannotOpen || again.status == LoadStatus::Incomplete) {
+      // The second reading could not read the file: the plain reading stays
+      // on show, and the file is reported as one read in part.
+      result = {LoadStatus::Incomplete, std::move(again.reason)};
+    }
   }
   report.shows_nothing = result.accepted() && ShowsNothing(doc);
   return result;
+}
+
+// 524288 as "524,288", as a report reads it.
+std::string GroupedNumber(int64_t number) {
+  const std::string digits = std::to_string(number);
+  std::string grouped;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
 }
 
 }  // namespace
@@ -680,7 +714,7 @@ LoadResult LoadSavedSource(GraphDocument& doc, ByteSource& source, SavedFileRepo
       if (!outcome.complete) return {LoadStatus::CannotOpen, outcome.reason};
       return {LoadStatus::NotPattern, "not a pattern file (the first line is not IGOR)"};
     }
-    plan = MakePlan(reader.waves(), static_cast<int64_t>(reader.values().size()), report);
+    plan = MakePlan(reader.waves(), report);
   } catch (const std::bad_alloc&) {
     // Nothing of the document was touched yet.
     return {LoadStatus::Failed, kOutOfMemoryReason};
@@ -700,14 +734,23 @@ LoadResult LoadSavedSource(GraphDocument& doc, ByteSource& source, SavedFileRepo
   return result;
 }
 
+// Both readings read one open file, so the second reads the bytes the
+// first did even when the file is removed or replaced meanwhile.
 LoadResult LoadGraphFile(GraphDocument& doc, const std::string& path, SavedFileReport& report) {
-  return FinishGraphLoad(doc, LoadPatternFile(doc, path), report, [&](SavedFileReport& second) {
-    const int fd = OpenRegularFile(path);
-    if (fd < 0) return LoadResult{LoadStatus::CannotOpen, {}};
-    struct Closer {
-      int fd;
-      ~Closer() { close(fd); }
-    } closer{fd};
+  LoadResult refusal;
+  const int fd = OpenPatternFile(path, refusal);
+  if (fd < 0) {
+    report = SavedFileReport{};
+    return refusal;
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
+  FileByteSource first(fd);
+  LoadResult result = LoadPatternSource(doc, first);
+  return FinishGraphLoad(doc, std::move(result), report, [&](SavedFileReport& second) {
+    if (lseek(fd, 0, SEEK_SET) != 0) return LoadResult{LoadStatus::CannotOpen, SystemReason(errno)};
     FileByteSource source(fd);
     return LoadSavedSource(doc, source, second);
   });
@@ -733,6 +776,10 @@ std::string SavedFileSummary(const SavedFileReport& report) {
   } else {
     return text;
   }
+  if (report.points_in_file > 0) {
+    text += "; kept " + GroupedNumber(report.kept_points) + " of " +
+            GroupedNumber(report.points_in_file) + " points";
+  }
   const char* separator = "; left out: ";
   for (int r = 0; r < kLeftOutReasons; ++r) {
     if (report.left_out[static_cast<size_t>(r)] == 0) continue;
@@ -748,7 +795,7 @@ std::string SavedFileMessage(std::string_view path, const SavedFileReport& repor
   const std::string summary = SavedFileSummary(report);
   if (summary.empty()) return summary;
   std::string line = "korvelin: ";
-  line.append(path);
+  line += QuoteName(path);
   line += ": ";
   return line + summary;
 }

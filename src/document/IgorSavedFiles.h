@@ -27,8 +27,8 @@ enum class LeftOut {
   Complex,       // WAVES/C, two numbers per point: "complex wave"
   SharedBlock,   // a further name on a 2-D declaration: "shares a 2-D block"
   NoValues,      // a numeric wave without rows: "no values"
-  OverCapacity,  // no room in the wave, trace or value table, or rows cut
-                 // at the value table's end: "over capacity"
+  OverCapacity,  // no room in the wave or trace table, or for a single row
+                 // in the value table: "over capacity"
 };
 inline constexpr int kLeftOutReasons = 6;
 
@@ -41,6 +41,10 @@ struct SavedFileReport {
   int32_t traces = 0;     // traces that reading made
   // Waves the second reading did not draw, by reason (index: LeftOut).
   std::array<int64_t, kLeftOutReasons> left_out{};
+  // Drawn waves whose rows did not all fit the value table: the rows kept
+  // of them and the rows the file holds ("kept 524,288 of 600,000 points").
+  int64_t kept_points = 0;
+  int64_t points_in_file = 0;
   // The file was accepted and no trace has a point to draw.
   bool shows_nothing = false;
 
@@ -73,7 +77,8 @@ bool NeedsSavedFileReading(const GraphDocument& doc);
 bool ShowsNothing(const GraphDocument& doc);
 
 // What there is to say about a load, or the empty text: "read as saved
-// waves: 3 traces; left out: 3-D wave (1)", or "no wave to plot".
+// waves: 1 trace; kept 524,288 of 600,000 points; left out: 3-D wave (1)",
+// or "no wave to plot".
 std::string SavedFileSummary(const SavedFileReport& report);
 
 // The line a headless run prints on standard error (without its newline):

@@ -1,11 +1,19 @@
 #include "platform/AtomicFile.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstring>
+#include <mutex>
+#include <set>
+#include <thread>
 
 #include "document/LineFeeder.h"
 
@@ -34,6 +42,17 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The name of the temporary file beside a target called base: ".base.XXXXXX",
+// with base cut so that the whole stays within the file system's 255 bytes
+// when the target's name is close to them. mkstemp fills in the Xs.
+std::string TemporaryName(const std::string& base) {
+  constexpr size_t kNameMax = NAME_MAX;
+  constexpr size_t kAdded = std::char_traits<char>::length("..XXXXXX");
+  std::string name = ".";
+  name.append(base, 0, kNameMax - kAdded);
+  return name.append(".XXXXXX");
+}
+
 bool InSystemTree(const std::string& path) {
   return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
 }
@@ -56,12 +75,79 @@ std::string FollowLinks(std::string path, bool& special) {
   return path;
 }
 
+// The temporary files being written, so that a signal that ends the program
+// can remove them. A file is entered under the lock in the same step that
+// creates it and leaves it in the same step that renames or removes it, so
+// the signal's thread, which takes the lock and never gives it back, sees
+// every temporary file that exists and no name that has become a target.
+class TemporaryFiles {
+ public:
+  static TemporaryFiles& Instance() {
+    static TemporaryFiles* files = new TemporaryFiles;  // outlives every thread
+    return *files;
+  }
+  template <class MakeFile>
+  int Create(std::string& name, MakeFile create) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int fd = create(name.data());
+    if (fd >= 0) names_.insert(name);
+    return fd;
+  }
+  // Renames or removes the file; a file that failed to be renamed is still
+  // a temporary file.
+  template <class RenameOrRemove>
+  int Finish(const std::string& name, RenameOrRemove finish, bool removing) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int result = finish();
+    const int error = errno;
+    if (result == 0 || removing) names_.erase(name);
+    errno = error;
+    return result;
+  }
+  // Removes every file and keeps the lock: no new temporary file is made.
+  void RemoveAllAndHold() {
+    mutex_.lock();
+    for (const std::string& name : names_) unlink(name.c_str());
+  }
+
+ private:
+  std::mutex mutex_;
+  std::set<std::string> names_;
+};
+
+sigset_t EndingSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
+  return set;
+}
+
 }  // namespace
+
+void RemoveTemporaryFilesOnSignals() {
+  const sigset_t set = EndingSignals();
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  std::thread([set] {
+    int signal = 0;
+    while (sigwait(&set, &signal) != 0) {
+    }
+    TemporaryFiles::Instance().RemoveAllAndHold();
+    // Ends as the signal itself would: its default action, from this thread.
+    std::signal(signal, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, signal);
+    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    raise(signal);
+    std::_Exit(128 + signal);
+  }).detach();
+}
 
 int FileCalls::Open(const char* path, int flags, mode_t mode) { return open(path, flags, mode); }
 int FileCalls::MakeTemporary(char* name_template) { return mkostemp(name_template, O_CLOEXEC); }
 ssize_t FileCalls::Write(int fd, const void* data, size_t size) { return write(fd, data, size); }
 int FileCalls::Sync(int fd) { return fdatasync(fd); }
+int FileCalls::SyncFileSystem(int fd) { return syncfs(fd); }
 int FileCalls::Close(int fd) { return close(fd); }
 int FileCalls::Rename(const char* from, const char* to) { return rename(from, to); }
 int FileCalls::Unlink(const char* path) { return unlink(path); }
@@ -75,7 +161,10 @@ AtomicFile::AtomicFile(std::string path, FileCalls& calls) : path_(std::move(pat
 
 AtomicFile::~AtomicFile() {
   if (fd_ >= 0) calls_.Close(fd_);
-  if (!committed_ && !direct_ && !writing_to_.empty()) calls_.Unlink(writing_to_.c_str());
+  if (!committed_ && !direct_ && !writing_to_.empty()) {
+    TemporaryFiles::Instance().Finish(
+        writing_to_, [&] { return calls_.Unlink(writing_to_.c_str()); }, true);
+  }
 }
 
 bool AtomicFile::Fail(int error) {
@@ -85,6 +174,16 @@ bool AtomicFile::Fail(int error) {
 
 bool AtomicFile::Open() {
   if (path_.empty()) return Fail(ENOENT);
+  if (path_ == "-") {
+    // Standard output as the shell connected it (a pipe, a file opened for
+    // appending): its own descriptor, not a new open of /dev/stdout.
+    direct_ = true;
+    writing_to_ = path_;
+    fd_ = fcntl(1, F_DUPFD_CLOEXEC, 0);
+    if (fd_ < 0) return Fail(errno);
+    buffer_.reserve(kBufferSize);
+    return true;
+  }
   bool special = false;
   target_ = FollowLinks(path_, special);
   struct stat info {};
@@ -98,8 +197,9 @@ bool AtomicFile::Open() {
     fd_ = calls_.Open(writing_to_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0) return Fail(errno);
   } else {
-    std::string name = Folder(target_) + "/." + BaseName(target_) + ".XXXXXX";
-    fd_ = calls_.MakeTemporary(name.data());
+    std::string name = Folder(target_) + "/" + TemporaryName(BaseName(target_));
+    fd_ = TemporaryFiles::Instance().Create(
+        name, [&](char* name_template) { return calls_.MakeTemporary(name_template); });
     if (fd_ < 0) return Fail(errno);
     writing_to_ = name;
     // A replaced file keeps its permissions; a new one gets the usual ones.
@@ -140,15 +240,50 @@ bool AtomicFile::Flush() {
   return error_.empty();
 }
 
+bool AtomicFile::WriteOut() {
+  if (fd_ < 0 || !error_.empty()) return error_.empty() ? Fail(EBADF) : false;
+  const bool written = Flush();
+  buffer_.shrink_to_fit();
+  return written;
+}
+
+void AtomicFile::CommitTogether(std::span<AtomicFile* const> files) {
+  // One flush per file system, through the file of the group opened first
+  // on it: the system reports to it every write error on that file system
+  // since then, and the whole group there fails with it.
+  std::vector<std::pair<dev_t, int>> synced;  // file system, its flush's error
+  for (AtomicFile* file : files) {
+    struct stat info {};
+    if (file->fd_ < 0 || file->direct_ || !file->error_.empty()) continue;
+    if (fstat(file->fd_, &info) != 0) {
+      file->Fail(errno);
+      continue;
+    }
+    auto done = std::find_if(synced.begin(), synced.end(),
+                             [&](const auto& entry) { return entry.first == info.st_dev; });
+    if (done == synced.end()) {
+      const int error = file->calls_.SyncFileSystem(file->fd_) == 0 ? 0 : errno;
+      done = synced.insert(synced.end(), {info.st_dev, error});
+    }
+    if (done->second != 0) file->Fail(done->second);
+    file->synced_ = true;
+  }
+  for (AtomicFile* file : files) file->Commit();
+}
+
 bool AtomicFile::Commit() {
   if (fd_ < 0 || !error_.empty()) return error_.empty() ? Fail(EBADF) : false;
   if (!Flush()) return false;
   // A full disk can show only now, when the file system places the data.
-  if (!direct_ && calls_.Sync(fd_) != 0) return Fail(errno);
+  if (!direct_ && !synced_ && calls_.Sync(fd_) != 0) return Fail(errno);
   const int fd = fd_;
   fd_ = -1;
   if (calls_.Close(fd) != 0) return Fail(errno);
-  if (!direct_ && calls_.Rename(writing_to_.c_str(), target_.c_str()) != 0) return Fail(errno);
+  if (!direct_) {
+    const int renamed = TemporaryFiles::Instance().Finish(
+        writing_to_, [&] { return calls_.Rename(writing_to_.c_str(), target_.c_str()); }, false);
+    if (renamed != 0) return Fail(errno);
+  }
   committed_ = true;
   return true;
 }

@@ -5,13 +5,15 @@
 // written to a temporary file in the same folder, flushed to the disk and
 // renamed over the target; a symbolic link has the file it points to
 // replaced, not the link; a target that is no regular file (a pipe, a
-// device, /dev/stdout) is written directly, never renamed over. The bytes of
-// the name are used as given. What the bytes are is the caller's business.
+// device, /dev/stdout) is written directly, never renamed over; the name "-"
+// is standard output. The bytes of the name are used as given. What the
+// bytes are is the caller's business.
 
 #include <sys/types.h>
 
 #include <QIODevice>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,7 @@ class FileCalls {
   virtual int MakeTemporary(char* name_template);  // mkstemp
   virtual ssize_t Write(int fd, const void* data, size_t size);
   virtual int Sync(int fd);
+  virtual int SyncFileSystem(int fd);  // syncfs
   virtual int Close(int fd);
   virtual int Rename(const char* from, const char* to);
   virtual int Unlink(const char* path);
@@ -53,6 +56,17 @@ class AtomicFile {
   // (a target written directly holds what reached it).
   bool Commit();
 
+  // Writes what is buffered without making it durable or renaming it, and
+  // lets the buffer go: a batch writes many files before it commits them.
+  bool WriteOut();
+  // Commits files together, each as Commit does. Their data reaches the
+  // disk in one flush per file system, after which each file's own flush
+  // has nothing left to write but still reports that file's write errors:
+  // a batch pays for durability once, not once per file, and each target
+  // is still the old file or the whole new one. A file's failure is its
+  // Error(); the others are committed.
+  static void CommitTogether(std::span<AtomicFile* const> files);
+
   // The first failure's reason, "No space left on device"; empty when none.
   const std::string& Error() const { return error_; }
   // Where the bytes go before the rename: the temporary file, or the target.
@@ -69,9 +83,18 @@ class AtomicFile {
   bool direct_ = false;
   int fd_ = -1;
   bool committed_ = false;
+  bool synced_ = false;  // made durable with its group
   std::string error_;
   std::vector<char> buffer_;
 };
+
+// Makes SIGINT, SIGTERM and SIGHUP remove every temporary file the program
+// is writing before the program ends with the signal's status. Call it first
+// thing in main, before any thread starts: the signals are blocked in every
+// thread and taken by one thread of their own, which may take locks and
+// remove files as ordinary code. (SIGKILL cannot be caught; its temporary
+// files stay, the targets stay whole.)
+void RemoveTemporaryFilesOnSignals();
 
 // A whole buffer written atomically to path: empty on success, else the reason.
 std::string WriteFileAtomically(const std::string& path, std::string_view bytes,

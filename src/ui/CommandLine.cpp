@@ -5,6 +5,7 @@
 
 #include "document/DocumentJson.h"
 #include "document/IgorReader.h"
+#include "document/QuotedName.h"
 #include "document/SettingsText.h"
 #include "ui/Export.h"
 #include "ui/PlotView.h"
@@ -47,7 +48,15 @@ std::string CheckModes(const CommandLine& line, bool size_given, bool scale_give
     return "--size times --scale must stay within " + std::to_string(kMaxSizeSide) +
            " pixels a side";
   }
+  if (line.format && line.mode != RunMode::Export && line.mode != RunMode::ExportEach) {
+    return "--format goes with --export or --export-each";
+  }
   return {};
+}
+
+// What an export's messages call its output: standard output for "-".
+std::string ShownOutput(const std::string& path) {
+  return path == kStandardOutputName ? "standard output" : document::QuoteName(path);
 }
 
 }  // namespace
@@ -69,7 +78,7 @@ int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err, bool
   int status = 0;
   for (const LoadRecord& load : loads) {
     if (load.result.status != document::LoadStatus::Loaded) {
-      err << "korvelin: " << load.path << ": " << load.result.reason << '\n';
+      err << "korvelin: " << document::QuoteName(load.path) << ": " << load.result.reason << '\n';
       status = 1;
     }
     const std::string saved = document::SavedFileMessage(load.path, load.saved);
@@ -112,6 +121,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       set_mode(RunMode::Version, arg);
     } else if (arg == "--dump") {
       set_mode(RunMode::Dump, arg);
+    } else if (arg == "--format") {
+      if (i + 1 >= args.size() || !(line.format = OutputFormatNamed(args[++i]))) {
+        parsed.error = "--format needs png, bmp, emf, svg or pdf";
+      }
     } else if (arg == "--set") {
       if (i + 1 >= args.size()) {
         parsed.error = "--set needs NAME=VALUE";
@@ -144,7 +157,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         parsed.error = "--size needs WIDTHxHEIGHT, each from 0 to " + std::to_string(kMaxSizeSide);
       }
     } else {
-      parsed.error = "unknown option " + arg;
+      parsed.error = "unknown option " + document::QuoteName(arg);
     }
   }
   if (parsed.error.empty()) parsed.error = CheckModes(line, size_given, scale_given);
@@ -155,7 +168,9 @@ std::string UsageText() {
   return "Usage: korvelin [--size WxH] [--set NAME=VALUE]... [--] FILE...\n"
          "       korvelin --export OUT.png|.bmp|.emf|.svg|.pdf [--size WxH] [--scale F]\n"
          "                [--set ...] FILE...\n"
-         "       korvelin --export-each PATTERN [--size WxH] [--scale F] [--set ...] FILE...\n"
+         "       korvelin --export OUT|- --format png|bmp|emf|svg|pdf [--size WxH] ... FILE...\n"
+         "       korvelin --export-each PATTERN [--format F] [--size WxH] [--scale F]\n"
+         "                [--set ...] FILE...\n"
          "       korvelin --dump [--size WxH [--scale F]] [--set ...] FILE...\n"
          "       korvelin --help | --version\n"
          "\n"
@@ -165,6 +180,8 @@ std::string UsageText() {
          "  --export OUT   draw the window's picture without a display and write it\n"
          "                 as PNG or BMP, or the vector plot on a page of MetafileWidth\n"
          "                 x MetafileHeight as EMF, SVG or PDF (by OUT's extension)\n"
+         "  --format F     the format whatever OUT's name: png, bmp, emf, svg or pdf;\n"
+         "                 OUT - is standard output: --export - --format png\n"
          "  --export-each PATTERN\n"
          "                 draw each file alone, on every core, and write its picture\n"
          "                 to PATTERN with {name} (the file's name without extension)\n"
@@ -215,9 +232,11 @@ int RunDump(const CommandLine& line, LoadedFiles loaded, std::ostream& out, std:
     out << document::DumpDocumentJson(doc);
     return ReportRejected(loaded.loads, err);
   }
+  // The layout alone: the numbers need no picture, which at 16384 x 16384
+  // would take a gigabyte.
   PlotView view(doc);
   view.SetPixelRatio(line.scale);
-  view.Layout(DevicePixels(*line.size, line.scale));
+  view.Arrange(DevicePixels(*line.size, line.scale));
   const render::TextSize label = view.MeasureReference();
   const document::LayoutJson layout{doc.ClientSize, {label.width, label.height}, doc.PlotRect};
   out << document::DumpDocumentJson(doc, layout);
@@ -229,9 +248,11 @@ int RunExport(const CommandLine& line, std::ostream& err) {
 }
 
 int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
-  if (!OutputFormatOf(line.export_path)) {
-    err << "korvelin: " << line.export_path << ": the picture's file name must end in "
-        << OutputExtensions() << '\n';
+  const std::optional<OutputFormat> format =
+      line.format ? line.format : OutputFormatOf(line.export_path);
+  if (!format) {
+    err << "korvelin: " << ShownOutput(line.export_path) << ": the picture's file name must end in "
+        << OutputExtensions() << " (or give --format)\n";
     return 2;
   }
   const document::PixelSize client = line.size.value_or(kDefaultExportSize);
@@ -239,15 +260,20 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
+  const std::string page = PageError(*format, line.settings);
+  if (!page.empty()) {
+    err << "korvelin: " << ShownOutput(line.export_path) << ": " << page << '\n';
+    return 2;
+  }
   // The layout does not depend on the files, so the picture is drawn once,
   // after the last of them, as the window shows it after its last load.
   PlotView view(*loaded.doc);
   view.SetPixelRatio(line.scale);
-  LayOutFor(view, line.export_path, DevicePixels(client, line.scale));
+  LayOutFor(view, *format, DevicePixels(client, line.scale));
   int status = ReportRejected(loaded.loads, err);
-  const std::string error = WritePlot(view, line.export_path);
+  const std::string error = WritePlot(view, line.export_path, *format);
   if (!error.empty()) {
-    err << "korvelin: " << line.export_path << ": " << error << '\n';
+    err << "korvelin: " << ShownOutput(line.export_path) << ": " << error << '\n';
     status = 1;
   }
   return status;
@@ -260,9 +286,9 @@ int RunExportEach(const CommandLine& line, std::ostream& err, bool progress,
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
-  return ExportEach(
-      {line.export_path, client, line.files, 0, progress, line.settings, line.scale}, err,
-      start_toolkit);
+  BatchJob job{line.export_path, client, line.files, 0, progress, line.settings, line.format};
+  job.scale = line.scale;
+  return ExportEach(job, err, start_toolkit);
 }
 
 }  // namespace korvelin::ui

@@ -7,8 +7,8 @@
 // and runs the two headless modes; the window mode and the choice of Qt platform are the program
 // entry's.
 
-#include <memory>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -17,6 +17,7 @@
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
 #include "document/IgorSavedFiles.h"
+#include "ui/Export.h"
 
 namespace korvelin::ui {
 
@@ -24,11 +25,12 @@ enum class RunMode { Window, Export, ExportEach, Dump, Help, Version };
 
 struct CommandLine {
   RunMode mode = RunMode::Window;
-  std::string export_path;  // --export's file, or --export-each's pattern
+  std::string export_path;  // --export's file ("-": standard output), or --export-each's pattern
   std::optional<document::PixelSize> size;
   std::vector<std::string> files;
   // The defaults with every --set NAME=VALUE applied, in order.
   document::DisplaySettings settings{};
+  std::optional<OutputFormat> format{};  // --format; none: by export_path's extension
   // --scale: the picture a window of `size` shows on a screen of this many
   // device pixels per window pixel, from 1 to kMaxScale.
   double scale = 1.0;

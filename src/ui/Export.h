@@ -25,24 +25,35 @@ enum class OutputFormat { Png, Bmp, Emf, Svg, Pdf };
 // The format named by the file's extension, case-insensitively; none for
 // any other name.
 std::optional<OutputFormat> OutputFormatOf(const std::string& path);
+// The format called "png", "bmp", "emf", "svg" or "pdf", as --format names
+// it, case-insensitively; none for any other text.
+std::optional<OutputFormat> OutputFormatNamed(const std::string& name);
+// The name that writes to standard output, as --export - does.
+inline constexpr char kStandardOutputName[] = "-";
 // Whether the format is a picture of the window, which needs the raster
 // drawn, rather than the vector plot, which needs the layout alone.
 bool IsWindowPicture(OutputFormat format);
-// Lays the view out for the format of path: the whole layout and redraw for
-// a picture of the window, the plot rectangle alone for the vector plot.
-void LayOutFor(PlotView& view, const std::string& path, document::PixelSize client);
+// Lays the view out for the format: the whole layout and redraw for a
+// picture of the window, the plot rectangle alone for the vector plot.
+void LayOutFor(PlotView& view, OutputFormat format, document::PixelSize client);
+// Why the settings make no page for the format, or the empty text: a vector
+// page needs each side from 1 to 2,000,000 hundredths of a millimetre. A
+// command line that asks for such a page is wrong, and nothing is drawn.
+std::string PageError(OutputFormat format, const document::DisplaySettings& settings);
 // The extensions a picture may have, for messages: ".png, .bmp, .emf, .svg or .pdf".
 std::string OutputExtensions();
 
-// The bytes of the file WritePlot writes for path: empty on success with
-// bytes set, else the reason nothing could be made.
-std::string PlotBytes(PlotView& view, const std::string& path, QByteArray& bytes);
+// The bytes of the file WritePlot writes in the format: empty on success
+// with bytes set, else the reason nothing could be made.
+std::string PlotBytes(PlotView& view, OutputFormat format, QByteArray& bytes);
 
 // Writes what the laid-out view shows to path in the format of its
 // extension, atomically: the window's picture, or the vector plot of the
 // view's layout. Empty on success, else the reason; a vector page of no
 // size is refused before any file is made.
 std::string WritePlot(PlotView& view, const std::string& path);
+// The same in the given format, whatever the name; "-" is standard output.
+std::string WritePlot(PlotView& view, const std::string& path, OutputFormat format);
 
 // The output name for one input: {name} becomes the input's file name
 // without its extension, {dir} its folder ("." when it names none).
@@ -56,6 +67,7 @@ struct BatchJob {
   int threads = 0;        // 0: one per core
   bool progress = false;  // a "files done of total" line on err
   document::DisplaySettings settings{};
+  std::optional<OutputFormat> format{};  // none: by the pattern's extension
   double scale = 1.0;  // device pixels per window pixel, as --scale gives it
 };
 

@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "document/QuotedName.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
@@ -168,7 +169,9 @@ void TMainForm::miSaveClick() {
   if (NameIsTaken(*path) && !boxes_->AskYesNo(this, kSaveCaption, "Overwrite?")) return;
   const std::string error = platform::WritePictureFile(view_.Picture(), *path,
                                                        platform::PictureFormat::Bmp, *file_calls_);
-  if (!error.empty()) throw std::runtime_error("Cannot save the bitmap " + *path + ": " + error);
+  if (!error.empty()) {
+    throw std::runtime_error("Cannot save the bitmap " + document::QuoteName(*path) + ": " + error);
+  }
 }
 
 // One page: the page of the vector plot stretched onto the printable area,

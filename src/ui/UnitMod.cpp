@@ -244,10 +244,16 @@ void TFormModify::FormShow() {
   spin_edit_top_->SetValue(v.margin.Top);
   spin_edit_right_->SetValue(v.margin.Right);
   spin_edit_bottom_->SetValue(v.margin.Bottom);
-  edit_axis_left_->setText(FromLatin1(v.axis_left));
-  edit_axis_top_->setText(FromLatin1(v.axis_top));
-  edit_axis_right_->setText(FromLatin1(v.axis_right));
-  edit_axis_bottom_->setText(FromLatin1(v.axis_bottom));
+  // A number longer than its edit is shown from its start, as it is read:
+  // "10972.47706422" rather than its tail "93577982", which reads as
+  // another number.
+  for (const auto& [edit, text] : {std::pair{edit_axis_left_, &v.axis_left},
+                                   {edit_axis_top_, &v.axis_top},
+                                   {edit_axis_right_, &v.axis_right},
+                                   {edit_axis_bottom_, &v.axis_bottom}}) {
+    edit->setText(FromLatin1(*text));
+    edit->setCursorPosition(0);
+  }
   spin_edit_mm_width_->SetValue(v.mm_width);
   spin_edit_mm_height_->SetValue(v.mm_height);
   check_box_color_->setChecked(v.color_on);

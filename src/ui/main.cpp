@@ -8,8 +8,8 @@
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <future>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -142,6 +142,8 @@ int RunWindow(const CommandLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any thread starts, so that every thread leaves the signals to it.
+  korvelin::platform::RemoveTemporaryFilesOnSignals();
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const korvelin::ui::ParsedCommandLine parsed = korvelin::ui::ParseCommandLine(args);
   if (!parsed.error.empty()) {

@@ -4,6 +4,7 @@
 // hold at their capacities.
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cfloat>
@@ -394,36 +395,65 @@ TEST(LoadGraphText, LeavesOutWhatPassesTheWaveAndTraceTables) {
             "read as saved waves: 255 traces; left out: over capacity (45)");
 }
 
-TEST(LoadGraphText, LeavesOutAWaveWhoseXValuesPassTheValueTable) {
-  // a's 520,000 values and b's 10,000 fill the table but for 518,576: room
-  // for b's own x values, not for a's.
-  std::string text = "IGOR\nWAVES/D a\nBEGIN\n";
-  for (int i = 0; i < 520000; ++i) text += "1\n";
-  text += "END\nWAVES/D b\nBEGIN\n";
-  for (int i = 0; i < 10000; ++i) text += "2\n";
-  text += "END\nX SetScale/P x 5,1,\"\", b\n";
-  Graph graph = LoadGraph(text);
-  ExpectInsideTables(*graph.doc);
-  EXPECT_EQ(TraceNames(*graph.doc), std::vector<std::string>{"b vs b_x"});
-  EXPECT_EQ(graph.doc->ValueCount, 540000);
-  EXPECT_EQ(graph.report.LeftOutCount(LeftOut::OverCapacity), 1);
-  EXPECT_EQ(graph.doc->AxisRange, RealRect(5, 3, 10004, 1));
+// n rows of `columns` numbers each, "1 1 ...".
+std::string Rows(int n, int columns) {
+  std::string row;
+  for (int c = 0; c < columns; ++c) row += "1 ";
+  row += "\n";
+  std::string rows;
+  for (int i = 0; i < n; ++i) rows += row;
+  return rows;
 }
 
-TEST(LoadGraphText, DropsRowsPastTheValueTableAndSaysSo) {
-  // Two 16-column rows past the table's end; the wave's x wave then finds no
-  // room either, and the plain reading stays.
-  std::string row;
-  for (int c = 0; c < 16; ++c) row += "1 ";
-  row += "\n";
-  std::string text = "IGOR\nWAVES/N=(65538,16) big\nBEGIN\n";
-  for (int i = 0; i < kMaxValues / 16 + 2; ++i) text += row;
-  text += "END\n";
-  Graph graph = LoadGraph(text);
-  ExpectInsideTables(*graph.doc);
-  EXPECT_FALSE(graph.report.fallback);
-  EXPECT_EQ(DumpDocumentJson(*graph.doc), PlainJson(text));
-  EXPECT_EQ(SavedFileSummary(graph.report), "no wave to plot; left out: over capacity (1)");
+// Like the plain reading, the second one keeps the first rows that fit the
+// value table with their x values, in file order, and says how many.
+TEST(LoadGraphText, KeepsTheRowsThatFitWithTheirXValues) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> traces;
+    std::vector<int32_t> counts;  // per wave
+    std::string summary;
+  };
+  const Case cases[] = {
+      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(600000, 1) + "END\n",
+       {"a vs a_x"},
+       {524288, 524288},
+       "read as saved waves: 1 trace; kept 524,288 of 600,000 points"},
+      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(524289, 1) + "END\n",
+       {"a vs a_x"},
+       {524288, 524288},
+       "read as saved waves: 1 trace; kept 524,288 of 524,289 points"},
+      // Exactly the table's 1,048,576 values: 61,680 rows and their x
+      // values take 1,048,560 of them.
+      {"IGOR\nWAVES/D/N=(65536,16) img\nBEGIN\n" + Rows(65536, 16) + "END\n",
+       {},
+       {},
+       "read as saved waves: 16 traces; kept 61,680 of 65,536 points"},
+      // Rows past the table's end while reading count as rows of the file.
+      {"IGOR\nWAVES/N=(65538,16) big\nBEGIN\n" + Rows(65538, 16) + "END\n",
+       {},
+       {},
+       "read as saved waves: 16 traces; kept 61,680 of 65,538 points"},
+      // a and its x values fit whole; b, with x values of its own, keeps
+      // rows and x values in what is left: (1,048,576 - 2 * 520,000) / 2.
+      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(520000, 1) + "END\nWAVES/D b\nBEGIN\n" + Rows(10000, 1) +
+           "END\nX SetScale/P x 5,1,\"\", b\n",
+       {"a vs a_x", "b vs b_x"},
+       {520000, 520000, 4288, 4288},
+       "read as saved waves: 2 traces; kept 4,288 of 10,000 points"},
+  };
+  for (const Case& c : cases) {
+    Graph graph = LoadGraph(c.text);
+    ExpectInsideTables(*graph.doc);
+    EXPECT_EQ(SavedFileSummary(graph.report), c.summary);
+    EXPECT_LE(graph.doc->ValueCount, kMaxValues);
+    if (!c.traces.empty()) {
+      EXPECT_EQ(TraceNames(*graph.doc), c.traces) << c.summary;
+    }
+    for (size_t w = 0; w < c.counts.size(); ++w) {
+      EXPECT_EQ(graph.doc->Waves[w].count, c.counts[w]) << c.summary << " wave " << w;
+    }
+  }
 }
 
 TEST(SavedFileMessage, NamesTheFileAndWhatWasLeftOut) {
@@ -473,6 +503,31 @@ TEST_F(LoadGraphFileTest, ReadsTheFileAgainOnlyWhereItDrawsNothing) {
   EXPECT_EQ(LoadGraphFile(*doc, Write(drawn), report).status, LoadStatus::Loaded);
   EXPECT_FALSE(report.fallback);
   EXPECT_EQ(DumpDocumentJson(*doc), PlainJson(drawn));
+}
+
+// Both readings read one open file, so a file removed or replaced between
+// them cannot make the second reading fail or read another file.
+TEST_F(LoadGraphFileTest, ReadsASavedFileThroughOneOpen) {
+  Write(TwoDimensionalFile("\n"));
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  // Closes are watched too: two opens in a row would be told as one.
+  ASSERT_GE(inotify_add_watch(watch, path_.c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
+  Doc doc = NewDoc();
+  SavedFileReport report;
+  EXPECT_EQ(LoadGraphFile(*doc, path_, report).status, LoadStatus::Loaded);
+  EXPECT_TRUE(report.fallback);
+  alignas(inotify_event) char events[4096];
+  int opens = 0;
+  for (ssize_t got; (got = read(watch, events, sizeof events)) > 0;) {
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      opens += (event->mask & IN_OPEN) != 0;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  close(watch);
+  EXPECT_EQ(opens, 1);
 }
 
 TEST_F(LoadGraphFileTest, MissingFileChangesNothingAndSaysNothingMore) {

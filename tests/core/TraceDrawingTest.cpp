@@ -182,6 +182,39 @@ TEST(DrawRasterTrace, FarPeaksAndHugeMarkersReachTheEdgesAndEnd) {
   EXPECT_EQ(t.CountPixels(3), 199);  // the whole row 50 and column 50
 }
 
+// Markers skip what earlier markers of their trace set: the pixels are
+// still those of every marker's whole lines, for every size and shape,
+// with markers overlapping, meeting, repeating and crossing the edges.
+TEST(DrawRasterTrace, MarkersSetThePixelsOfTheirWholeLines) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> coordinate(-20, 120);  // tenths of a unit
+  std::vector<double> xs = {0, 10, 10, 5, 5, 5.1, 5.3};
+  std::vector<double> ys = {0, 10, 0, 5, 5, 5, 5};
+  for (int k = 0; k < 300; ++k) {
+    xs.push_back(coordinate(rng) / 10.0);
+    ys.push_back(coordinate(rng) / 10.0);
+  }
+  for (const int32_t size : {0, 1, 3, 7, 40, -5, 100000}) {
+    for (const int32_t marker : {0, 10}) {
+      Scene s(xs, ys);
+      s.YWave().mode = 3;
+      s.YWave().marker = marker;
+      s.YWave().msize = size;
+      s.Raster();
+      RasterImage expected;
+      NewRasterImage(expected, 100, 100);
+      for (size_t k = 0; k < xs.size(); ++k) {
+        if (!PointInside(s.mapping, xs[k], ys[k])) continue;
+        const int64_t px = MapX(s.mapping, xs[k]);
+        const int64_t py = MapY(s.mapping, ys[k]);
+        if (marker == 0) DrawRasterLine(expected, px - size, py, px + size, py, 3);
+        DrawRasterLine(expected, px, py - size, px, py + size, 3);
+      }
+      ASSERT_EQ(PixelBytes(s.image), PixelBytes(expected)) << size << " " << marker;
+    }
+  }
+}
+
 TEST(DrawRasterTrace, APointOutsideInXBreaksTheLine) {
   Scene s({1, 20, 3}, {5, 5, 5});
   s.Raster();

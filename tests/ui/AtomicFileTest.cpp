@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -42,7 +43,7 @@ std::vector<std::string> Names(const std::string& folder) {
 // Fails one kind of call with an error number, on its `at`-th use.
 class FailingCalls : public FileCalls {
  public:
-  enum Step { kTemporary, kWrite, kSync, kClose, kRename };
+  enum Step { kTemporary, kWrite, kSync, kClose, kRename, kSyncFileSystem };
   FailingCalls(Step step, int error, int at = 1) : step_(step), error_(error), at_(at) {}
   int MakeTemporary(char* name) override {
     return Hit(kTemporary) ? Failed<int>() : FileCalls::MakeTemporary(name);
@@ -53,7 +54,14 @@ class FailingCalls : public FileCalls {
     return Hit(kWrite) ? Failed<ssize_t>()
                        : FileCalls::Write(fd, data, std::min<size_t>(size, 65536));
   }
-  int Sync(int fd) override { return Hit(kSync) ? Failed<int>() : FileCalls::Sync(fd); }
+  int Sync(int fd) override {
+    ++syncs;
+    return Hit(kSync) ? Failed<int>() : FileCalls::Sync(fd);
+  }
+  int SyncFileSystem(int fd) override {
+    ++file_system_syncs;
+    return Hit(kSyncFileSystem) ? Failed<int>() : FileCalls::SyncFileSystem(fd);
+  }
   int Close(int fd) override {
     // A failing close still closes, as the system's does.
     if (!Hit(kClose)) return FileCalls::Close(fd);
@@ -63,6 +71,8 @@ class FailingCalls : public FileCalls {
   int Rename(const char* from, const char* to) override {
     return Hit(kRename) ? Failed<int>() : FileCalls::Rename(from, to);
   }
+  int syncs = 0;
+  int file_system_syncs = 0;
 
  private:
   bool Hit(Step step) { return step == step_ && ++uses_ == at_; }
@@ -177,6 +187,36 @@ TEST(AtomicFile, DevicesAndPipesAreWrittenDirectly) {
   struct stat info {};
   ASSERT_EQ(lstat(fifo.c_str(), &info), 0);
   EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "never renamed over";
+}
+
+// A batch's files are made durable together: one flush of the file system
+// for the group, none per file, and a flush that fails fails every file of
+// the group, each keeping its old target and leaving no temporary file.
+TEST(AtomicFile, FilesCommittedTogetherShareOneFlush) {
+  for (const int error : {0, EIO}) {
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    FailingCalls calls(FailingCalls::kSyncFileSystem, error, error != 0 ? 1 : 0);
+    std::vector<std::unique_ptr<AtomicFile>> files;
+    std::vector<AtomicFile*> group;
+    for (int i = 0; i < 5; ++i) {
+      const std::string target = folder + "/" + std::to_string(i) + ".png";
+      std::ofstream(target, std::ios::binary) << "old";
+      files.push_back(std::make_unique<AtomicFile>(target, calls));
+      ASSERT_TRUE(files.back()->Open() && files.back()->Write("new", 3) &&
+                  files.back()->WriteOut());
+      group.push_back(files.back().get());
+    }
+    AtomicFile::CommitTogether(group);
+    EXPECT_EQ(calls.file_system_syncs, 1);
+    EXPECT_EQ(calls.syncs, 0);
+    for (int i = 0; i < 5; ++i) {
+      EXPECT_EQ(files[static_cast<size_t>(i)]->Error(), error != 0 ? "Input/output error" : "");
+      EXPECT_EQ(Read(folder + "/" + std::to_string(i) + ".png"), error != 0 ? "old" : "new");
+    }
+    files.clear();
+    EXPECT_EQ(Names(folder).size(), 5u) << "no temporary file is left";
+  }
 }
 
 TEST(WriteToDescriptor, NamesTheReasonOfAFailedWrite) {

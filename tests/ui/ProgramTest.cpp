@@ -3,6 +3,7 @@
 // ScreenTest's.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -216,6 +217,43 @@ TEST(HonestOutput, AKilledExportLeavesTheOldPictureWhole) {
   EXPECT_TRUE(after.readAll() == old) << "the old picture is replaced or cut";
 }
 
+// The hidden temporary files beside the targets in folder.
+QStringList Temporaries(const QString& folder) {
+  return QDir(folder).entryList({".*.bmp.*"}, QDir::Hidden | QDir::Files);
+}
+
+// Ctrl+C, a terminal hanging up or a polite kill while a picture is being
+// written: the temporary file goes, the old picture stays, and the program
+// ends as the signal ends it.
+TEST(HonestOutput, AnInterruptedExportRemovesItsTemporaryFile) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const QString folder = QString::fromStdString(dir.Path(""));
+  QDir().mkpath(folder + "/each");
+  const struct {
+    int signal;
+    QStringList args;
+    QString watched;
+  } cases[] = {
+      {SIGINT, {"--export", folder + "/plot.bmp"}, folder},
+      {SIGTERM, {"--export", folder + "/plot.bmp"}, folder},
+      {SIGHUP, {"--export", folder + "/plot.bmp"}, folder},
+      {SIGINT, {"--export-each", folder + "/each/{name}.bmp"}, folder + "/each"},
+  };
+  for (const auto& c : cases) {
+    QProcess process;
+    process.setProcessEnvironment(Environment());
+    process.start(Binary(), c.args + QStringList{"--size", "16384x16384", red});
+    for (int i = 0; i < 600 && Temporaries(c.watched).isEmpty(); ++i) QThread::msleep(25);
+    ASSERT_FALSE(Temporaries(c.watched).isEmpty()) << c.signal;
+    kill(static_cast<pid_t>(process.processId()), c.signal);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << c.signal;
+    EXPECT_EQ(process.exitCode(), c.signal);
+    EXPECT_EQ(Temporaries(c.watched), QStringList()) << c.signal;
+  }
+}
+
 TEST(HonestOutput, NamesAreBytesAndOneExportIsOne) {
   PatternDir dir;
   const std::string red = dir.Write("red.pat", DiagonalPattern());
@@ -265,6 +303,166 @@ TEST(Program, HeadlessModesSayHowAFileSavedByAnotherProgramWasRead) {
       RunProgram({"--export", QString::fromStdString(dir.Path("t.png")), text}, Environment());
   EXPECT_EQ(nothing.exit_code, 0);
   EXPECT_EQ(nothing.err, "korvelin: " + text + ": no wave to plot; left out: text wave (1)\n");
+}
+
+// A vector page of no size, or one past 20 m, is a wrong command line: no
+// file is made and the status is 2, for one export and for a batch.
+TEST(Program, AVectorPageOfNoSizeIsAWrongCommandLine) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const QString pdf = QString::fromStdString(dir.Path("page.pdf"));
+  for (const QStringList& args :
+       {QStringList{"--export", pdf, "--set", "MetafileWidth=0"},
+        QStringList{"--export", pdf, "--set", "MetafileHeight=2000001"},
+        QStringList{"--export-each", QString::fromStdString(dir.Path("{name}.svg")), "--set",
+                    "MetafileWidth=-5"}}) {
+    const Outcome outcome = RunProgram(args + QStringList{red}, Environment());
+    EXPECT_EQ(outcome.exit_code, 2) << args.join(' ').toStdString();
+    EXPECT_TRUE(outcome.err.contains("is not a page")) << outcome.err.toStdString();
+    EXPECT_EQ(QDir(QString::fromStdString(dir.Path(""))).entryList(QDir::Files),
+              QStringList{"red.pat"});
+  }
+  // A picture of the window needs no page.
+  const QString png = QString::fromStdString(dir.Path("plot.png"));
+  EXPECT_EQ(RunProgram({"--export", png, "--set", "MetafileWidth=0", red}, Environment()).exit_code,
+            0);
+}
+
+// The layout of the largest window is printed without making its picture:
+// within 400 MB of address space, where a 16384 x 16384 picture alone takes
+// a gigabyte.
+TEST(Program, DumpWithASizeMakesNoPicture) {
+  auto bounded = [](QProcess&, QString& program, QStringList& args) {
+    args = QStringList{"-c", "ulimit -v 400000; exec \"$0\" \"$@\"", program} + args;
+    program = "/bin/sh";
+  };
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const Outcome outcome =
+      RunProgram({"--dump", "--size", "16384x16384", red}, Environment(), bounded);
+  EXPECT_EQ(outcome.exit_code, 0) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.out.contains("\"client\": [16384, 16384]"))
+      << outcome.out.right(300).toStdString();
+}
+
+// Two texts that name one file, through "..", a link to a folder or a
+// link to the file, are one output: refused before anything is written.
+TEST(Program, ExportEachFindsCollisionsThroughTheFileSystem) {
+  PatternDir dir;
+  const QString root = QString::fromStdString(dir.Path(""));
+  QDir().mkpath(root + "/A");
+  QDir().mkpath(root + "/B");
+  QDir().mkpath(root + "/out");
+  ASSERT_TRUE(QFile::link(root + "/out", root + "/link"));
+  const QString a = QString::fromStdString(dir.Write("A/x.pat", DiagonalPattern()));
+  const QString b = QString::fromStdString(dir.Write("B/x.pat", DiagonalPattern()));
+  const QString c = QString::fromStdString(dir.Write("C.pat", DiagonalPattern()));
+  const QString d = QString::fromStdString(dir.Write("D.pat", DiagonalPattern()));
+  ASSERT_TRUE(QFile(root + "/out/D.png").open(QIODevice::WriteOnly));
+  ASSERT_TRUE(QFile::link(root + "/out/D.png", root + "/out/C.png"));
+  const struct {
+    QString pattern;
+    QStringList files;
+  } cases[] = {
+      {"{dir}/../{name}.png", {a, b}},
+      {root + "/out/x.png", {}},  // filled below: one through the link to the folder
+      {root + "/out/{name}.png", {c, d}},
+  };
+  for (const auto& c : cases) {
+    QStringList files = c.files;
+    QString pattern = c.pattern;
+    if (files.isEmpty()) {
+      // "{dir}" of link/y.pat is the link, of out/y.pat the folder itself.
+      pattern = "{dir}/{name}.png";
+      files = {QString::fromStdString(dir.Write("out/y.pat", DiagonalPattern())),
+               QString::fromStdString(dir.Write("link/y.pat", DiagonalPattern()))};
+    }
+    const Outcome outcome =
+        RunProgram(QStringList{"--export-each", pattern, "--"} + files, Environment());
+    EXPECT_EQ(outcome.exit_code, 2) << pattern.toStdString();
+    EXPECT_TRUE(outcome.err.contains("nothing was written")) << outcome.err.toStdString();
+  }
+  EXPECT_EQ(QDir(root).entryList({"*.png"}, QDir::Files), QStringList());
+  EXPECT_EQ(QDir(root + "/out").entryList({"*.png"}, QDir::Files), (QStringList{"C.png", "D.png"}));
+  EXPECT_EQ(QFileInfo(root + "/out/D.png").size(), 0);
+}
+
+// Any name the file system takes can be written, up to its 255 bytes: the
+// temporary file beside it gets a shorter stem.
+TEST(HonestOutput, NamesUpToTheFileSystemsLimitAreWritten) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  for (int length : {247, 248, 251, 255}) {
+    const QString name = QString(length - 4, 'n') + ".png";
+    const QString target = QString::fromStdString(dir.Path(name.toStdString()));
+    const Outcome outcome = RunProgram({"--export", target, red}, Environment());
+    EXPECT_EQ(outcome.exit_code, 0) << length << " " << outcome.err.toStdString();
+    EXPECT_FALSE(QImage(target).isNull()) << length;
+  }
+  const QString too_long = QString::fromStdString(dir.Path(std::string(252, 'n') + ".png"));
+  const Outcome outcome = RunProgram({"--export", too_long, red}, Environment());
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_TRUE(outcome.err.endsWith(": File name too long\n")) << outcome.err.toStdString();
+  EXPECT_EQ(QDir(QString::fromStdString(dir.Path(""))).entryList(QDir::Files | QDir::Hidden).size(),
+            5);
+}
+
+// A name holding a newline cannot forge a second line of diagnostics: it
+// is quoted as the shell quotes it, in every message that names it.
+TEST(HonestOutput, NamesWithControlCharactersAreQuoted) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const QString forged = "gone\nkorvelin: fake.pat: forged";
+  const QString quoted = "$'gone\\nkorvelin: fake.pat: forged'";
+  const Outcome dump = RunProgram({"--dump", forged}, Environment());
+  EXPECT_EQ(dump.err, "korvelin: " + quoted + ": No such file or directory\n");
+  const Outcome out = RunProgram({"--export", "nowhere/" + forged + ".png", red}, Environment());
+  EXPECT_EQ(out.err,
+            "korvelin: $'nowhere/gone\\nkorvelin: fake.pat: forged.png': No such file "
+            "or directory\n");
+  const Outcome each =
+      RunProgram({"--export-each", "nowhere/{name}.png", "--", red, forged}, Environment());
+  EXPECT_EQ(each.err.count('\n'), 2) << each.err.toStdString();
+  EXPECT_TRUE(each.err.contains("korvelin: " + quoted + ": No such")) << each.err.toStdString();
+}
+
+// --format names the format of a name without an extension, and "-" is
+// standard output: korvelin --export - --format png F | convert - ...
+TEST(Program, FormatAndStandardOutput) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const QString file = QString::fromStdString(dir.Path("plot.png"));
+  ASSERT_EQ(RunProgram({"--export", file, red}, Environment()).exit_code, 0);
+  QProcess piped;
+  piped.setProcessEnvironment(Environment());
+  piped.start(Binary(), {"--export", "-", "--format", "png", red});
+  ASSERT_TRUE(piped.waitForFinished(30000));
+  EXPECT_EQ(piped.exitCode(), 0) << piped.readAllStandardError().toStdString();
+  QFile written(file);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(piped.readAllStandardOutput() == written.readAll());
+
+  const QString plain = QString::fromStdString(dir.Path("plot"));
+  EXPECT_EQ(RunProgram({"--export", plain, "--format", "SVG", red}, Environment()).exit_code, 0);
+  QFile svg(plain);
+  ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(svg.read(5) == "<?xml");
+
+  const struct {
+    QStringList args;
+    QString err;
+  } wrong[] = {
+      {{"--export", "/dev/stdout"},
+       "must end in .png, .bmp, .emf, .svg or .pdf (or give --format)"},
+      {{"--export", "-", "--format", "gif"}, "--format needs png, bmp, emf, svg or pdf"},
+      {{"--dump", "--format", "png"}, "--format goes with --export or --export-each"},
+  };
+  for (const auto& w : wrong) {
+    const Outcome outcome = RunProgram(w.args + QStringList{red}, Environment());
+    EXPECT_EQ(outcome.exit_code, 2) << w.args.join(' ').toStdString();
+    EXPECT_TRUE(outcome.err.contains(w.err)) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out, "");
+  }
 }
 
 // The window stays silent about a rejected file; the program names it.

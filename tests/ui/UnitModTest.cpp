@@ -269,6 +269,22 @@ TEST_F(ShownDialog, FirstShowDisplaysTheStartUpSettings) {
   EXPECT_EQ(doc_.Settings.MetafileHeight, 21000);
 }
 
+// Every fill shows a long number from its start, as it is read; the tail of
+// 10972.4770642202 alone reads as another number.
+TEST_F(ModifyDialog, AxisEditsShowTheStartOfALongNumber) {
+  MakeForm('.');
+  doc_.AxisRange =
+      RealRect(-0.000123456789012345, 10972.4770642202, 10985.9357798165, -5.55555555555555e-7);
+  for (int fill = 0; fill < 2; ++fill) {
+    form_->show();
+    for (const char* name : {"EditAxisLeft", "EditAxisTop", "EditAxisRight", "EditAxisBottom"}) {
+      EXPECT_GT(Edit(name)->text().size(), 10) << name;
+      EXPECT_EQ(Edit(name)->cursorPosition(), 0) << name;
+    }
+    form_->hide();
+  }
+}
+
 TEST_F(ShownDialog, AxisEditsTakePartOnlyWhileAxisIsChecked) {
   Type(Edit("EditAxisRight"), "20");
   EXPECT_FALSE(Timer()->isActive()) << "Axis unchecked: typing applies nothing";
