@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "PixelsOf.h"
 #include "platform/AtomicFile.h"
 #include "platform/InputPrompt.h"
 #include "platform/IntSpinEdit.h"
@@ -118,7 +119,7 @@ std::vector<std::string> FrameTopEdge(const document::GraphDocument& doc) {
 }
 
 QImage Decoded(const QByteArray& bytes, const char* format) {
-  return QImage::fromData(bytes, format).convertToFormat(QImage::Format_RGB32);
+  return testing::PixelsOf(QImage::fromData(bytes, format));
 }
 
 class CommandsTest : public ::testing::Test {
@@ -268,7 +269,7 @@ TEST_F(CommandsTest, SaveBitmapWritesThePictureWithThePastedText) {
   EXPECT_EQ(request.filters, (std::vector<platform::FileFilter>{{"Bitmap Files (*.bmp)", "bmp"}}));
   EXPECT_TRUE(fakes_.boxes.questions.empty()) << "a new file is not asked about";
   EXPECT_TRUE(ReadAll(path).starts_with("BM"));
-  const QImage saved = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+  const QImage saved = testing::PixelsOf(QImage(QString::fromStdString(path)));
   EXPECT_EQ(saved, form_->Picture().convertToFormat(QImage::Format_RGB32));
   EXPECT_NE(saved.copy(190, 110, 80, 40), before_paste.copy(190, 110, 80, 40)) << "the text";
 

@@ -19,6 +19,7 @@
 #include <QThread>
 #include <functional>
 
+#include "PixelsOf.h"
 #include "document/IgorReader.h"
 #include "render/MouseZoom.h"
 #include "render/PlotMapping.h"
@@ -473,7 +474,7 @@ TEST(ProgramUnderXvfb, ShowsTheTraceInsideThePlotAndNumbersOutside) {
   const QString exported = QString::fromStdString(dir.Path("export.png"));
   ASSERT_EQ(RunProgram({"--export", exported, "--size", "640x480", red}, Environment()).exit_code,
             0);
-  const QImage picture = QImage(exported).convertToFormat(QImage::Format_RGB32);
+  const QImage picture = testing::PixelsOf(QImage(exported));
   const QRect picture_plot = FindPlot(picture, picture.rect().center());
   ASSERT_EQ(picture_plot.size(), plot.size());
   const QPoint offset = plot.topLeft() - picture_plot.topLeft();
