@@ -200,8 +200,7 @@ void TMainForm::miCopyMetafileClick() {
   } catch (const std::exception&) {
     // The partial drawing is used.
   }
-  ClipboardCopy copy =
-      MetafileCopy(recording, settings.MetafileWidth, settings.MetafileHeight, view_.Picture());
+  ClipboardCopy copy = MetafileCopy(recording, settings.MetafileWidth, settings.MetafileHeight);
   if (copy.data == nullptr) throw std::runtime_error(copy.error);
   clipboard_->SetData(std::move(copy.data));
 }
