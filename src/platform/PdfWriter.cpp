@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -220,8 +221,10 @@ class PdfCanvas final : public render::VectorCanvas {
 // starts that a reader finds them by.
 class PdfFile {
  public:
-  explicit PdfFile(const char* version) {
-    bytes_ = QByteArray("%PDF-") + version + "\n%\xE2\xE3\xCF\xD3\n";
+  // The file's size is about expected_size.
+  PdfFile(const char* version, size_t expected_size) {
+    bytes_.reserve(static_cast<qsizetype>(expected_size));
+    bytes_.append("%PDF-").append(version).append("\n%\xE2\xE3\xCF\xD3\n");
   }
   void Object(const std::string& body) {
     offsets_.push_back(static_cast<size_t>(bytes_.size()));
@@ -258,19 +261,20 @@ class PdfFile {
 };
 
 // zlib's format, made by libdeflate at its fastest level: as small as
-// zlib's fastest setting makes a page, in a third of the time.
+// zlib's fastest setting makes a page, in a third of the time. The output
+// is written into memory that is not cleared first, so only the pages the
+// compressed bytes take are touched.
 std::string Deflate(const std::string& data) {
   struct Compressor {
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(1);
     ~Compressor() { libdeflate_free_compressor(compressor); }
   } fastest;
   if (fastest.compressor == nullptr) return {};
-  std::string packed(libdeflate_zlib_compress_bound(fastest.compressor, data.size()), '\0');
+  const size_t bound = libdeflate_zlib_compress_bound(fastest.compressor, data.size());
+  const std::unique_ptr<char[]> packed(new char[bound]);
   const size_t size = libdeflate_zlib_compress(fastest.compressor, data.data(), data.size(),
-                                               packed.data(), packed.size());
-  if (size == 0) return {};
-  packed.resize(size);
-  return packed;
+                                               packed.get(), bound);
+  return std::string(packed.get(), size);  // empty when it failed
 }
 
 }  // namespace
@@ -287,6 +291,10 @@ QByteArray PdfBytes(const render::VectorRecording& recording, int width, int hei
   Append(page, height * kPointsPerUnit, 4);
   page += " cm\n";
   PdfFonts fonts;
+  // Each recorded operation writes a dozen bytes or two, as many again
+  // where a stroke goes back to its start; memory reserved and not written
+  // costs nothing, and the page's operators are never copied as they grow.
+  page.reserve(recording.Size() * 40);
   PdfCanvas canvas(fonts, std::move(page));
   recording.Play(canvas);
   canvas.Finish();
@@ -309,7 +317,7 @@ QByteArray PdfBytes(const render::VectorRecording& recording, int width, int hei
   media += ' ';
   Append(media, height * kPointsPerUnit, 4);
   media += ']';
-  PdfFile file(fonts.NeedsVersion16() ? "1.6" : "1.4");
+  PdfFile file(fonts.NeedsVersion16() ? "1.6" : "1.4", packed.size() + 65536);
   file.Object("<< /Type /Catalog /Pages 2 0 R >>");
   file.Object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
   file.Object("<< /Type /Page /Parent 2 0 R /MediaBox " + media + " /Resources << /Font << " +
