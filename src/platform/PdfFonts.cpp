@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <map>
+#include <memory>
+#include <string>
 
 #include "platform/QtFont.h"
 
@@ -49,14 +52,13 @@ HbFace LoadFace(const render::FontSpec& font) {
   if (!raw.isValid()) return nullptr;
   HbFace builder(hb_face_builder_create());
   for (const char* name : kTables) {
-    auto* table = new QByteArray(raw.fontTable(name));
-    if (table->isEmpty()) {
-      delete table;
-      continue;
-    }
-    hb_blob_t* blob = hb_blob_create(
-        table->constData(), static_cast<unsigned>(table->size()), HB_MEMORY_MODE_READONLY, table,
-        [](void* bytes) { delete static_cast<QByteArray*>(bytes); });
+    auto table = std::make_unique<QByteArray>(raw.fontTable(name));
+    if (table->isEmpty()) continue;
+    const char* data = table->constData();
+    const auto size = static_cast<unsigned>(table->size());
+    // The blob owns the table from here on.
+    hb_blob_t* blob = hb_blob_create(data, size, HB_MEMORY_MODE_READONLY, table.release(),
+                                     [](void* bytes) { delete static_cast<QByteArray*>(bytes); });
     hb_face_builder_add_table(builder.get(), Tag(name), blob);
     hb_blob_destroy(blob);
   }
@@ -140,6 +142,66 @@ std::string ToUnicodeMap(const std::map<uint32_t, uint32_t>& glyphs) {
   return map;
 }
 
+// The glyphs of face that the page shows, without hinting. Glyph numbers
+// stay those of the whole face, so a text's numbers name the subset's
+// glyphs too and the map from numbers to glyphs is the identity. Null when
+// the subsetter refuses the face.
+HbFace Subset(hb_face_t* face, const std::map<uint32_t, uint32_t>& glyphs) {
+  hb_subset_input_t* input = hb_subset_input_create_or_fail();
+  if (input == nullptr) return nullptr;
+  hb_set_t* glyph_set = hb_subset_input_glyph_set(input);
+  hb_set_t* character_set = hb_subset_input_unicode_set(input);
+  for (const auto& [glyph, character] : glyphs) {
+    hb_set_add(glyph_set, glyph);
+    hb_set_add(character_set, character);
+  }
+  hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS | HB_SUBSET_FLAGS_NO_HINTING);
+  HbFace subset(hb_subset_or_fail(face, input));
+  hb_subset_input_destroy(input);
+  return subset;
+}
+
+// The advance of each glyph the page shows, in thousandths of the em, as
+// a CIDFont lists them: [glyph [width] glyph [width] ...].
+std::string Widths(hb_font_t* font, const std::map<uint32_t, uint32_t>& glyphs,
+                   double per_unit) {
+  std::string widths = "[";
+  for (const auto& [glyph, character] : glyphs) {
+    widths += std::to_string(glyph) + " [" +
+              Number(hb_font_get_glyph_h_advance(font, glyph) * per_unit) + "] ";
+  }
+  return widths + "]";
+}
+
+// The box around every glyph the page shows, in thousandths of the em, y
+// upwards: "left bottom right top".
+std::string Box(hb_font_t* font, const std::map<uint32_t, uint32_t>& glyphs, double per_unit) {
+  int box_left = 0, box_bottom = 0, box_right = 0, box_top = 0;
+  bool first = true;
+  for (const auto& [glyph, character] : glyphs) {
+    hb_glyph_extents_t extents;
+    if (!hb_font_get_glyph_extents(font, glyph, &extents)) continue;
+    // Extents run from the top-left corner, y upwards, height negative.
+    const int left = extents.x_bearing, right = extents.x_bearing + extents.width;
+    const int top = extents.y_bearing, bottom = extents.y_bearing + extents.height;
+    box_left = first ? left : std::min(box_left, left);
+    box_bottom = first ? bottom : std::min(box_bottom, bottom);
+    box_right = first ? right : std::max(box_right, right);
+    box_top = first ? top : std::max(box_top, top);
+    first = false;
+  }
+  return Number(box_left * per_unit) + " " + Number(box_bottom * per_unit) + " " +
+         Number(box_right * per_unit) + " " + Number(box_top * per_unit);
+}
+
+// The standard font of the face's kind, which every reader has.
+std::vector<PdfObject> StandardFont(const render::FontSpec& font) {
+  return {{"<< /Type /Font /Subtype /Type1 /BaseFont /" + StandardFontName(font) +
+               " /Encoding /WinAnsiEncoding >>",
+           false,
+           {}}};
+}
+
 }  // namespace
 
 // A face of the page: its HarfBuzz face and the glyphs the page shows with
@@ -211,26 +273,10 @@ bool PdfFonts::NeedsVersion16() const {
 
 std::vector<PdfObject> PdfFonts::Objects(size_t index, int first_number) const {
   const Face& face = *faces_.at(index);
-  if (!face.face) {
-    return {{"<< /Type /Font /Subtype /Type1 /BaseFont /" + StandardFontName(face.key) +
-                 " /Encoding /WinAnsiEncoding >>",
-             false,
-             {}}};
-  }
-  // Glyph numbers stay those of the whole face, so a text's numbers name
-  // the subset's glyphs too and the glyph map is the identity.
-  hb_subset_input_t* input = hb_subset_input_create_or_fail();
-  hb_set_t* glyph_set = hb_subset_input_glyph_set(input);
-  hb_set_t* character_set = hb_subset_input_unicode_set(input);
-  for (const auto& [glyph, character] : face.glyphs) {
-    hb_set_add(glyph_set, glyph);
-    hb_set_add(character_set, character);
-  }
-  hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS | HB_SUBSET_FLAGS_NO_HINTING);
-  HbFace subset(hb_subset_or_fail(face.face.get(), input));
-  hb_subset_input_destroy(input);
+  if (!face.face) return StandardFont(face.key);
   // Should the subsetter refuse the face, the whole face goes in: the
   // texts already name its glyphs.
+  HbFace subset = Subset(face.face.get(), face.glyphs);
   const bool cut = subset != nullptr;
   if (!cut) subset.reset(hb_face_reference(face.face.get()));
   hb_blob_t* blob = hb_face_reference_blob(subset.get());
@@ -241,25 +287,8 @@ std::vector<PdfObject> PdfFonts::Objects(size_t index, int first_number) const {
 
   hb_font_t* font = face.font.get();
   const double per_unit = 1000.0 / std::max(1u, hb_face_get_upem(face.face.get()));
-  std::string widths = "[";
-  // The box around every glyph of the subset, y upwards.
-  int box_left = 0, box_bottom = 0, box_right = 0, box_top = 0;
-  bool first = true;
-  for (const auto& [glyph, character] : face.glyphs) {
-    widths += std::to_string(glyph) + " [" +
-              Number(hb_font_get_glyph_h_advance(font, glyph) * per_unit) + "] ";
-    hb_glyph_extents_t extents;
-    if (!hb_font_get_glyph_extents(font, glyph, &extents)) continue;
-    // Extents run from the top-left corner, y upwards, height negative.
-    const int left = extents.x_bearing, right = extents.x_bearing + extents.width;
-    const int top = extents.y_bearing, bottom = extents.y_bearing + extents.height;
-    box_left = first ? left : std::min(box_left, left);
-    box_bottom = first ? bottom : std::min(box_bottom, bottom);
-    box_right = first ? right : std::max(box_right, right);
-    box_top = first ? top : std::max(box_top, top);
-    first = false;
-  }
-  widths += "]";
+  const std::string widths = Widths(font, face.glyphs, per_unit);
+  const std::string box = Box(font, face.glyphs, per_unit);
   hb_position_t ascender = 0, descender = 0, cap_height = 0;
   hb_ot_metrics_get_position_with_fallback(font, HB_OT_METRICS_TAG_HORIZONTAL_ASCENDER, &ascender);
   hb_ot_metrics_get_position_with_fallback(font, HB_OT_METRICS_TAG_HORIZONTAL_DESCENDER,
@@ -289,8 +318,7 @@ std::vector<PdfObject> PdfFonts::Objects(size_t index, int first_number) const {
   objects.push_back(
       {"<< /Type /FontDescriptor /FontName /" + name + " /Flags " +
            std::to_string(32 + (slant != 0 ? 64 : 0)) + " /FontBBox [" +
-           Number(box_left * per_unit) + " " + Number(box_bottom * per_unit) + " " +
-           Number(box_right * per_unit) + " " + Number(box_top * per_unit) +
+           box +
            "] /ItalicAngle " + Number(slant) + " /Ascent " + Number(ascender * per_unit) +
            " /Descent " + Number(descender * per_unit) + " /CapHeight " +
            Number(cap_height * per_unit) + " /StemV " + (face.key.bold ? "140" : "80") +
