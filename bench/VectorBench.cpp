@@ -116,8 +116,8 @@ void BM_SvgBytes(benchmark::State& state) { Container<platform::SvgBytes>(state,
 // price of embedding the face.
 void BM_PdfFontsOfOnePage(benchmark::State& state) {
   Application();
-  const char* numbers[] = {"20", "40", "60", "80", "100", "120", "0", "5000", "10000", "15000",
-                           "20000", "25000"};
+  const char* numbers[] = {"20", "40",   "60",    "80",    "100",   "120",
+                           "0",  "5000", "10000", "15000", "20000", "25000"};
   size_t bytes = 0;
   for (auto _ : state) {
     platform::PdfFonts fonts;

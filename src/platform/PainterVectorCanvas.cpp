@@ -93,8 +93,7 @@ QByteArray WithFamilyLists(const QByteArray& svg) {
   QByteArray out;
   out.reserve(svg.size() + svg.size() / 64);
   qsizetype at = 0;
-  for (qsizetype found = svg.indexOf(kAttribute); found >= 0;
-       found = svg.indexOf(kAttribute, at)) {
+  for (qsizetype found = svg.indexOf(kAttribute); found >= 0; found = svg.indexOf(kAttribute, at)) {
     const qsizetype value = found + kAttributeLength;
     const qsizetype end = svg.indexOf('"', value);
     if (end < 0) break;

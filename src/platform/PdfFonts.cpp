@@ -127,7 +127,8 @@ std::string ToUnicodeMap(const std::map<uint32_t, uint32_t>& glyphs) {
       "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
   auto glyph = glyphs.begin();
   while (glyph != glyphs.end()) {
-    const size_t block = std::min<size_t>(100, static_cast<size_t>(std::distance(glyph, glyphs.end())));
+    const size_t block =
+        std::min<size_t>(100, static_cast<size_t>(std::distance(glyph, glyphs.end())));
     map += std::to_string(block) + " beginbfchar\n";
     for (size_t i = 0; i < block; ++i, ++glyph) {
       map += '<';
@@ -163,8 +164,7 @@ HbFace Subset(hb_face_t* face, const std::map<uint32_t, uint32_t>& glyphs) {
 
 // The advance of each glyph the page shows, in thousandths of the em, as
 // a CIDFont lists them: [glyph [width] glyph [width] ...].
-std::string Widths(hb_font_t* font, const std::map<uint32_t, uint32_t>& glyphs,
-                   double per_unit) {
+std::string Widths(hb_font_t* font, const std::map<uint32_t, uint32_t>& glyphs, double per_unit) {
   std::string widths = "[";
   for (const auto& [glyph, character] : glyphs) {
     widths += std::to_string(glyph) + " [" +
@@ -302,32 +302,30 @@ std::vector<PdfObject> PdfFonts::Objects(size_t index, int first_number) const {
   const auto ref = [&](int offset) { return std::to_string(first_number + offset) + " 0 R"; };
   std::vector<PdfObject> objects;
   objects.push_back({"<< /Type /Font /Subtype /Type0 /BaseFont /" + name +
-                         " /Encoding /Identity-H /DescendantFonts [" + ref(1) +
-                         "] /ToUnicode " + ref(4) + " >>",
-                     false,
-                     {}});
-  objects.push_back({"<< /Type /Font /Subtype /" +
-                         std::string(true_type ? "CIDFontType2" : "CIDFontType0") +
-                         " /BaseFont /" + name +
-                         " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 "
-                         ">> /FontDescriptor " +
-                         ref(2) + " /DW 1000 /W " + widths +
-                         (true_type ? " /CIDToGIDMap /Identity" : "") + " >>",
+                         " /Encoding /Identity-H /DescendantFonts [" + ref(1) + "] /ToUnicode " +
+                         ref(4) + " >>",
                      false,
                      {}});
   objects.push_back(
-      {"<< /Type /FontDescriptor /FontName /" + name + " /Flags " +
-           std::to_string(32 + (slant != 0 ? 64 : 0)) + " /FontBBox [" +
-           box +
-           "] /ItalicAngle " + Number(slant) + " /Ascent " + Number(ascender * per_unit) +
-           " /Descent " + Number(descender * per_unit) + " /CapHeight " +
-           Number(cap_height * per_unit) + " /StemV " + (face.key.bold ? "140" : "80") +
-           (true_type ? " /FontFile2 " : " /FontFile3 ") + ref(3) + " >>",
+      {"<< /Type /Font /Subtype /" + std::string(true_type ? "CIDFontType2" : "CIDFontType0") +
+           " /BaseFont /" + name +
+           " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 "
+           ">> /FontDescriptor " +
+           ref(2) + " /DW 1000 /W " + widths + (true_type ? " /CIDToGIDMap /Identity" : "") + " >>",
        false,
        {}});
-  objects.push_back({true_type ? "/Length1 " + std::to_string(program.size())
-                               : std::string("/Subtype /OpenType"),
-                     true, std::move(program)});
+  objects.push_back({"<< /Type /FontDescriptor /FontName /" + name + " /Flags " +
+                         std::to_string(32 + (slant != 0 ? 64 : 0)) + " /FontBBox [" + box +
+                         "] /ItalicAngle " + Number(slant) + " /Ascent " +
+                         Number(ascender * per_unit) + " /Descent " + Number(descender * per_unit) +
+                         " /CapHeight " + Number(cap_height * per_unit) + " /StemV " +
+                         (face.key.bold ? "140" : "80") +
+                         (true_type ? " /FontFile2 " : " /FontFile3 ") + ref(3) + " >>",
+                     false,
+                     {}});
+  objects.push_back(
+      {true_type ? "/Length1 " + std::to_string(program.size()) : std::string("/Subtype /OpenType"),
+       true, std::move(program)});
   objects.push_back({"", true, ToUnicodeMap(face.glyphs)});
   return objects;
 }

@@ -272,8 +272,8 @@ std::string Deflate(const std::string& data) {
   if (fastest.compressor == nullptr) return {};
   const size_t bound = libdeflate_zlib_compress_bound(fastest.compressor, data.size());
   const std::unique_ptr<char[]> packed(new char[bound]);
-  const size_t size = libdeflate_zlib_compress(fastest.compressor, data.data(), data.size(),
-                                               packed.get(), bound);
+  const size_t size =
+      libdeflate_zlib_compress(fastest.compressor, data.data(), data.size(), packed.get(), bound);
   return std::string(packed.get(), size);  // empty when it failed
 }
 
@@ -332,9 +332,9 @@ QByteArray PdfBytes(const render::VectorRecording& recording, int width, int hei
       }
       const std::string packed_data = Deflate(object.data);
       if (packed_data.empty()) return {};
-      file.Stream(object.dictionary + (object.dictionary.empty() ? "" : " ") +
-                      "/Filter /FlateDecode",
-                  packed_data);
+      file.Stream(
+          object.dictionary + (object.dictionary.empty() ? "" : " ") + "/Filter /FlateDecode",
+          packed_data);
     }
   }
   return file.Finish(5);

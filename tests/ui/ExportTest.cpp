@@ -237,9 +237,7 @@ TEST(ExportEach, SettingsApplyToEveryFile) {
   ASSERT_TRUE(document::LoadPatternFile(doc, red).accepted());
   PlotView view(doc);
   view.Layout({320, 200});
-  EXPECT_EQ(
-      testing::PixelsOf(QImage(QString::fromStdString(dir.Path("red.png")))),
-      view.Picture());
+  EXPECT_EQ(testing::PixelsOf(QImage(QString::fromStdString(dir.Path("red.png")))), view.Picture());
 }
 
 }  // namespace

@@ -111,7 +111,8 @@ TEST(SvgBytes, TextsNameTheirFaceItsMetricTwinAndItsGenericFamily) {
     testing::ScalingMeasurer label;
     render::FontSpec font;
     font.name = face;
-    const Svg svg = ReadSvg(SvgBytes(render::RecordVectorPlot(doc, label, font, '.'), 29700, 21000));
+    const Svg svg =
+        ReadSvg(SvgBytes(render::RecordVectorPlot(doc, label, font, '.'), 29700, 21000));
     ASSERT_TRUE(svg.well_formed) << face;
     EXPECT_EQ(svg.texts.size(), 12u) << face;
     EXPECT_EQ(svg.families, std::set<QString>{families}) << face;

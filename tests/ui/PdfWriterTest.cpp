@@ -158,22 +158,25 @@ std::vector<std::pair<int, int>> ScanWithAColumn() {
   return points;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, PdfStroke,
-    ::testing::Values(
-        // Onto x = 10 at 400, the lowest; over the highest 699 to the last
-        // 463 of the run; on, and back.
-        StrokeCase{"ColumnFromItsLowest", ScanWithAColumn(),
-                   "0 500 m\n10 400 l\n10 699 l 10 463 l\n20 450 l\n"
-                   "10 463 l\n10 699 l\n10 400 l\n0 500 l\nS\n"},
-        StrokeCase{"ColumnFromBetween", {{0, 50}, {10, 50}, {10, 20}, {10, 90}, {10, 80}},
-                   "0 50 m\n10 50 l\n10 20 l 10 90 l 10 80 l\n"
-                   "10 90 l\n10 20 l\n10 50 l\n0 50 l\nS\n"},
-        StrokeCase{"Tick", {{5, 100}, {5, 60}}, "5 100 m\n5 60 l\nS\n"},
-        StrokeCase{"Dot", {{7, 7}, {7, 7}}, "7 7 m\n7 7 l\nS\n"},
-        StrokeCase{"ClosedOutline", {{0, 0}, {10, 5}, {20, 0}, {0, 0}},
-                   "0 0 m\n10 5 l\n20 0 l\n0 0 l\nS\n"}),
-    [](const ::testing::TestParamInfo<StrokeCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Table, PdfStroke,
+                         ::testing::Values(
+                             // Onto x = 10 at 400, the lowest; over the highest 699 to the last
+                             // 463 of the run; on, and back.
+                             StrokeCase{"ColumnFromItsLowest", ScanWithAColumn(),
+                                        "0 500 m\n10 400 l\n10 699 l 10 463 l\n20 450 l\n"
+                                        "10 463 l\n10 699 l\n10 400 l\n0 500 l\nS\n"},
+                             StrokeCase{"ColumnFromBetween",
+                                        {{0, 50}, {10, 50}, {10, 20}, {10, 90}, {10, 80}},
+                                        "0 50 m\n10 50 l\n10 20 l 10 90 l 10 80 l\n"
+                                        "10 90 l\n10 20 l\n10 50 l\n0 50 l\nS\n"},
+                             StrokeCase{"Tick", {{5, 100}, {5, 60}}, "5 100 m\n5 60 l\nS\n"},
+                             StrokeCase{"Dot", {{7, 7}, {7, 7}}, "7 7 m\n7 7 l\nS\n"},
+                             StrokeCase{"ClosedOutline",
+                                        {{0, 0}, {10, 5}, {20, 0}, {0, 0}},
+                                        "0 0 m\n10 5 l\n20 0 l\n0 0 l\nS\n"}),
+                         [](const ::testing::TestParamInfo<StrokeCase>& info) {
+                           return info.param.name;
+                         });
 
 }  // namespace
 }  // namespace korvelin::platform

@@ -81,7 +81,7 @@ std::vector<std::pair<std::string, QByteArray>> PngChunks(const QByteArray& png)
 TEST(EncodePng, StatesResolutionAndColourSpaceBeforeThePixels) {
   QImage many(300, 2, QImage::Format_RGB32);
   for (int x = 0; x < 300; ++x) many.setPixel(x, 0, qRgb(x % 256, x / 256, 7));
-  const QByteArray resolution_96("\0\0\x0e\xc4\0\0\x0e\xc4\x01", 9);  // 3780, 3780, metre
+  const QByteArray resolution_96("\0\0\x0e\xc4\0\0\x0e\xc4\x01", 9);   // 3780, 3780, metre
   const QByteArray resolution_192("\0\0\x1d\x87\0\0\x1d\x87\x01", 9);  // 7559
   const std::vector<std::string> palette_chunks{"IHDR", "sRGB", "pHYs", "PLTE", "IDAT", "IEND"};
   const std::vector<std::string> colour_chunks{"IHDR", "sRGB", "pHYs", "IDAT", "IEND"};
