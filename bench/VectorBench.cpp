@@ -19,6 +19,7 @@
 #include "platform/EmfVectorCanvas.h"
 #include "platform/LabelMeasurer.h"
 #include "platform/PainterVectorCanvas.h"
+#include "platform/PdfFonts.h"
 #include "platform/PdfWriter.h"
 #include "render/VectorPlot.h"
 
@@ -110,6 +111,26 @@ void BM_EmfBytes(benchmark::State& state) { Container<platform::EmfBytes>(state,
 void BM_PdfBytes(benchmark::State& state) { Container<platform::PdfBytes>(state, Lines()); }
 void BM_SvgBytes(benchmark::State& state) { Container<platform::SvgBytes>(state, Lines()); }
 
+// The fonts of one page alone: the axis numbers of the plot, their face's
+// glyphs looked up and its subset cut and written. Part of BM_PdfBytes; the
+// price of embedding the face.
+void BM_PdfFontsOfOnePage(benchmark::State& state) {
+  Application();
+  const char* numbers[] = {"20", "40",   "60",    "80",    "100",   "120",
+                           "0",  "5000", "10000", "15000", "20000", "25000"};
+  size_t bytes = 0;
+  for (auto _ : state) {
+    platform::PdfFonts fonts;
+    std::string content;
+    const size_t font = fonts.Use(FontSpec{"Times New Roman", 800});
+    for (const char* text : numbers) fonts.AppendShown(font, text, content);
+    bytes = 0;
+    for (const platform::PdfObject& object : fonts.Objects(font, 6)) bytes += object.data.size();
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.counters["font bytes"] = static_cast<double>(bytes);
+}
+
 // The same trace with plus markers at every point as well: 2,097,152 more
 // strokes, the heaviest drawing one trace can ask for.
 void BM_EmfBytesWithMarkers(benchmark::State& state) {
@@ -126,6 +147,7 @@ BENCHMARK(BM_RecordVectorPlot)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmfBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PdfBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SvgBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PdfFontsOfOnePage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmfBytesWithMarkers)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PdfBytesWithMarkers)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SvgBytesWithMarkers)->Unit(benchmark::kMillisecond);

@@ -3,13 +3,22 @@
 # on a desktop, and checks what a desktop reads there: the menu entry and the
 # file type pass their validators, the icon is well-formed SVG, and with the
 # installed type registered, the desktop's own type detection names pattern
-# files by their name and by their first line.
+# files by their name and by their first line, and the entry, started as a
+# desktop starts it with a PATH that holds no folder of the install, runs the
+# installed program on the file. The prefix has a space in it, as a home
+# folder may.
 # Usage: DesktopInstallTest.sh CMAKE BUILD_DIR
 set -euo pipefail
 cmake=$1
 build=$2
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+top=$(mktemp -d)
+prefix="$top/KORVELIN home"
+started=
+stop_started() {
+  if [ -n "$started" ]; then kill "$started" 2>/dev/null || true; fi
+  rm -rf "$top"
+}
+trap stop_started EXIT
 
 fail() {
   echo "FAIL: $*" >&2
@@ -24,7 +33,8 @@ entry=$share/applications/korvelin.desktop
 test -f "$entry" || fail "no desktop entry"
 report=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $report"
 test -z "$report" || fail "desktop-file-validate: $report"
-grep -qx 'Exec=korvelin -- %F' "$entry" || fail "the entry does not start the program on the files"
+exec_line="Exec=\"$prefix/bin/korvelin\" -- %F"
+grep -qxF "$exec_line" "$entry" || fail "the entry does not start the installed program: $(grep ^Exec= "$entry")"
 grep -qx 'MimeType=text/x-igor-pattern;' "$entry" || fail "the entry does not name the file type"
 
 icon=$share/icons/hicolor/scalable/apps/korvelin.svg
@@ -55,4 +65,24 @@ type_of() {
 test "$(type_of "$files/scan.pat")" = text/x-igor-pattern || fail "scan.pat: $(type_of "$files/scan.pat")"
 test "$(type_of "$files/scan7")" = text/x-igor-pattern || fail "scan7 by its first line: $(type_of "$files/scan7")"
 test "$(type_of "$files/notes")" != text/x-igor-pattern || fail "notes taken for a pattern file"
-echo "installed and recognised"
+# The desktop's own launcher refuses an entry whose program it cannot find,
+# so with the program named only by name this start fails. The program runs
+# off screen; it is found by its executable, which lies in this test's own
+# folder, and stopped by its process id.
+env -i HOME="$top" PATH=/nonexistent QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$top" \
+  /usr/bin/gio launch "$entry" "$files/scan.pat" >"$top/launch.log" 2>&1 ||
+  fail "gio launch: $(cat "$top/launch.log")"
+for _ in $(seq 100); do
+  for process in /proc/[0-9]*; do
+    if [ "$(readlink "$process/exe" 2>/dev/null)" = "$prefix/bin/korvelin" ]; then
+      started=${process#/proc/}
+      break 2
+    fi
+  done
+  sleep 0.1
+done
+test -n "$started" || fail "the entry did not start the installed program"
+arguments=$(tr '\0' '\n' <"/proc/$started/cmdline" | tail -n +2)
+test "$arguments" = "--
+$files/scan.pat" || fail "the program was started with: $arguments"
+echo "installed, recognised and started"

@@ -10,6 +10,8 @@
 #include <QMarginsF>
 #include <QPageSize>
 #include <QPen>
+#include <QRegularExpression>
+#include <QStringList>
 #include <QSvgGenerator>
 #include <QTransform>
 #include <algorithm>
@@ -37,6 +39,71 @@ constexpr double kDotLength = 1.0 / 1024;
 
 // SVG pixels of 0.01 mm: 2540 of them to the inch.
 constexpr int kHundredthsPerInch = 2540;
+
+// The faces the window's fonts name and the free faces with the same
+// metrics, which a desktop without the first has; the numbers then keep
+// the widths they were placed with.
+struct MetricTwin {
+  const char* face;
+  const char* twin;
+  const char* generic;
+};
+constexpr MetricTwin kMetricTwins[] = {
+    {"times new roman", "Liberation Serif", "serif"},
+    {"arial", "Liberation Sans", "sans-serif"},
+    {"helvetica", "Liberation Sans", "sans-serif"},
+    {"courier new", "Liberation Mono", "monospace"},
+    {"courier", "Liberation Mono", "monospace"},
+};
+
+// A face without a known twin falls back to the generic family of its
+// kind, read from its name; serif is the window's own kind.
+const char* GenericFamily(const QString& face) {
+  const QString name = face.toLower();
+  if (name.contains("mono") || name.contains("courier")) return "monospace";
+  if (name.contains("sans") || name.contains("arial") || name.contains("helvetica")) {
+    return "sans-serif";
+  }
+  return "serif";
+}
+
+// The CSS family list of a text: the face, its metric twin and the generic
+// family, as in "'Times New Roman', 'Liberation Serif', serif". Quotes and
+// backslashes, which would end the name or the attribute, are left out of
+// the names.
+QByteArray FamilyList(QString face) {
+  face.remove(QRegularExpression(R"(['"\\<>&])"));
+  QStringList families{"'" + face + "'"};
+  const char* generic = GenericFamily(face);
+  for (const MetricTwin& known : kMetricTwins) {
+    if (face.compare(QLatin1String(known.face), Qt::CaseInsensitive) != 0) continue;
+    families.append(QString("'%1'").arg(QLatin1String(known.twin)));
+    generic = known.generic;
+    break;
+  }
+  families.append(QLatin1String(generic));
+  return families.join(", ").toUtf8();
+}
+
+// The SVG writer names each text's face alone; every font-family it wrote
+// becomes the face's family list.
+QByteArray WithFamilyLists(const QByteArray& svg) {
+  static constexpr char kAttribute[] = "font-family=\"";
+  constexpr qsizetype kAttributeLength = sizeof kAttribute - 1;
+  QByteArray out;
+  out.reserve(svg.size() + svg.size() / 64);
+  qsizetype at = 0;
+  for (qsizetype found = svg.indexOf(kAttribute); found >= 0; found = svg.indexOf(kAttribute, at)) {
+    const qsizetype value = found + kAttributeLength;
+    const qsizetype end = svg.indexOf('"', value);
+    if (end < 0) break;
+    out.append(svg.constData() + at, value - at);
+    out.append(FamilyList(QString::fromUtf8(svg.mid(value, end - value))));
+    at = end;
+  }
+  out.append(svg.constData() + at, svg.size() - at);
+  return out;
+}
 
 }  // namespace
 
@@ -200,7 +267,7 @@ QByteArray SvgBytes(const render::VectorRecording& recording, int width, int hei
   if (!painter.begin(&generator)) return {};
   PlayVectorRecording(recording, painter, QRectF(0, 0, width, height), width, height);
   if (!painter.end()) return {};
-  return bytes;
+  return WithFamilyLists(bytes);
 }
 
 }  // namespace korvelin::platform

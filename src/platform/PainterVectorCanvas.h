@@ -81,7 +81,10 @@ void PlayVectorRecording(const render::VectorRecording& recording, QPainter& pai
                          const QRectF& target, int width, int height);
 
 // An SVG picture width x height hundredths of a millimetre large whose view
-// box is the drawing space itself. Empty when VectorPageSizeError refuses
+// box is the drawing space itself. Each text names its face, the face's
+// metric twin and its generic family ('Times New Roman', 'Liberation Serif',
+// serif), so a machine without the face still draws the numbers as wide as
+// they were placed. Empty when VectorPageSizeError refuses
 // the page or the writer fails.
 QByteArray SvgBytes(const render::VectorRecording& recording, int width, int height);
 

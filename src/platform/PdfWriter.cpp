@@ -1,15 +1,17 @@
 #include "platform/PdfWriter.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <QFontMetricsF>
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/PdfFonts.h"
 #include "platform/QtFont.h"
 
 namespace korvelin::platform {
@@ -36,40 +38,21 @@ void Append(std::string& out, double value, int decimals) {
   out.append(buffer, result.ptr);
 }
 
-// The standard fonts stand in for the window's faces by their kind:
-// Times New Roman (and any other serif face) as Times, Arial and other sans
-// faces as Helvetica, fixed-pitch faces as Courier.
-std::string BaseFont(const render::FontSpec& font) {
-  std::string face = font.name;
-  std::transform(face.begin(), face.end(), face.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  const bool mono =
-      face.find("courier") != std::string::npos || face.find("mono") != std::string::npos;
-  const bool sans =
-      !mono && (face.find("arial") != std::string::npos || face.find("sans") != std::string::npos ||
-                face.find("helvetica") != std::string::npos);
-  std::string base = mono ? "Courier" : sans ? "Helvetica" : "Times";
-  const char* style = font.bold && font.italic ? "BoldItalic"
-                      : font.bold              ? "Bold"
-                      : font.italic            ? "Italic"
-                                               : "";
-  if (base == "Times") {
-    base += *style ? std::string("-") + style : std::string("-Roman");
-  } else if (*style) {
-    base += std::string("-") + (font.italic ? std::string(style).replace(
-                                                  std::string(style).find("Italic"), 6, "Oblique")
-                                            : style);
-  }
-  return base;
-}
-
 // The drawing operators of one page. Strokes made with one pen go out as
 // one path; points on one vertical in a row are drawn as the few segments
-// that cover the same stretch (entry, lowest, highest, last), which with
-// round caps and joins leaves the same ink: a slow scan sheds most of its
-// points so.
+// that cover the same stretch (from the entry over the extremes to the
+// last), which with round caps and joins leaves the same ink: a slow scan
+// sheds most of its points so.
+//
+// An office program that breaks an inserted PDF into shapes closes every
+// subpath, which would draw an edge from a trace's last point back to its
+// first. So a subpath of more than one segment that does not end where it
+// began goes back over its points to its start: the ink is the same, and
+// the closing edge has no length.
 class PdfCanvas final : public render::VectorCanvas {
  public:
+  // The operators follow the given start of the page.
+  PdfCanvas(PdfFonts& fonts, std::string start) : content_(std::move(start)), fonts_(fonts) {}
   void SetPenColor(uint32_t color_ref) override {
     color_ref &= 0xFFFFFF;
     if (color_ref != color_) EndPath();
@@ -81,8 +64,10 @@ class PdfCanvas final : public render::VectorCanvas {
   }
   void MoveTo(int64_t x, int64_t y) override {
     CloseColumn();
+    EndSubpath();
     BeginPath();
     Point(x, y, " m\n");
+    subpath_.push_back({x, y});
     x_ = x;
     y_ = y;
   }
@@ -96,6 +81,7 @@ class PdfCanvas final : public render::VectorCanvas {
     } else {
       CloseColumn();
       Point(x, y, " l\n");
+      subpath_.push_back({x, y});
     }
     x_ = x;
     y_ = y;
@@ -106,10 +92,8 @@ class PdfCanvas final : public render::VectorCanvas {
     const QFontMetricsF metrics(ToQFont(font));
     ascent_ = metrics.ascent();
     line_height_ = metrics.ascent() + metrics.descent();
-    const std::string base = BaseFont(font);
-    const auto known = std::find(fonts_.begin(), fonts_.end(), base);
-    font_index_ = static_cast<size_t>(known - fonts_.begin());
-    if (known == fonts_.end()) fonts_.push_back(base);
+    font_index_ = fonts_.Use(font);
+    font_set_ = true;
   }
   void SetBrushStyle(render::BrushStyle style) override {
     opaque_ = style == render::BrushStyle::Solid;
@@ -119,7 +103,7 @@ class PdfCanvas final : public render::VectorCanvas {
   void TextOut(int64_t x, int64_t y, std::string_view text) override {
     EndPath();
     if (text.empty()) return;
-    if (fonts_.empty()) SetFont(font_);
+    if (!font_set_) SetFont(font_);
     if (opaque_) {
       const double width = QFontMetricsF(ToQFont(font_))
                                .horizontalAdvance(QString::fromLatin1(
@@ -139,25 +123,13 @@ class PdfCanvas final : public render::VectorCanvas {
     Append(content_, x);
     content_ += ' ';
     Append(content_, static_cast<double>(y) + ascent_, 2);
-    content_ += " Tm (";
-    for (const char c : text) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (c == '(' || c == ')' || c == '\\') content_ += '\\';
-      if (byte < 32) {
-        const char octal[5] = {'\\', static_cast<char>('0' + (byte >> 6)),
-                               static_cast<char>('0' + ((byte >> 3) & 7)),
-                               static_cast<char>('0' + (byte & 7)), 0};
-        content_ += octal;
-      } else {
-        content_ += c;
-      }
-    }
-    content_ += ") Tj ET\n";
+    content_ += " Tm ";
+    fonts_.AppendShown(font_index_, text, content_);
+    content_ += " Tj ET\n";
   }
 
   void Finish() { EndPath(); }
   const std::string& Content() const { return content_; }
-  const std::vector<std::string>& Fonts() const { return fonts_; }
 
  private:
   void Point(int64_t x, int64_t y, const char* op) {
@@ -181,28 +153,52 @@ class PdfCanvas final : public render::VectorCanvas {
     written_color_ = color_;
     written_width_ = width_;
   }
-  // From the entry over the lowest and the highest point to the last, each
-  // left out where it is where the path already stands.
+  // From the entry over both extremes to the last point: an entry at one
+  // extreme goes to the other; an entry between them goes to the extreme
+  // farther from the last point first. A run that never leaves its entry
+  // is a dot, which a line to its own point draws with the round caps.
   void CloseColumn() {
     if (!column_) return;
     column_ = false;
+    const bool low_first = entry_ == high_ || (entry_ != low_ && high_ - y_ < y_ - low_);
+    const int64_t first = low_first ? low_ : high_;
+    const int64_t second = entry_ == low_ || entry_ == high_ ? y_ : (low_first ? high_ : low_);
     int64_t at = entry_;
-    for (const int64_t y : {low_, high_, y_}) {
+    bool drawn = false;
+    for (const int64_t y : {first, second, y_}) {
       if (y == at) continue;
       Point(x_, y, " l ");
+      subpath_.push_back({x_, y});
       at = y;
+      drawn = true;
+    }
+    if (!drawn && subpath_.size() == 1) {
+      Point(x_, y_, " l ");
+      subpath_.push_back({x_, y_});
     }
     content_.back() = '\n';
   }
+  // Back over the subpath's points to its start, when it has more than one
+  // segment and ends elsewhere.
+  void EndSubpath() {
+    if (subpath_.size() > 2 && subpath_.back() != subpath_.front()) {
+      for (size_t i = subpath_.size() - 1; i-- > 0;) {
+        Point(subpath_[i].first, subpath_[i].second, " l\n");
+      }
+    }
+    subpath_.clear();
+  }
   void EndPath() {
     CloseColumn();
+    EndSubpath();
     if (in_path_) content_ += "S\n";
     in_path_ = false;
   }
 
   std::string content_;
-  std::vector<std::string> fonts_;
+  PdfFonts& fonts_;
   render::FontSpec font_{};
+  bool font_set_ = false;
   size_t font_index_ = 0;
   double ascent_ = 0;
   double line_height_ = 0;
@@ -218,95 +214,128 @@ class PdfCanvas final : public render::VectorCanvas {
   int64_t entry_ = 0;
   int64_t low_ = 0;
   int64_t high_ = 0;
+  std::vector<std::pair<int64_t, int64_t>> subpath_;  // the points written since the move
 };
 
 // The objects of the file, numbered from 1, and the table of where each
 // starts that a reader finds them by.
 class PdfFile {
  public:
-  PdfFile() { bytes_ = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"; }
+  // The file's size is about expected_size.
+  PdfFile(const char* version, size_t expected_size) {
+    bytes_.reserve(static_cast<qsizetype>(expected_size));
+    bytes_.append("%PDF-").append(version).append("\n%\xE2\xE3\xCF\xD3\n");
+  }
   void Object(const std::string& body) {
-    offsets_.push_back(bytes_.size());
-    bytes_ += std::to_string(offsets_.size()) + " 0 obj\n" + body + "\nendobj\n";
+    offsets_.push_back(static_cast<size_t>(bytes_.size()));
+    Append(std::to_string(offsets_.size()) + " 0 obj\n" + body + "\nendobj\n");
   }
   void Stream(const std::string& dictionary, const std::string& data) {
-    offsets_.push_back(bytes_.size());
-    bytes_ += std::to_string(offsets_.size()) + " 0 obj\n<< " + dictionary + " /Length " +
-              std::to_string(data.size()) + " >>\nstream\n";
-    bytes_ += data;
-    bytes_ += "\nendstream\nendobj\n";
+    offsets_.push_back(static_cast<size_t>(bytes_.size()));
+    Append(std::to_string(offsets_.size()) + " 0 obj\n<< " + dictionary + " /Length " +
+           std::to_string(data.size()) + " >>\nstream\n");
+    Append(data);
+    Append("\nendstream\nendobj\n");
   }
   QByteArray Finish(int info_object) {
-    const size_t table = bytes_.size();
-    bytes_ += "xref\n0 " + std::to_string(offsets_.size() + 1) + "\n0000000000 65535 f \n";
+    const auto table = static_cast<size_t>(bytes_.size());
+    Append("xref\n0 " + std::to_string(offsets_.size() + 1) + "\n0000000000 65535 f \n");
     for (const size_t offset : offsets_) {
       char line[21];
       std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-      bytes_ += line;
+      Append(line);
     }
-    bytes_ += "trailer\n<< /Size " + std::to_string(offsets_.size() + 1) + " /Root 1 0 R /Info " +
-              std::to_string(info_object) + " 0 R >>\nstartxref\n" + std::to_string(table) +
-              "\n%%EOF\n";
-    return QByteArray(bytes_.data(), static_cast<qsizetype>(bytes_.size()));
+    Append("trailer\n<< /Size " + std::to_string(offsets_.size() + 1) + " /Root 1 0 R /Info " +
+           std::to_string(info_object) + " 0 R >>\nstartxref\n" + std::to_string(table) +
+           "\n%%EOF\n");
+    return bytes_;
   }
 
  private:
-  std::string bytes_;
+  void Append(std::string_view text) {
+    bytes_.append(text.data(), static_cast<qsizetype>(text.size()));
+  }
+
+  QByteArray bytes_;
   std::vector<size_t> offsets_;
 };
 
+// zlib's format, made by libdeflate at its fastest level: as small as
+// zlib's fastest setting makes a page, in a third of the time. The output
+// is written into memory that is not cleared first, so only the pages the
+// compressed bytes take are touched.
 std::string Deflate(const std::string& data) {
-  uLongf size = compressBound(static_cast<uLong>(data.size()));
-  std::string packed(size, '\0');
-  if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
-                reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()),
-                1) != Z_OK) {
-    return {};
-  }
-  packed.resize(size);
-  return packed;
+  struct Compressor {
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(1);
+    ~Compressor() { libdeflate_free_compressor(compressor); }
+  } fastest;
+  if (fastest.compressor == nullptr) return {};
+  const size_t bound = libdeflate_zlib_compress_bound(fastest.compressor, data.size());
+  const std::unique_ptr<char[]> packed(new char[bound]);
+  const size_t size =
+      libdeflate_zlib_compress(fastest.compressor, data.data(), data.size(), packed.get(), bound);
+  return std::string(packed.get(), size);  // empty when it failed
 }
 
 }  // namespace
 
 QByteArray PdfBytes(const render::VectorRecording& recording, int width, int height) {
   if (!render::VectorPageSizeError(width, height).empty()) return {};
-  PdfCanvas canvas;
-  recording.Play(canvas);
-  canvas.Finish();
   // The page's points, y upwards from its bottom, become page units with y
   // downwards from its top.
-  std::string content = "1 J 1 j ";
-  Append(content, kPointsPerUnit, 10);
-  content += " 0 0 ";
-  Append(content, -kPointsPerUnit, 10);
-  content += " 0 ";
-  Append(content, height * kPointsPerUnit, 4);
-  content += " cm\n";
-  content += canvas.Content();
+  std::string page = "1 J 1 j ";
+  Append(page, kPointsPerUnit, 10);
+  page += " 0 0 ";
+  Append(page, -kPointsPerUnit, 10);
+  page += " 0 ";
+  Append(page, height * kPointsPerUnit, 4);
+  page += " cm\n";
+  PdfFonts fonts;
+  // Each recorded operation writes a dozen bytes or two, as many again
+  // where a stroke goes back to its start; memory reserved and not written
+  // costs nothing, and the page's operators are never copied as they grow.
+  page.reserve(recording.Size() * 40);
+  PdfCanvas canvas(fonts, std::move(page));
+  recording.Play(canvas);
+  canvas.Finish();
+  const std::string& content = canvas.Content();
   const std::string packed = Deflate(content);
   if (packed.empty()) return {};
 
-  PdfFile file;
-  const int fonts = static_cast<int>(canvas.Fonts().size());
+  // The fonts' objects follow the five of the page, each font's together.
+  constexpr int kFirstFontObject = 6;
+  std::vector<std::vector<PdfObject>> font_objects;
   std::string font_resources;
-  for (int i = 0; i < fonts; ++i) {
-    font_resources += "/F" + std::to_string(i + 1) + " " + std::to_string(6 + i) + " 0 R ";
+  int number = kFirstFontObject;
+  for (size_t i = 0; i < fonts.Count(); ++i) {
+    font_resources += "/F" + std::to_string(i + 1) + " " + std::to_string(number) + " 0 R ";
+    font_objects.push_back(fonts.Objects(i, number));
+    number += static_cast<int>(font_objects.back().size());
   }
   std::string media = "[0 0 ";
   Append(media, width * kPointsPerUnit, 4);
   media += ' ';
   Append(media, height * kPointsPerUnit, 4);
   media += ']';
+  PdfFile file(fonts.NeedsVersion16() ? "1.6" : "1.4", packed.size() + 65536);
   file.Object("<< /Type /Catalog /Pages 2 0 R >>");
   file.Object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
   file.Object("<< /Type /Page /Parent 2 0 R /MediaBox " + media + " /Resources << /Font << " +
               font_resources + ">> >> /Contents 4 0 R >>");
   file.Stream("/Filter /FlateDecode", packed);
   file.Object("<< /Producer (KORVELIN " KORVELIN_VERSION ") >>");
-  for (const std::string& base : canvas.Fonts()) {
-    file.Object("<< /Type /Font /Subtype /Type1 /BaseFont /" + base +
-                " /Encoding /WinAnsiEncoding >>");
+  for (const std::vector<PdfObject>& objects : font_objects) {
+    for (const PdfObject& object : objects) {
+      if (!object.is_stream) {
+        file.Object(object.dictionary);
+        continue;
+      }
+      const std::string packed_data = Deflate(object.data);
+      if (packed_data.empty()) return {};
+      file.Stream(
+          object.dictionary + (object.dictionary.empty() ? "" : " ") + "/Filter /FlateDecode",
+          packed_data);
+    }
   }
   return file.Finish(5);
 }

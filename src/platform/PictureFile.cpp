@@ -104,7 +104,7 @@ QImage PictureToWrite(const QImage& picture) {
   return indexed ? std::move(*indexed) : picture;
 }
 
-QByteArray PictureBytes(const QImage& image, PictureFormat format) {
+QByteArray PictureBytes(const QImage& image, PictureFormat format, double dots_per_inch) {
   QByteArray bytes;
   if (image.isNull()) return bytes;
   if (format == PictureFormat::Bmp) {
@@ -115,7 +115,7 @@ QByteArray PictureBytes(const QImage& image, PictureFormat format) {
     ByteSink sink{bytes};
     WriteBmp(image, sink);
   } else {
-    bytes = EncodePng(image);  // empty when it cannot be made
+    bytes = EncodePng(image, dots_per_inch);  // empty when it cannot be made
   }
   return bytes;
 }
@@ -127,14 +127,14 @@ std::string WritePictureFile(const QImage& picture, const std::string& path, Fil
 }
 
 std::string WritePictureFile(const QImage& picture, const std::string& path, PictureFormat format,
-                             FileCalls& calls) {
+                             FileCalls& calls, double dots_per_inch) {
   if (picture.isNull()) return "the picture is empty";
   // PNG is encoded in memory, where writing cannot fail, and then written:
   // the bytes are few (a 1920 x 1080 plot about 20 KB). The encoder finds
   // the palette itself, on the way.
   QByteArray png;
   if (format == PictureFormat::Png) {
-    png = EncodePng(picture);
+    png = EncodePng(picture, dots_per_inch);
     if (png.isEmpty()) return "the picture could not be encoded";
   }
   AtomicFile file(path, calls);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/AtomicFile.h"
+#include "platform/PngWriter.h"
 
 namespace korvelin::platform {
 
@@ -33,7 +34,10 @@ QImage PictureToWrite(const QImage& picture);
 
 // The bytes of a file of image in format, as WritePictureFile writes them;
 // empty for an empty image or when the encoder fails.
-QByteArray PictureBytes(const QImage& image, PictureFormat format);
+// A PNG says it holds dots_per_inch pixels to the inch (96 at ratio 1, 192
+// for a picture of a screen of ratio 2), so it is placed at the window's size.
+QByteArray PictureBytes(const QImage& image, PictureFormat format,
+                        double dots_per_inch = kScreenDotsPerInch);
 
 // Writes picture in the format of path's extension, atomically: the file is
 // the old one or the whole new picture. Returns an empty string on success,
@@ -43,6 +47,7 @@ std::string WritePictureFile(const QImage& picture, const std::string& path,
 
 // The same in the given format, whatever the name's extension.
 std::string WritePictureFile(const QImage& picture, const std::string& path, PictureFormat format,
-                             FileCalls& calls = SystemFileCalls());
+                             FileCalls& calls = SystemFileCalls(),
+                             double dots_per_inch = kScreenDotsPerInch);
 
 }  // namespace korvelin::platform

@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <new>
 #include <optional>
 #include <string>
@@ -82,8 +84,21 @@ std::string ColourRows(const QImage& image) {
   return stream;
 }
 
-// The file: signature, header, the palette when there is one, the rows.
-QByteArray PngFile(const QImage& image, const QList<QRgb>* palette, const std::string& rows) {
+// The resolution as PNG states it, in pixels a metre: 96 dots an inch are
+// 96 / 0.0254 = 3779.5, stored as 3780. Nonsense (zero, negative, not a
+// number) is the reference screen's; the stored number is at least 1 and
+// within the 31 bits a PNG number holds.
+uint32_t PixelsPerMetre(double dots_per_inch) {
+  if (!(dots_per_inch > 0)) dots_per_inch = kScreenDotsPerInch;
+  const double per_metre = std::round(dots_per_inch / 0.0254);
+  return static_cast<uint32_t>(std::clamp(per_metre, 1.0, 2147483647.0));
+}
+
+// The file: signature, header, colour space and resolution, the palette
+// when there is one, the rows. sRGB and pHYs go before the palette and the
+// rows, where readers look for them.
+QByteArray PngFile(const QImage& image, const QList<QRgb>* palette, const std::string& rows,
+                   double dots_per_inch) {
   std::string png("\x89PNG\r\n\x1a\n", 8);
   std::string header;
   Put32(header, static_cast<uint32_t>(image.width()));
@@ -91,6 +106,15 @@ QByteArray PngFile(const QImage& image, const QList<QRgb>* palette, const std::s
   // 8 bits, palette or colour, deflate, adaptive filters, no interlace.
   header += {8, static_cast<char>(palette != nullptr ? 3 : 2), 0, 0, 0};
   Chunk(png, "IHDR", header);
+  // The plot's colours are meant as the screen shows them: sRGB, rendered
+  // perceptually (intent 0).
+  Chunk(png, "sRGB", std::string(1, '\0'));
+  std::string resolution;
+  const uint32_t per_metre = PixelsPerMetre(dots_per_inch);
+  Put32(resolution, per_metre);
+  Put32(resolution, per_metre);
+  resolution += '\1';  // the unit is the metre
+  Chunk(png, "pHYs", resolution);
   if (palette != nullptr) {
     std::string entries;
     for (QRgb colour : *palette) {
@@ -106,12 +130,12 @@ QByteArray PngFile(const QImage& image, const QList<QRgb>* palette, const std::s
 
 }  // namespace
 
-QByteArray EncodePng(const QImage& picture) {
+QByteArray EncodePng(const QImage& picture, double dots_per_inch) {
   if (picture.isNull()) return {};
   try {
     if (picture.format() == QImage::Format_Indexed8) {
       const QList<QRgb> palette = picture.colorTable();
-      return PngFile(picture, &palette, IndexedRows(picture));
+      return PngFile(picture, &palette, IndexedRows(picture), dots_per_inch);
     }
     const QImage image = picture.format() == QImage::Format_RGB32
                              ? picture
@@ -119,9 +143,9 @@ QByteArray EncodePng(const QImage& picture) {
     if (image.isNull()) return {};
     ColourIndex index;
     if (const std::optional<std::string> rows = PaletteRuns(image, index)) {
-      return PngFile(image, &index.Table(), *rows);
+      return PngFile(image, &index.Table(), *rows, dots_per_inch);
     }
-    return PngFile(image, nullptr, ColourRows(image));
+    return PngFile(image, nullptr, ColourRows(image), dots_per_inch);
   } catch (const std::bad_alloc&) {
     return {};
   }

@@ -6,16 +6,24 @@
 // and its rows as they are; any other image of at most 256 colours as the
 // same palette image would be (its colours in the order they first occur
 // row by row), found as it is compressed; an image of more colours as
-// 24-bit colour, each row against the pixel on its left. Where the bytes go
-// is the caller's.
+// 24-bit colour, each row against the pixel on its left. The file says its
+// resolution and that its colours are sRGB, so an office program or a
+// typesetter places a 640 x 480 picture at 96 dpi as 169.3 x 127 mm, the
+// size it had on the reference screen. Where the bytes go is the caller's.
 
 #include <QByteArray>
 #include <QImage>
 
 namespace korvelin::platform {
 
-// The PNG file of image, or empty bytes when it cannot be made (a null
-// image, or no memory). Nothing is printed: failures are the caller's to say.
-QByteArray EncodePng(const QImage& image);
+// The reference screen's resolution, at which a picture pixel is a pixel of
+// the window.
+inline constexpr double kScreenDotsPerInch = 96;
+
+// The PNG file of image at dots_per_inch, or empty bytes when it cannot be
+// made (a null image, or no memory). Nothing is printed: failures are the
+// caller's to say. A picture drawn F times as large keeps its size on paper
+// at F x 96 dots per inch.
+QByteArray EncodePng(const QImage& image, double dots_per_inch = kScreenDotsPerInch);
 
 }  // namespace korvelin::platform

@@ -8,7 +8,6 @@
 
 #include "platform/EmfVectorCanvas.h"
 #include "platform/PainterVectorCanvas.h"
-#include "platform/PdfWriter.h"
 #include "platform/PictureFile.h"
 
 namespace korvelin::ui {
@@ -21,6 +20,7 @@ struct CopySources {
   int width = 0;
   int height = 0;
   QImage picture;
+  double dots_per_inch = platform::kScreenDotsPerInch;
 };
 
 struct ClipboardFormat {
@@ -30,13 +30,12 @@ struct ClipboardFormat {
 };
 
 QByteArray Png(const CopySources& s) {
-  return platform::PictureBytes(s.picture, platform::PictureFormat::Png);
+  return platform::PictureBytes(s.picture, platform::PictureFormat::Png, s.dots_per_inch);
 }
 QByteArray Bmp(const CopySources& s) {
   return platform::PictureBytes(s.picture, platform::PictureFormat::Bmp);
 }
 QByteArray Emf(const CopySources& s) { return platform::EmfBytes(*s.recording, s.width, s.height); }
-QByteArray Pdf(const CopySources& s) { return platform::PdfBytes(*s.recording, s.width, s.height); }
 QByteArray Svg(const CopySources& s) { return platform::SvgBytes(*s.recording, s.width, s.height); }
 
 constexpr ClipboardFormat kBitmapFormats[] = {
@@ -44,12 +43,16 @@ constexpr ClipboardFormat kBitmapFormats[] = {
     {"image/bmp", "BMP picture", Bmp},
 };
 
-// The richest first: a program that reads several takes the first it knows.
+// The vector plot only, the richest first. Office suites choose by their
+// own ranking, not by this order: offered a PDF they take it and break it
+// into closed shapes and texts in a stand-in face, offered a PNG a word
+// processor takes the picture. With the metafile and SVG alone, every one
+// pastes the metafile, a drawing that breaks into the frame's lines, the
+// numbers in the plot's own font and the trace as one line; drawing
+// programs take the SVG. The picture is Copy Bitmap's.
 constexpr ClipboardFormat kMetafileFormats[] = {
     {kEmfMimeType, "metafile", Emf},
-    {"application/pdf", "PDF picture", Pdf},
     {"image/svg+xml", "SVG picture", Svg},
-    {"image/png", "PNG picture", Png},
 };
 
 ClipboardCopy Build(std::span<const ClipboardFormat> formats, const CopySources& sources) {
@@ -69,17 +72,16 @@ ClipboardCopy Build(std::span<const ClipboardFormat> formats, const CopySources&
 
 }  // namespace
 
-ClipboardCopy BitmapCopy(const QImage& picture) {
+ClipboardCopy BitmapCopy(const QImage& picture, double dots_per_inch) {
   if (picture.isNull()) return {nullptr, "The window has no picture to copy"};
-  return Build(kBitmapFormats, {nullptr, 0, 0, platform::PictureToWrite(picture)});
+  return Build(kBitmapFormats,
+               {nullptr, 0, 0, platform::PictureToWrite(picture), dots_per_inch});
 }
 
-ClipboardCopy MetafileCopy(const render::VectorRecording& recording, int width, int height,
-                           const QImage& picture) {
+ClipboardCopy MetafileCopy(const render::VectorRecording& recording, int width, int height) {
   const std::string page_error = render::VectorPageSizeError(width, height);
   if (!page_error.empty()) return {nullptr, page_error};
-  if (picture.isNull()) return {nullptr, "The window has no picture to copy"};
-  return Build(kMetafileFormats, {&recording, width, height, platform::PictureToWrite(picture)});
+  return Build(kMetafileFormats, {&recording, width, height, QImage()});
 }
 
 }  // namespace korvelin::ui

@@ -2,10 +2,10 @@
 // The graph as the clipboard gets it: one set of formats per copy, so that
 // whatever program pastes finds the one it reads best. Copy Bitmap offers
 // the window's picture as PNG and BMP; Copy Metafile the vector plot as an
-// enhanced metafile (which office suites paste as an editable drawing), PDF
-// and SVG, and the picture as PNG for everything else. Each set is built
-// whole before it is handed out, so a format that cannot be made leaves the
-// clipboard as it was. Drawing the recording and putting the set on the
+// enhanced metafile (which office suites paste as an editable drawing) and
+// SVG (which drawing programs paste). Each set is built whole before it is
+// handed out, so a format that cannot be made leaves the clipboard as it
+// was. Drawing the recording and putting the set on the
 // clipboard are the caller's.
 
 #include <QImage>
@@ -26,13 +26,13 @@ struct ClipboardCopy {
   std::string error;                // the reason, one sentence without a stop
 };
 
-// image/png and image/bmp of the picture.
-ClipboardCopy BitmapCopy(const QImage& picture);
+// image/png and image/bmp of the picture; the PNG says dots_per_inch, 96
+// times the ratio of the screen the picture was made for.
+ClipboardCopy BitmapCopy(const QImage& picture, double dots_per_inch = 96);
 
 // The recording on a page of width x height hundredths of a millimetre as
-// the EMF, application/pdf and image/svg+xml, and the picture as image/png.
-// A page VectorPageSizeError refuses is an error.
-ClipboardCopy MetafileCopy(const render::VectorRecording& recording, int width, int height,
-                           const QImage& picture);
+// the EMF and image/svg+xml. A page VectorPageSizeError refuses is an
+// error.
+ClipboardCopy MetafileCopy(const render::VectorRecording& recording, int width, int height);
 
 }  // namespace korvelin::ui

@@ -231,7 +231,8 @@ std::string OutputExtensions() { return ".png, .bmp, .emf, .svg or .pdf"; }
 std::string PlotBytes(PlotView& view, OutputFormat format, QByteArray& bytes) {
   bytes.clear();
   if (format == OutputFormat::Png) {
-    bytes = platform::PictureBytes(view.Picture(), platform::PictureFormat::Png);
+    bytes = platform::PictureBytes(view.Picture(), platform::PictureFormat::Png,
+                                   platform::kScreenDotsPerInch * view.PixelRatio());
   } else if (format == OutputFormat::Bmp) {
     bytes = platform::PictureBytes(platform::PictureToWrite(view.Picture()),
                                    platform::PictureFormat::Bmp);
@@ -272,7 +273,8 @@ std::string WritePlot(PlotView& view, const std::string& path, OutputFormat form
   if (IsWindowPicture(format)) {
     return platform::WritePictureFile(
         view.Picture(), path,
-        format == OutputFormat::Png ? platform::PictureFormat::Png : platform::PictureFormat::Bmp);
+        format == OutputFormat::Png ? platform::PictureFormat::Png : platform::PictureFormat::Bmp,
+        platform::SystemFileCalls(), platform::kScreenDotsPerInch * view.PixelRatio());
   }
   QByteArray bytes;
   const std::string error = PlotBytes(view, format, bytes);

@@ -198,7 +198,7 @@ void TMainForm::miPrintClick() {
 void TMainForm::miQuitClick() { FormClose(); }
 
 void TMainForm::miCopyBitmapClick() {
-  ClipboardCopy copy = BitmapCopy(view_.Picture());
+  ClipboardCopy copy = BitmapCopy(view_.Picture(), 96 * view_.PixelRatio());
   if (copy.data == nullptr) throw std::runtime_error(copy.error);
   clipboard_->SetData(std::move(copy.data));
 }
@@ -217,8 +217,7 @@ void TMainForm::miCopyMetafileClick() {
   } catch (const std::exception&) {
     // The partial drawing is used.
   }
-  ClipboardCopy copy =
-      MetafileCopy(recording, settings.MetafileWidth, settings.MetafileHeight, view_.Picture());
+  ClipboardCopy copy = MetafileCopy(recording, settings.MetafileWidth, settings.MetafileHeight);
   if (copy.data == nullptr) throw std::runtime_error(copy.error);
   clipboard_->SetData(std::move(copy.data));
 }

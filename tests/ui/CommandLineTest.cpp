@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QImage>
 #include <algorithm>
 #include <sstream>
@@ -9,6 +10,7 @@
 #include "document/GraphDocument.h"
 #include "ui/CommandLine.h"
 #include "ui/MainUnit.h"
+#include "PixelsOf.h"
 #include "ui/PatternFiles.h"
 #include "ui/PlotView.h"
 
@@ -204,6 +206,29 @@ TEST(RunDump, ScalesTheLayoutToDevicePixels) {
   EXPECT_NE(two.str().find("\"label\": [" + std::to_string(large.width)), std::string::npos);
 }
 
+// At --scale 2 the picture has twice the pixels and says twice the
+// resolution, so a document places it at the window's size.
+TEST(RunExport, AtScaleTwoWritesTwiceThePixelsAndTheirResolution) {
+  PatternDir dir;
+  const std::string red = dir.Write("red.pat", DiagonalPattern());
+  for (const double scale : {1.0, 2.0}) {
+    CommandLine line{RunMode::Export, dir.Path("out.png"), Size{320, 200}, {red}};
+    line.scale = scale;
+    std::ostringstream err;
+    ASSERT_EQ(RunExport(line, err), 0) << err.str();
+    QFile file(QString::fromStdString(dir.Path("out.png")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const qsizetype at = bytes.indexOf("pHYs");
+    ASSERT_GT(at, 0);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + at + 4);
+    const uint32_t per_metre = uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | p[2] << 8 | p[3];
+    EXPECT_EQ(per_metre, scale == 1 ? 3780u : 7559u);
+    EXPECT_EQ(QImage(QString::fromStdString(dir.Path("out.png"))).size(),
+              QSize(320, 200) * scale);
+  }
+}
+
 TEST(RunDump, AddsTheLayoutTheWindowWouldHave) {
   PatternDir dir;
   const std::string red = dir.Write("red.pat", DiagonalPattern());
@@ -236,7 +261,7 @@ TEST(RunExport, WritesWhatTheWindowShowsAndKeepsTheRasterExact) {
     document::GraphDocument doc;
     TMainForm form(doc, {{red, blue}, {700, 450}});
     EXPECT_EQ(FirstDifferenceFromRaster(written, form.Raster(), doc.PlotRect), -1) << name;
-    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), form.Picture()) << name;
+    EXPECT_EQ(testing::PixelsOf(written), form.Picture()) << name;
     EXPECT_GT(CountColour(written, doc.PlotRect, 0x0000FF), 20);
   }
 }

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "PixelsOf.h"
 #include "document/IgorReader.h"
 #include "ui/CommandLine.h"
 #include "ui/Export.h"
@@ -236,9 +237,7 @@ TEST(ExportEach, SettingsApplyToEveryFile) {
   ASSERT_TRUE(document::LoadPatternFile(doc, red).accepted());
   PlotView view(doc);
   view.Layout({320, 200});
-  EXPECT_EQ(
-      QImage(QString::fromStdString(dir.Path("red.png"))).convertToFormat(QImage::Format_RGB32),
-      view.Picture());
+  EXPECT_EQ(testing::PixelsOf(QImage(QString::fromStdString(dir.Path("red.png")))), view.Picture());
 }
 
 }  // namespace

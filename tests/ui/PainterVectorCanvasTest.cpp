@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct Svg {
   std::vector<QLineF> lines;   // every segment of every path
   std::vector<double> widths;  // the stroke width of each segment
   std::vector<std::pair<QPointF, QString>> texts;
+  std::set<QString> families;  // the font-family of every text
   bool well_formed = false;
 };
 
@@ -58,6 +60,7 @@ Svg ReadSvg(const QByteArray& bytes) {
       }
     } else if (xml.name() == u"text") {
       const QPointF at(a.value("x").toDouble(), a.value("y").toDouble());
+      svg.families.insert(a.value("font-family").toString());
       svg.texts.emplace_back(at, xml.readElementText());
     }
   }
@@ -89,6 +92,31 @@ TEST(SvgBytes, TheDrawingSpaceOnAPageInMillimetres) {
   EXPECT_EQ(svg.texts[5].first.x(), 26600);
   EXPECT_GT(svg.texts[5].first.y(), 19500);
   EXPECT_LT(svg.texts[5].first.y(), 19500 + 800);
+}
+
+// Every text names its face, the face's metric twin where it has one, and
+// the generic family of its kind; a quote in a face's name cannot end the
+// name early.
+TEST(SvgBytes, TextsNameTheirFaceItsMetricTwinAndItsGenericFamily) {
+  document::GraphDocument doc;
+  testing::SetUpPage(doc);
+  const std::pair<const char*, const char*> cases[] = {
+      {"Times New Roman", "'Times New Roman', 'Liberation Serif', serif"},
+      {"arial", "'arial', 'Liberation Sans', sans-serif"},
+      {"Courier New", "'Courier New', 'Liberation Mono', monospace"},
+      {"DejaVu Sans", "'DejaVu Sans', sans-serif"},
+      {"O'Brien Book", "'OBrien Book', serif"},
+  };
+  for (const auto& [face, families] : cases) {
+    testing::ScalingMeasurer label;
+    render::FontSpec font;
+    font.name = face;
+    const Svg svg =
+        ReadSvg(SvgBytes(render::RecordVectorPlot(doc, label, font, '.'), 29700, 21000));
+    ASSERT_TRUE(svg.well_formed) << face;
+    EXPECT_EQ(svg.texts.size(), 12u) << face;
+    EXPECT_EQ(svg.families, std::set<QString>{families}) << face;
+  }
 }
 
 // A thousand points on one vertical draw the stretch between their extremes

@@ -22,6 +22,7 @@
 #include "document/IgorReader.h"
 #include "render/MouseZoom.h"
 #include "render/PlotMapping.h"
+#include "PixelsOf.h"
 #include "ui/PatternFiles.h"
 #include "ui/PlotView.h"
 #include "ui/ProgramRun.h"
@@ -284,7 +285,7 @@ TEST_P(WindowEqualsExport, PixelForPixel) {
                        Environment())
                 .exit_code,
             0);
-  const QImage picture = QImage(exported).convertToFormat(QImage::Format_RGB32);
+  const QImage picture = testing::PixelsOf(QImage(exported));
   ASSERT_EQ(picture.size(), window.PictureRect().size());
   const QImage shown = window.First().copy(window.PictureRect());
   if (shown != picture) shown.save(QString::fromStdString(window.Dir().Path("")) + "/../shown.png");
