@@ -16,7 +16,7 @@
 
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
-#include "document/IgorSavedFiles.h"
+#include "document/SavedWaves.h"
 
 namespace korvelin::document {
 namespace {

@@ -22,7 +22,7 @@
 #include "document/AxisHistory.h"
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
-#include "document/IgorSavedFiles.h"
+#include "document/SavedWaves.h"
 #include "render/Canvas.h"
 #include "render/MouseZoom.h"
 #include "render/PlotLayout.h"

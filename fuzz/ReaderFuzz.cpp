@@ -20,7 +20,8 @@
 #include "document/DocumentJson.h"
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
-#include "document/IgorSavedFiles.h"
+#include "document/SavedWaves.h"
+#include "document/Loading.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ void CheckGraphLoad(std::string_view text, size_t chunk, const std::string& plai
   for (int64_t count : report.left_out) {
     if (count < 0) Fail("negative left-out count", count, 0);
   }
-  (void)SavedFileMessage("fuzz", report);
+  (void)SavedFileMessage(LoadRecord{"fuzz", result, report});
   if (result.accepted()) {
     auto again = std::make_unique<GraphDocument>();
     InitValueStore(again->Values);

@@ -87,12 +87,6 @@ FeedOutcome ReadLoop(ByteSource& source, std::string_view already_read, size_t c
   }
 }
 
-std::string SystemReason(int error) {
-  char buffer[256];
-  // The GNU strerror_r returns its text, which may or may not be the buffer.
-  return strerror_r(error, buffer, sizeof buffer);
-}
-
 std::string LineTooLongReason(int64_t line_number) {
   return "line " + std::to_string(line_number) + " is longer than " +
          std::to_string(kMaxLineBytes >> 20) + " MiB; the rest of the file is not read";

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "document/Status.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -64,10 +66,6 @@ class MemoryByteSource : public ByteSource {
   std::string_view text_;
   size_t chunk_;
 };
-
-// The system's text for an error number, "No space left on device" for
-// ENOSPC; safe to call from several threads.
-std::string SystemReason(int error);
 
 // Reads until size bytes are in, the source ends, or it fails (-1, error set).
 // EAGAIN is waited out as a read that reads nothing.

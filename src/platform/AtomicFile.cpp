@@ -15,7 +15,7 @@
 #include <set>
 #include <thread>
 
-#include "document/LineFeeder.h"
+#include "document/Status.h"
 
 namespace korvelin::platform {
 namespace {

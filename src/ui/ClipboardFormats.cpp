@@ -24,7 +24,7 @@ struct CopySources {
 };
 
 struct ClipboardFormat {
-  const char* mime_type;
+  OutputFormat format;
   const char* what;  // for the message when the bytes cannot be made
   QByteArray (*make)(const CopySources&);
 };
@@ -39,8 +39,8 @@ QByteArray Emf(const CopySources& s) { return platform::EmfBytes(*s.recording, s
 QByteArray Svg(const CopySources& s) { return platform::SvgBytes(*s.recording, s.width, s.height); }
 
 constexpr ClipboardFormat kBitmapFormats[] = {
-    {"image/png", "PNG picture", Png},
-    {"image/bmp", "BMP picture", Bmp},
+    {OutputFormat::Png, "PNG picture", Png},
+    {OutputFormat::Bmp, "BMP picture", Bmp},
 };
 
 // The vector plot only, the richest first. Office suites choose by their
@@ -51,8 +51,8 @@ constexpr ClipboardFormat kBitmapFormats[] = {
 // numbers in the plot's own font and the trace as one line; drawing
 // programs take the SVG. The picture is Copy Bitmap's.
 constexpr ClipboardFormat kMetafileFormats[] = {
-    {kEmfMimeType, "metafile", Emf},
-    {"image/svg+xml", "SVG picture", Svg},
+    {OutputFormat::Emf, "metafile", Emf},
+    {OutputFormat::Svg, "SVG picture", Svg},
 };
 
 ClipboardCopy Build(std::span<const ClipboardFormat> formats, const CopySources& sources) {
@@ -64,7 +64,7 @@ ClipboardCopy Build(std::span<const ClipboardFormat> formats, const CopySources&
       copy.error = std::string("The ") + format.what + " for the clipboard could not be made";
       return copy;
     }
-    data->setData(format.mime_type, bytes);
+    data->setData(MimeTypeOf(format.format), bytes);
   }
   copy.data = std::move(data);
   return copy;

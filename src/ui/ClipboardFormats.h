@@ -14,12 +14,9 @@
 #include <string>
 
 #include "render/VectorRecording.h"
+#include "ui/OutputFormats.h"
 
 namespace korvelin::ui {
-
-// The name office suites on this system look for an enhanced metafile under.
-inline constexpr char kEmfMimeType[] =
-    "application/x-openoffice-emf;windows_formatname=\"Image EMF\"";
 
 struct ClipboardCopy {
   std::unique_ptr<QMimeData> data;  // null when error is set

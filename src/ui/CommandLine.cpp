@@ -7,7 +7,8 @@
 #include "document/IgorReader.h"
 #include "document/QuotedName.h"
 #include "document/SettingsText.h"
-#include "ui/Export.h"
+#include "ui/Batch.h"
+#include "ui/OutputFormats.h"
 #include "ui/PlotView.h"
 
 namespace korvelin::ui {
@@ -61,19 +62,6 @@ std::string ShownOutput(const std::string& path) {
 
 }  // namespace
 
-std::vector<LoadRecord> LoadFiles(document::GraphDocument& doc,
-                                  const std::vector<std::string>& files) {
-  std::vector<LoadRecord> loads;
-  for (const std::string& path : files) loads.push_back(LoadFile(doc, path));
-  return loads;
-}
-
-LoadRecord LoadFile(document::GraphDocument& doc, const std::string& path) {
-  LoadRecord record{path, {}, {}};
-  record.result = document::LoadGraphFile(doc, path, record.saved);
-  return record;
-}
-
 int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err, bool saved_files) {
   int status = 0;
   for (const LoadRecord& load : loads) {
@@ -81,8 +69,10 @@ int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err, bool
       err << "korvelin: " << document::QuoteName(load.path) << ": " << load.result.reason << '\n';
       status = 1;
     }
-    const std::string saved = document::SavedFileMessage(load.path, load.saved);
-    if (saved_files && load.result.accepted() && !saved.empty()) err << saved << '\n';
+    const std::string saved = document::SavedFileMessage(load);
+    if (saved_files && load.result.accepted() && !saved.empty()) {
+      err << "korvelin: " << saved << '\n';
+    }
   }
   return status;
 }
@@ -218,7 +208,7 @@ LoadedFiles LoadForRun(const CommandLine& line) {
   LoadedFiles loaded{std::make_unique<document::GraphDocument>(), {}};
   document::InitValueStore(loaded.doc->Values);
   loaded.doc->Settings = line.settings;
-  loaded.loads = LoadFiles(*loaded.doc, line.files);
+  loaded.loads = document::LoadFiles(*loaded.doc, line.files);
   return loaded;
 }
 
@@ -271,9 +261,9 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
   view.SetPixelRatio(line.scale);
   LayOutFor(view, *format, DevicePixels(client, line.scale));
   int status = ReportRejected(loaded.loads, err);
-  const std::string error = WritePlot(view, line.export_path, *format);
-  if (!error.empty()) {
-    err << "korvelin: " << ShownOutput(line.export_path) << ": " << error << '\n';
+  const document::Status written = WritePlot(view, line.export_path, *format);
+  if (!written.ok()) {
+    err << "korvelin: " << ShownOutput(line.export_path) << ": " << written.reason() << '\n';
     status = 1;
   }
   return status;

@@ -16,8 +16,10 @@
 
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
-#include "document/IgorSavedFiles.h"
-#include "ui/Export.h"
+#include "document/SavedWaves.h"
+#include "document/Loading.h"
+#include "ui/Batch.h"
+#include "ui/OutputFormats.h"
 
 namespace korvelin::ui {
 
@@ -60,21 +62,7 @@ std::string UsageText();
 bool HasDisplay();
 std::string NoDisplayMessage();
 
-// One file handed to the reader, with the reader's verdict.
-struct LoadRecord {
-  std::string path;
-  document::LoadResult result;
-  // What the second reading of a file saved by another program did.
-  document::SavedFileReport saved{};
-};
-
-// Loads one file as the program does: the reader, then the second reading
-// where a file saved by another program needs it.
-LoadRecord LoadFile(document::GraphDocument& doc, const std::string& path);
-
-// Loads the files in order into the document, as the window does.
-std::vector<LoadRecord> LoadFiles(document::GraphDocument& doc,
-                                  const std::vector<std::string>& files);
+using document::LoadRecord;
 
 // Names every file that was rejected or not read whole on err, one line
 // each with the reader's reason; 1 if there was one, else 0. With

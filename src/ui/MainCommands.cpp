@@ -27,6 +27,7 @@
 #include "platform/QtFont.h"
 #include "render/VectorPlot.h"
 #include "ui/ClipboardFormats.h"
+#include "ui/OutputFormats.h"
 #include "ui/MainUnit.h"
 
 namespace korvelin::ui {
@@ -167,10 +168,10 @@ void TMainForm::miSaveClick() {
   const std::optional<std::string> path = file_dialogs_->Run(this, kSaveRequest);
   if (!path) return;
   if (NameIsTaken(*path) && !boxes_->AskYesNo(this, kSaveCaption, "Overwrite?")) return;
-  const std::string error = platform::WritePictureFile(view_.Picture(), *path,
-                                                       platform::PictureFormat::Bmp, *file_calls_);
-  if (!error.empty()) {
-    throw std::runtime_error("Cannot save the bitmap " + document::QuoteName(*path) + ": " + error);
+  const document::Status saved = WritePlot(view_, *path, OutputFormat::Bmp, *file_calls_);
+  if (!saved.ok()) {
+    throw std::runtime_error("Cannot save the bitmap " + document::QuoteName(*path) + ": " +
+                             saved.reason());
   }
 }
 

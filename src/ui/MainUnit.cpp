@@ -165,7 +165,7 @@ void TMainForm::AppMessage(const std::vector<std::string>& dropped_paths) {
 }
 
 document::LoadResult TMainForm::LoadFile(const std::string& path) {
-  loads_.push_back(ui::LoadFile(doc_, path));
+  loads_.push_back(document::LoadFile(doc_, path));
   const document::LoadResult& result = loads_.back().result;
   if (result.accepted()) {
     platform::SetApplicationTitle(kCaption);

@@ -20,7 +20,7 @@
 #include "render/Canvas.h"
 #include "render/MouseZoom.h"
 #include "render/PlotLayout.h"
-#include "ui/CommandLine.h"
+#include "document/Loading.h"
 #include "ui/PlotView.h"
 #include "ui/UnitMod.h"
 
@@ -142,7 +142,7 @@ class TMainForm : public QMainWindow, public ModifyHost {
   const render::MouseState& Mouse() const { return mouse_; }
   TFormModify& FormModify() { return *form_modify_; }
   // The command-line files of FormCreate and every dropped file, in order.
-  const std::vector<LoadRecord>& Loads() const { return loads_; }
+  const std::vector<document::LoadRecord>& Loads() const { return loads_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -183,7 +183,7 @@ class TMainForm : public QMainWindow, public ModifyHost {
   render::MouseState mouse_;
   bool mouse_moved_ = false;
   bool showing_error_ = false;
-  std::vector<LoadRecord> loads_;
+  std::vector<document::LoadRecord> loads_;
 };
 
 }  // namespace korvelin::ui

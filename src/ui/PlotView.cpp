@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "document/IgorSavedFiles.h"
+#include "document/SavedWaves.h"
 #include "render/PlotLayout.h"
 #include "render/ScreenPlot.h"
 

@@ -17,7 +17,7 @@
 
 #include "RecordingCanvas.h"
 #include "document/AxisHistory.h"
-#include "document/IgorSavedFiles.h"
+#include "document/SavedWaves.h"
 #include "render/PlotLayout.h"
 #include "render/ScreenPlot.h"
 #include "render/VectorPlot.h"

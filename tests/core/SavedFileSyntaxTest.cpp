@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "document/IgorSavedFiles.h"
+#include "document/SavedWaves.h"
 
 namespace korvelin::document {
 namespace {

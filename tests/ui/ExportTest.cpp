@@ -16,7 +16,8 @@
 #include "PixelsOf.h"
 #include "document/IgorReader.h"
 #include "ui/CommandLine.h"
-#include "ui/Export.h"
+#include "ui/Batch.h"
+#include "ui/OutputFormats.h"
 #include "ui/PatternFiles.h"
 #include "ui/PlotView.h"
 
@@ -25,6 +26,12 @@ namespace {
 
 using korvelin::testing::DiagonalPattern;
 using korvelin::testing::PatternDir;
+
+// WritePlot in the format of the name's extension: the empty text when
+// written, else the reason.
+std::string Written(PlotView& view, const std::string& path) {
+  return WritePlot(view, path, *OutputFormatOf(path)).reason();
+}
 
 QByteArray Bytes(const std::string& path) {
   QFile file(QString::fromStdString(path));
@@ -199,15 +206,15 @@ TEST(WritePlot, WritesTheVectorPlotByTheExtension) {
   };
   for (const Case& c :
        {Case{"v.emf", "\x01\x00\x00\x00"}, Case{"v.SVG", "<?xml"}, Case{"v.pdf", "%PDF-"}}) {
-    EXPECT_EQ(WritePlot(view, dir.Path(c.name)), "") << c.name;
+    EXPECT_EQ(Written(view, dir.Path(c.name)), "") << c.name;
     EXPECT_TRUE(Bytes(dir.Path(c.name)).startsWith(c.starts)) << c.name;
   }
   doc.Settings.MetafileWidth = 0;
-  EXPECT_NE(WritePlot(view, dir.Path("none.pdf")), "");
+  EXPECT_NE(Written(view, dir.Path("none.pdf")), "");
   EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.Path("none.pdf"))));
   doc.Settings.MetafileWidth = 29700;
   doc.Settings.MetafileHeight = -21000;
-  EXPECT_NE(WritePlot(view, dir.Path("none.emf")), "");
+  EXPECT_NE(Written(view, dir.Path("none.emf")), "");
   EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.Path("none.emf"))));
 }
 

@@ -635,7 +635,7 @@ class Monkey {
     }
     const auto& loads = form_->Loads();
     const auto accepted = std::count_if(
-        loads.begin(), loads.end(), [](const LoadRecord& load) { return load.result.accepted(); });
+        loads.begin(), loads.end(), [](const document::LoadRecord& load) { return load.result.accepted(); });
     std::string text = "seed " + std::to_string(seed_) + ": " + std::to_string(actions_) +
                        " actions, " + std::to_string(accepted) + " of " +
                        std::to_string(loads.size()) + " loads accepted, " + std::to_string(zooms_) +

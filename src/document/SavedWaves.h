@@ -81,10 +81,6 @@ bool ShowsNothing(const GraphDocument& doc);
 // or "no wave to plot".
 std::string SavedFileSummary(const SavedFileReport& report);
 
-// The line a headless run prints on standard error (without its newline):
-// "korvelin: PATH: " and the summary; empty when the summary is.
-std::string SavedFileMessage(std::string_view path, const SavedFileReport& report);
-
 // The notice the window draws in an empty plot area: the summary of a load
 // that shows nothing, else the empty text.
 std::string SavedFileNotice(const SavedFileReport& report);

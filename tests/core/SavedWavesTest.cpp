@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "document/DocumentJson.h"
-#include "document/IgorSavedFiles.h"
+#include "document/SavedWaves.h"
+#include "document/Loading.h"
 
 namespace korvelin::document {
 namespace {
@@ -463,17 +464,17 @@ TEST(SavedFileMessage, NamesTheFileAndWhatWasLeftOut) {
   drawn.left_out[static_cast<int>(LeftOut::ThreeD)] = 1;
   drawn.left_out[static_cast<int>(LeftOut::Text)] = 2;
   drawn.left_out[static_cast<int>(LeftOut::OverCapacity)] = 4;
-  EXPECT_EQ(SavedFileMessage("scan.itx", drawn),
-            "korvelin: scan.itx: read as saved waves: 3 traces; left out: 3-D wave (1), text "
+  EXPECT_EQ(SavedFileMessage(LoadRecord{"scan.itx", {}, drawn}),
+            "scan.itx: read as saved waves: 3 traces; left out: 3-D wave (1), text "
             "wave (2), over capacity (4)");
   EXPECT_EQ(SavedFileNotice(drawn), "");
 
   SavedFileReport empty;
   empty.shows_nothing = true;
-  EXPECT_EQ(SavedFileMessage("a.pat", empty), "korvelin: a.pat: no wave to plot");
+  EXPECT_EQ(SavedFileMessage(LoadRecord{"a.pat", {}, empty}), "a.pat: no wave to plot");
   EXPECT_EQ(SavedFileNotice(empty), "no wave to plot");
 
-  EXPECT_EQ(SavedFileMessage("plain.pat", SavedFileReport{}), "");
+  EXPECT_EQ(SavedFileMessage(LoadRecord{"plain.pat", {}, SavedFileReport{}}), "");
 }
 
 class LoadGraphFileTest : public testing::Test {
@@ -537,7 +538,7 @@ TEST_F(LoadGraphFileTest, MissingFileChangesNothingAndSaysNothingMore) {
   LoadResult result = LoadGraphFile(*doc, path_ + ".missing", report);
   EXPECT_EQ(result.status, LoadStatus::CannotOpen);
   EXPECT_EQ(doc->WaveCount, 0);
-  EXPECT_EQ(SavedFileMessage(path_, report), "");
+  EXPECT_EQ(SavedFileMessage(LoadRecord{path_, {}, report}), "");
   EXPECT_EQ(report.traces, 0);
 }
 
