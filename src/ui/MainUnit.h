@@ -140,6 +140,7 @@ class TMainForm : public QMainWindow, public ModifyHost {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void CreateComponents();
@@ -172,6 +173,11 @@ class TMainForm : public QMainWindow, public ModifyHost {
   render::MouseState mouse_;
   bool mouse_moved_ = false;
   std::vector<LoadRecord> loads_;
+  // The boxes of command-line files read in part, shown once the window is:
+  // the window comes first, and the program names the files on standard
+  // error before any box waits for OK.
+  bool creating_ = false;
+  std::vector<std::string> startup_errors_;
 };
 
 }  // namespace korvelin::ui

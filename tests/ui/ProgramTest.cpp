@@ -533,6 +533,27 @@ TEST(HonestOutput, TheWindowModeNamesEachRejectedFile) {
   EXPECT_EQ(lines[1], "korvelin: " + text + ": not a pattern file (the first line is not IGOR)");
 }
 
+// A command-line file read in part is named on standard error at once; its
+// box waits for the window instead of holding the start-up before it.
+TEST(HonestOutput, TheWindowNamesAFileReadInPartBeforeItsBox) {
+  PatternDir dir;
+  const std::string path = dir.Write("long.pat", "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
+  ASSERT_EQ(truncate(path.c_str(), off_t{100} << 20), 0);
+  QProcess process;
+  process.setProcessEnvironment(Environment({"QT_QPA_PLATFORM=offscreen"}));
+  process.start(Binary(), {QString::fromStdString(path)});
+  QByteArray err;
+  for (int i = 0; i < 100 && !err.contains("MiB"); ++i) {
+    process.waitForReadyRead(100);
+    err += process.readAllStandardError();
+  }
+  process.kill();
+  process.waitForFinished(5000);
+  EXPECT_TRUE(err.contains("korvelin: " + QByteArray::fromStdString(path) +
+                           ": line 6 is longer than 64 MiB"))
+      << err.toStdString();
+}
+
 class XServer {
  public:
   ~XServer() { Stop(server_); }
