@@ -248,9 +248,7 @@ bool AtomicFile::WriteOut() {
 }
 
 void AtomicFile::CommitTogether(std::span<AtomicFile* const> files) {
-  // One flush per file system, through the file of the group opened first
-  // on it: the system reports to it every write error on that file system
-  // since then, and the whole group there fails with it.
+  // One flush per file system, through the group's first file on it.
   std::vector<std::pair<dev_t, int>> synced;  // file system, its flush's error
   for (AtomicFile* file : files) {
     struct stat info {};

@@ -59,12 +59,14 @@ class AtomicFile {
   // Writes what is buffered without making it durable or renaming it, and
   // lets the buffer go: a batch writes many files before it commits them.
   bool WriteOut();
-  // Commits files together, each as Commit does. Their data reaches the
-  // disk in one flush per file system, after which each file's own flush
-  // has nothing left to write but still reports that file's write errors:
-  // a batch pays for durability once, not once per file, and each target
-  // is still the old file or the whole new one. A file's failure is its
-  // Error(); the others are committed.
+  // Commits files written out, in the order they were opened, each as
+  // Commit does but for its own flush: their data reaches the disk in one
+  // flush per file system (syncfs), so a batch pays for durability once per
+  // group, not once per file, and each target is still the old file or the
+  // whole new one. That flush reports every write error on its file system
+  // since the group's first file there was opened (Linux 5.8 and later);
+  // the group's files there then fail with it and keep their old targets.
+  // A file's failure is its Error().
   static void CommitTogether(std::span<AtomicFile* const> files);
 
   // The first failure's reason, "No space left on device"; empty when none.

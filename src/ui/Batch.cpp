@@ -1,8 +1,11 @@
 #include "ui/Batch.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -36,15 +39,23 @@ std::string Stem(const std::string& path) {
 
 // The file an output name writes to, as the file system resolves the
 // name: an existing file with its links followed, else the real path of its
-// folder and the name. "A/../x.png" and "B/../x.png" resolve alike; a name
+// folder and the name, where a link that names no file yet is followed as
+// the writer follows it. "A/../x.png" and "B/../x.png" resolve alike; a name
 // whose folder cannot be resolved stays as it is.
-std::string ResolvedOutput(const std::string& path) {
+std::string ResolvedOutput(std::string path) {
   auto real = [](const std::string& name) {
     std::unique_ptr<char, decltype(&std::free)> resolved(realpath(name.c_str(), nullptr),
                                                          &std::free);
     return resolved ? std::optional<std::string>(resolved.get()) : std::nullopt;
   };
-  if (const auto file = real(path)) return *file;
+  for (int hop = 0; hop < 40; ++hop) {
+    if (const auto file = real(path)) return *file;
+    char target[PATH_MAX];
+    const ssize_t length = readlink(path.c_str(), target, sizeof target);
+    if (length <= 0) break;
+    const std::string next(target, static_cast<size_t>(length));
+    path = next.front() == '/' ? next : Folder(path) + "/" + next;
+  }
   const size_t slash = path.rfind('/');
   const auto folder = real(Folder(path));
   if (!folder) return path;

@@ -7,9 +7,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMenuBar>
+#include <QShowEvent>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
+#include "document/QuotedName.h"
 #include "platform/ApplicationTitle.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clipboard.h"
@@ -115,7 +118,9 @@ void TMainForm::FormCreate(const std::vector<std::string>& files,
   // Qt sends no size notification before the window is shown, so the window
   // is laid out here once: the first file is then drawn at the right size.
   FormResize();
+  creating_ = true;
   for (const std::string& path : files) LoadFile(path);
+  creating_ = false;
 }
 
 // The picture is made at device pixels: on a screen of ratio 2 a client area
@@ -180,7 +185,12 @@ document::LoadResult TMainForm::LoadFile(const std::string& path) {
   if (stopped) {
     // The load stopped part-way; the user hears of it once, the program goes
     // on. Headless runs name it on standard error instead.
-    boxes_->Error(this, result.reason);
+    const std::string message = document::QuoteName(path) + ": " + result.reason;
+    if (creating_) {
+      startup_errors_.push_back(message);
+    } else {
+      boxes_->Error(this, message);
+    }
   }
   return result;
 }
@@ -223,6 +233,17 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (handled) return true;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (startup_errors_.empty()) return;
+  // After the window has been mapped and painted.
+  QTimer::singleShot(0, this, [this] {
+    const std::vector<std::string> errors = std::move(startup_errors_);
+    startup_errors_.clear();
+    for (const std::string& error : errors) boxes_->Error(this, error);
+  });
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -148,6 +148,7 @@ class TMainForm : public QMainWindow, public ModifyHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void CreateComponents();
@@ -184,6 +185,11 @@ class TMainForm : public QMainWindow, public ModifyHost {
   bool mouse_moved_ = false;
   bool showing_error_ = false;
   std::vector<document::LoadRecord> loads_;
+  // The boxes of command-line files read in part, shown once the window is:
+  // the window comes first, and the program names the files on standard
+  // error before any box waits for OK.
+  bool creating_ = false;
+  std::vector<std::string> startup_errors_;
 };
 
 }  // namespace korvelin::ui

@@ -273,7 +273,8 @@ TEST(FormResize, ShownWindowFollowsItsClientAreaDownToOnePixelAndBack) {
 using CountingBoxes = korvelin::testing::RecordingBoxes;
 
 // A file read only in part is shown as far as it was read, and the user
-// hears why once; a rejected file is not mentioned by the window.
+// hears why once, with the file named; a rejected file is not mentioned by
+// the window. A command-line file's box waits until the window is shown.
 TEST(LoadFile, AFileReadInPartIsShownAndReportedOnce) {
   PatternDir dir;
   const std::string path = dir.Write("long.pat", "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
@@ -286,8 +287,14 @@ TEST(LoadFile, AFileReadInPartIsShownAndReportedOnce) {
   ASSERT_EQ(form.Loads().size(), 2u);
   EXPECT_EQ(form.Loads()[0].result.status, document::LoadStatus::Incomplete);
   EXPECT_EQ(doc.Waves[0].count, 2);
+  EXPECT_EQ(boxes.errors.size(), 0u) << "no box before the window";
+  form.show();
+  for (int i = 0; i < 10 && boxes.errors.empty(); ++i) QCoreApplication::processEvents();
   ASSERT_EQ(boxes.errors.size(), 1u);
-  EXPECT_EQ(boxes.errors[0].find("line 6 is longer than 64 MiB"), 0u);
+  EXPECT_EQ(boxes.errors[0].find(path + ": line 6 is longer than 64 MiB"), 0u) << boxes.errors[0];
+  form.hide();
+  form.AppMessage({path});  // a dropped file's box comes at once
+  EXPECT_EQ(boxes.errors.size(), 2u);
 }
 
 // A file saved by another program is drawn through the second reading; one

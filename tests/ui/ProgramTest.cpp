@@ -332,6 +332,9 @@ TEST(Program, AVectorPageOfNoSizeIsAWrongCommandLine) {
 // within 400 MB of address space, where a 16384 x 16384 picture alone takes
 // a gigabyte.
 TEST(Program, DumpWithASizeMakesNoPicture) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit";
+#endif
   auto bounded = [](QProcess&, QString& program, QStringList& args) {
     args = QStringList{"-c", "ulimit -v 400000; exec \"$0\" \"$@\"", program} + args;
     program = "/bin/sh";
@@ -352,39 +355,21 @@ TEST(Program, ExportEachFindsCollisionsThroughTheFileSystem) {
   const QString root = QString::fromStdString(dir.Path(""));
   QDir().mkpath(root + "/A");
   QDir().mkpath(root + "/B");
-  QDir().mkpath(root + "/out");
-  ASSERT_TRUE(QFile::link(root + "/out", root + "/link"));
+  ASSERT_TRUE(QFile::link(root + "/A", root + "/link"));
   const QString a = QString::fromStdString(dir.Write("A/x.pat", DiagonalPattern()));
   const QString b = QString::fromStdString(dir.Write("B/x.pat", DiagonalPattern()));
   const QString c = QString::fromStdString(dir.Write("C.pat", DiagonalPattern()));
-  const QString d = QString::fromStdString(dir.Write("D.pat", DiagonalPattern()));
-  ASSERT_TRUE(QFile(root + "/out/D.png").open(QIODevice::WriteOnly));
-  ASSERT_TRUE(QFile::link(root + "/out/D.png", root + "/out/C.png"));
-  const struct {
-    QString pattern;
-    QStringList files;
-  } cases[] = {
-      {"{dir}/../{name}.png", {a, b}},
-      {root + "/out/x.png", {}},  // filled below: one through the link to the folder
-      {root + "/out/{name}.png", {c, d}},
-  };
-  for (const auto& c : cases) {
-    QStringList files = c.files;
-    QString pattern = c.pattern;
-    if (files.isEmpty()) {
-      // "{dir}" of link/y.pat is the link, of out/y.pat the folder itself.
-      pattern = "{dir}/{name}.png";
-      files = {QString::fromStdString(dir.Write("out/y.pat", DiagonalPattern())),
-               QString::fromStdString(dir.Write("link/y.pat", DiagonalPattern()))};
-    }
-    const Outcome outcome =
-        RunProgram(QStringList{"--export-each", pattern, "--"} + files, Environment());
-    EXPECT_EQ(outcome.exit_code, 2) << pattern.toStdString();
+  ASSERT_TRUE(QFile::link(root + "/A/x.png", root + "/A/C.png"));  // a link to the file
+  for (const QStringList& args : {QStringList{"{dir}/../{name}.png", a, b},
+                                  QStringList{"{dir}/x.png", a, root + "/link/x.pat"},
+                                  QStringList{root + "/A/{name}.png", a, c}}) {
+    const Outcome outcome = RunProgram(QStringList{"--export-each"} + args, Environment());
+    EXPECT_EQ(outcome.exit_code, 2) << args.join(' ').toStdString();
     EXPECT_TRUE(outcome.err.contains("nothing was written")) << outcome.err.toStdString();
   }
   EXPECT_EQ(QDir(root).entryList({"*.png"}, QDir::Files), QStringList());
-  EXPECT_EQ(QDir(root + "/out").entryList({"*.png"}, QDir::Files), (QStringList{"C.png", "D.png"}));
-  EXPECT_EQ(QFileInfo(root + "/out/D.png").size(), 0);
+  EXPECT_EQ(QDir(root + "/A").entryList({"*.png"}, QDir::Files | QDir::System),
+            QStringList{"C.png"});
 }
 
 // Any name the file system takes can be written, up to its 255 bytes: the
@@ -487,6 +472,27 @@ TEST(HonestOutput, TheWindowModeNamesEachRejectedFile) {
   ASSERT_EQ(lines.size(), 2) << err.toStdString();
   EXPECT_EQ(lines[0], "korvelin: " + missing + ": No such file or directory");
   EXPECT_EQ(lines[1], "korvelin: " + text + ": not a pattern file (the first line is not IGOR)");
+}
+
+// A command-line file read in part is named on standard error at once; its
+// box waits for the window instead of holding the start-up before it.
+TEST(HonestOutput, TheWindowNamesAFileReadInPartBeforeItsBox) {
+  PatternDir dir;
+  const std::string path = dir.Write("long.pat", "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
+  ASSERT_EQ(truncate(path.c_str(), off_t{100} << 20), 0);
+  QProcess process;
+  process.setProcessEnvironment(Environment({"QT_QPA_PLATFORM=offscreen"}));
+  process.start(Binary(), {QString::fromStdString(path)});
+  QByteArray err;
+  for (int i = 0; i < 100 && !err.contains("MiB"); ++i) {
+    process.waitForReadyRead(100);
+    err += process.readAllStandardError();
+  }
+  process.kill();
+  process.waitForFinished(5000);
+  EXPECT_TRUE(err.contains("korvelin: " + QByteArray::fromStdString(path) +
+                           ": line 6 is longer than 64 MiB"))
+      << err.toStdString();
 }
 
 }  // namespace
