@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace korvelin::platform {
+namespace korvelin::codec {
 
 class RunDeflate {
  public:
@@ -60,4 +60,4 @@ std::string RunDeflateBytes(const uint8_t* data, size_t size);
 // (more than 2^limit) is raised to the shortest that has room for them.
 void CodeLengths(const uint32_t* frequency, int symbols, int limit, uint8_t* lengths);
 
-}  // namespace korvelin::platform
+}  // namespace korvelin::codec
