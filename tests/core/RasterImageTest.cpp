@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "render/RasterImage.h"
+#include "render/RasterLine.h"
 
 namespace korvelin::render {
 namespace {

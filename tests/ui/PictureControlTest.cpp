@@ -9,6 +9,7 @@
 #include "platform/PictureControl.h"
 #include "platform/RasterBlit.h"
 #include "render/RasterImage.h"
+#include "render/RasterLine.h"
 
 namespace korvelin::platform {
 namespace {
