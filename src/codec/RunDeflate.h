@@ -8,7 +8,8 @@
 // gets Huffman codes made for its own runs.
 //
 // Bytes are fed in pieces of any size (a picture row by row); a run may
-// span pieces. No toolkit is needed.
+// span pieces. Which bytes are fed (the PNG rows and their filters) is the
+// caller's; the file around the stream is PngChunks'.
 
 #include <cstddef>
 #include <cstdint>

@@ -67,8 +67,10 @@ std::string ColourRows(const QImage& image) {
 // The file of image with its rows; palette is none for a colour picture.
 QByteArray PngBytes(const QImage& image, const QList<QRgb>* palette, const std::string& rows,
                     double dots_per_inch) {
-  codec::PngPicture picture{static_cast<uint32_t>(image.width()),
-                            static_cast<uint32_t>(image.height()), palette != nullptr};
+  codec::PngPicture picture;
+  picture.width = static_cast<uint32_t>(image.width());
+  picture.height = static_cast<uint32_t>(image.height());
+  picture.indexed = palette != nullptr;
   if (palette != nullptr) {
     picture.palette = {palette->constData(), static_cast<size_t>(palette->size())};
   }

@@ -1,12 +1,12 @@
 // The BMP headers field by field, for the raster surface's 8-bit layout and
 // the picture writer's 24-bit one with its padded rows.
 
-#include "codec/BmpHeader.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
+
+#include "codec/BmpHeader.h"
 
 namespace korvelin::codec {
 namespace {

@@ -1,11 +1,11 @@
 // The PDF file's frame: every object where the table says it starts, the
 // table where the trailer says it is, and streams with their length.
 
-#include "codec/PdfFile.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "codec/PdfFile.h"
 
 namespace korvelin::codec {
 namespace {
@@ -18,8 +18,8 @@ TEST(PdfFile, TheTableFindsEveryObjectAndTheTrailerFindsTheTable) {
   const std::string pdf = file.Finish(3);
 
   EXPECT_EQ(pdf.substr(0, 15), "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
-  EXPECT_NE(pdf.find("2 0 obj\n<< /Filter /FlateDecode /Length 3 >>\nstream\na" + std::string(1, '\0') +
-                     "b\nendstream\nendobj\n"),
+  EXPECT_NE(pdf.find("2 0 obj\n<< /Filter /FlateDecode /Length 3 >>\nstream\na" +
+                     std::string(1, '\0') + "b\nendstream\nendobj\n"),
             std::string::npos);
   const size_t table = pdf.find("xref\n");
   ASSERT_NE(table, std::string::npos);

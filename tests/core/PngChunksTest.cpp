@@ -2,8 +2,6 @@
 // them, each with its length and a CRC that zlib agrees with, and the
 // resolution as pixels a metre.
 
-#include "codec/PngChunks.h"
-
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -11,6 +9,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "codec/PngChunks.h"
 
 namespace korvelin::codec {
 namespace {
