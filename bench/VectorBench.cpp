@@ -8,8 +8,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QLabel>
-#include <QWidget>
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -17,7 +15,7 @@
 
 #include "PowderPattern.h"
 #include "platform/EmfVectorCanvas.h"
-#include "platform/LabelMeasurer.h"
+#include "platform/FontMeasurer.h"
 #include "platform/PainterVectorCanvas.h"
 #include "platform/PdfFonts.h"
 #include "platform/PdfWriter.h"
@@ -55,12 +53,9 @@ Pattern& ThePattern() {
   return pattern;
 }
 
-// A label inside a window measures the texts, as the window's LabelX does
-// (a label without a parent would be held to two thirds of the screen).
+// The texts are measured as the window and the headless modes measure them.
 struct Label {
-  QWidget window;
-  QLabel* label = new QLabel(&window);
-  platform::LabelMeasurer measurer{label};
+  platform::FontMeasurer measurer;
 };
 
 VectorRecording Record(bool markers) {

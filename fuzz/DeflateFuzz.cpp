@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/RunDeflate.h"
+#include "codec/RunDeflate.h"
 
 namespace {
 
-using korvelin::platform::CodeLengths;
-using korvelin::platform::RunDeflate;
+using korvelin::codec::CodeLengths;
+using korvelin::codec::RunDeflate;
 
 [[noreturn]] void Fail(const char* what, long long a) {
   std::fprintf(stderr, "DeflateFuzz: %s (%lld)\n", what, a);

@@ -304,8 +304,4 @@ std::string WriteToDescriptor(int fd, std::string_view bytes) {
   return {};
 }
 
-qint64 AtomicFileDevice::writeData(const char* data, qint64 size) {
-  return file_.Write(data, static_cast<size_t>(size)) ? size : -1;
-}
-
 }  // namespace korvelin::platform

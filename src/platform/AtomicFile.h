@@ -11,7 +11,6 @@
 
 #include <sys/types.h>
 
-#include <QIODevice>
 #include <memory>
 #include <span>
 #include <string>
@@ -71,8 +70,6 @@ class AtomicFile {
 
   // The first failure's reason, "No space left on device"; empty when none.
   const std::string& Error() const { return error_; }
-  // Where the bytes go before the rename: the temporary file, or the target.
-  const std::string& WritingTo() const { return writing_to_; }
 
  private:
   bool Fail(int error);
@@ -105,21 +102,5 @@ std::string WriteFileAtomically(const std::string& path, std::string_view bytes,
 // Writes all of bytes to an open descriptor (standard output, say): empty on
 // success, else the reason.
 std::string WriteToDescriptor(int fd, std::string_view bytes);
-
-// An AtomicFile seen as a write-only QIODevice, for Qt's writers. Its first
-// failure is the file's Error().
-class AtomicFileDevice : public QIODevice {
-  Q_OBJECT
-
- public:
-  explicit AtomicFileDevice(AtomicFile& file) : file_(file) {}
-
- protected:
-  qint64 readData(char*, qint64) override { return -1; }
-  qint64 writeData(const char* data, qint64 size) override;
-
- private:
-  AtomicFile& file_;
-};
 
 }  // namespace korvelin::platform

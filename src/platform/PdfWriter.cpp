@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codec/PdfFile.h"
 #include "platform/PdfFonts.h"
 #include "platform/QtFont.h"
 
@@ -217,49 +218,6 @@ class PdfCanvas final : public render::VectorCanvas {
   std::vector<std::pair<int64_t, int64_t>> subpath_;  // the points written since the move
 };
 
-// The objects of the file, numbered from 1, and the table of where each
-// starts that a reader finds them by.
-class PdfFile {
- public:
-  // The file's size is about expected_size.
-  PdfFile(const char* version, size_t expected_size) {
-    bytes_.reserve(static_cast<qsizetype>(expected_size));
-    bytes_.append("%PDF-").append(version).append("\n%\xE2\xE3\xCF\xD3\n");
-  }
-  void Object(const std::string& body) {
-    offsets_.push_back(static_cast<size_t>(bytes_.size()));
-    Append(std::to_string(offsets_.size()) + " 0 obj\n" + body + "\nendobj\n");
-  }
-  void Stream(const std::string& dictionary, const std::string& data) {
-    offsets_.push_back(static_cast<size_t>(bytes_.size()));
-    Append(std::to_string(offsets_.size()) + " 0 obj\n<< " + dictionary + " /Length " +
-           std::to_string(data.size()) + " >>\nstream\n");
-    Append(data);
-    Append("\nendstream\nendobj\n");
-  }
-  QByteArray Finish(int info_object) {
-    const auto table = static_cast<size_t>(bytes_.size());
-    Append("xref\n0 " + std::to_string(offsets_.size() + 1) + "\n0000000000 65535 f \n");
-    for (const size_t offset : offsets_) {
-      char line[21];
-      std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-      Append(line);
-    }
-    Append("trailer\n<< /Size " + std::to_string(offsets_.size() + 1) + " /Root 1 0 R /Info " +
-           std::to_string(info_object) + " 0 R >>\nstartxref\n" + std::to_string(table) +
-           "\n%%EOF\n");
-    return bytes_;
-  }
-
- private:
-  void Append(std::string_view text) {
-    bytes_.append(text.data(), static_cast<qsizetype>(text.size()));
-  }
-
-  QByteArray bytes_;
-  std::vector<size_t> offsets_;
-};
-
 // zlib's format, made by libdeflate at its fastest level: as small as
 // zlib's fastest setting makes a page, in a third of the time. The output
 // is written into memory that is not cleared first, so only the pages the
@@ -317,7 +275,7 @@ QByteArray PdfBytes(const render::VectorRecording& recording, int width, int hei
   media += ' ';
   Append(media, height * kPointsPerUnit, 4);
   media += ']';
-  PdfFile file(fonts.NeedsVersion16() ? "1.6" : "1.4", packed.size() + 65536);
+  codec::PdfFile file(fonts.NeedsVersion16() ? "1.6" : "1.4", packed.size() + 65536);
   file.Object("<< /Type /Catalog /Pages 2 0 R >>");
   file.Object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
   file.Object("<< /Type /Page /Parent 2 0 R /MediaBox " + media + " /Resources << /Font << " +
@@ -337,7 +295,8 @@ QByteArray PdfBytes(const render::VectorRecording& recording, int width, int hei
           packed_data);
     }
   }
-  return file.Finish(5);
+  const std::string bytes = file.Finish(5);
+  return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 }  // namespace korvelin::platform

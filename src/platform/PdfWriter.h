@@ -2,10 +2,10 @@
 // The vector plot as a PDF page of its own making: the recording played
 // straight into PDF drawing operators, compressed with zlib at its fastest
 // level. Lines are strokes with round caps and joins, as the plot's pens
-// are; texts are real text in the standard PDF fonts (Times for the window's
-// Times New Roman, Helvetica for Arial), so they can be selected and
-// searched without any font in the file. The file carries no date, so one
-// plot always makes the same bytes. Where the bytes go is the caller's.
+// are; texts are real text in the faces PdfFonts embeds, so they can be
+// selected and searched. The file carries no date, so one plot always makes
+// the same bytes. The file's frame (objects, table, trailer) is
+// codec/PdfFile's; where the bytes go is the caller's.
 
 #include <QByteArray>
 

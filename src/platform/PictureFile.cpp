@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "codec/BmpHeader.h"
 #include "platform/ColourIndex.h"
 #include "platform/LargeImage.h"
 #include "platform/PngWriter.h"
@@ -18,7 +19,7 @@ namespace {
 // A BMP file of the picture, streamed row by row into sink (an AtomicFile
 // or a buffer): 8 bits with the image's own colour table when it has one,
 // 24 bits otherwise. Rows are stored bottom-up and padded to whole 32-bit
-// words, as the format wants.
+// words, as the format wants; the headers are codec/BmpHeader's.
 template <class Sink>
 void WriteBmp(const QImage& image, Sink& file) {
   const bool indexed = image.format() == QImage::Format_Indexed8;
@@ -26,28 +27,15 @@ void WriteBmp(const QImage& image, Sink& file) {
   const uint32_t width = static_cast<uint32_t>(image.width());
   const uint32_t height = static_cast<uint32_t>(image.height());
   const uint32_t colours = indexed ? static_cast<uint32_t>(image.colorTable().size()) : 0;
-  const uint32_t row_bytes = ((indexed ? width : width * 3) + 3) & ~3u;
-  const uint32_t offset = 14 + 40 + 4 * colours;
-  const uint64_t size = offset + uint64_t{row_bytes} * height;
-  std::vector<uint8_t> header(offset, 0);
-  auto put16 = [&](size_t at, uint32_t v) {
-    header[at] = v & 0xFF, header[at + 1] = v >> 8 & 0xFF;
-  };
-  auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xFFFF), put16(at + 2, v >> 16); };
-  header[0] = 'B';
-  header[1] = 'M';
-  put32(2, size > UINT32_MAX ? 0 : static_cast<uint32_t>(size));
-  put32(10, offset);
-  put32(14, 40);
-  put32(18, width);
-  put32(22, height);
-  put16(26, 1);
-  put16(28, indexed ? 8 : 24);
-  put32(34, row_bytes * height);
-  put32(46, colours);
-  for (uint32_t i = 0; i < colours; ++i) put32(54 + 4 * i, image.colorTable()[i] & 0xFFFFFF);
+  const int bits = indexed ? 8 : 24;
+  const codec::BmpLayout layout = codec::BmpLayoutOf(width, height, bits, colours);
+  std::vector<uint8_t> header(layout.pixel_offset, 0);
+  codec::WriteBmpHeader(header.data(), width, height, bits, colours);
+  for (uint32_t i = 0; i < colours; ++i) {
+    codec::WriteBmpColour(header.data() + codec::kBmpHeaderSize + 4 * i, image.colorTable()[i]);
+  }
   file.Write(header.data(), header.size());
-  std::vector<uint8_t> row(row_bytes, 0);
+  std::vector<uint8_t> row(layout.row_bytes, 0);
   for (int y = static_cast<int>(height) - 1; y >= 0; --y) {
     if (indexed) {
       std::memcpy(row.data(), image.constScanLine(y), width);

@@ -4,8 +4,8 @@
 // colours and the grey steps of the smoothed axis numbers), so a picture of
 // at most 256 colours is written as an exact 8-bit palette image: a quarter
 // of the pixel bytes, which makes the PNG's compression several times
-// cheaper. Pictures with more colours are written as they are. Where the
-// picture goes is the caller's.
+// cheaper. Pictures with more colours are written as they are. The files'
+// headers and chunks are src/codec's; where the picture goes is the caller's.
 
 #include <QByteArray>
 #include <QImage>

@@ -1,44 +1,24 @@
 #include "platform/PngWriter.h"
 
-#include <zlib.h>
-
-#include <algorithm>
-#include <cmath>
 #include <new>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "codec/PngChunks.h"
+#include "codec/RunDeflate.h"
 #include "platform/ColourIndex.h"
-#include "platform/RunDeflate.h"
 
 namespace korvelin::platform {
 namespace {
-
-void Put32(std::string& out, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(value >> shift));
-}
-
-// One chunk: length, type, data and the CRC of type and data.
-void Chunk(std::string& out, const char* type, const std::string& data) {
-  Put32(out, static_cast<uint32_t>(data.size()));
-  const size_t start = out.size();
-  out.append(type, 4);
-  out += data;
-  const auto* bytes = reinterpret_cast<const Bytef*>(out.data() + start);
-  Put32(out, static_cast<uint32_t>(crc32_z(0, bytes, out.size() - start)));
-}
-
-constexpr uint8_t kFilterNone = 0;
-constexpr uint8_t kFilterSub = 1;
 
 // The rows of a palette image, each after its filter byte ("none": palette
 // rows are runs as they are).
 std::string IndexedRows(const QImage& image) {
   std::string stream;
-  RunDeflate deflate(stream);
+  codec::RunDeflate deflate(stream);
   for (int y = 0; y < image.height(); ++y) {
-    deflate.FeedRun(kFilterNone, 1);
+    deflate.FeedRun(codec::kPngFilterNone, 1);
     deflate.Feed(image.constScanLine(y), static_cast<size_t>(image.width()));
   }
   deflate.Finish();
@@ -50,9 +30,9 @@ std::string IndexedRows(const QImage& image) {
 // none when the picture has more than 256 colours.
 std::optional<std::string> PaletteRuns(const QImage& image, ColourIndex& index) {
   std::string stream;
-  RunDeflate deflate(stream);
+  codec::RunDeflate deflate(stream);
   const bool exact = ForEachColourRun(image, index, [&](int, int x, int length, int colour) {
-    if (x == 0) deflate.FeedRun(kFilterNone, 1);
+    if (x == 0) deflate.FeedRun(codec::kPngFilterNone, 1);
     deflate.FeedRun(static_cast<uint8_t>(colour), static_cast<uint64_t>(length));
   });
   if (!exact) return std::nullopt;
@@ -64,10 +44,10 @@ std::optional<std::string> PaletteRuns(const QImage& image, ColourIndex& index) 
 // its left ("sub"), which turns the antialiased numbers into short runs.
 std::string ColourRows(const QImage& image) {
   std::string stream;
-  RunDeflate deflate(stream);
+  codec::RunDeflate deflate(stream);
   const int width = image.width();
   std::vector<uint8_t> row(1 + static_cast<size_t>(width) * 3);
-  row[0] = kFilterSub;
+  row[0] = codec::kPngFilterSub;
   for (int y = 0; y < image.height(); ++y) {
     const QRgb* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     QRgb left = 0;
@@ -84,47 +64,17 @@ std::string ColourRows(const QImage& image) {
   return stream;
 }
 
-// The resolution as PNG states it, in pixels a metre: 96 dots an inch are
-// 96 / 0.0254 = 3779.5, stored as 3780. Nonsense (zero, negative, not a
-// number) is the reference screen's; the stored number is at least 1 and
-// within the 31 bits a PNG number holds.
-uint32_t PixelsPerMetre(double dots_per_inch) {
-  if (!(dots_per_inch > 0)) dots_per_inch = kScreenDotsPerInch;
-  const double per_metre = std::round(dots_per_inch / 0.0254);
-  return static_cast<uint32_t>(std::clamp(per_metre, 1.0, 2147483647.0));
-}
-
-// The file: signature, header, colour space and resolution, the palette
-// when there is one, the rows. sRGB and pHYs go before the palette and the
-// rows, where readers look for them.
-QByteArray PngFile(const QImage& image, const QList<QRgb>* palette, const std::string& rows,
-                   double dots_per_inch) {
-  std::string png("\x89PNG\r\n\x1a\n", 8);
-  std::string header;
-  Put32(header, static_cast<uint32_t>(image.width()));
-  Put32(header, static_cast<uint32_t>(image.height()));
-  // 8 bits, palette or colour, deflate, adaptive filters, no interlace.
-  header += {8, static_cast<char>(palette != nullptr ? 3 : 2), 0, 0, 0};
-  Chunk(png, "IHDR", header);
-  // The plot's colours are meant as the screen shows them: sRGB, rendered
-  // perceptually (intent 0).
-  Chunk(png, "sRGB", std::string(1, '\0'));
-  std::string resolution;
-  const uint32_t per_metre = PixelsPerMetre(dots_per_inch);
-  Put32(resolution, per_metre);
-  Put32(resolution, per_metre);
-  resolution += '\1';  // the unit is the metre
-  Chunk(png, "pHYs", resolution);
+// The file of image with its rows; palette is none for a colour picture.
+QByteArray PngBytes(const QImage& image, const QList<QRgb>* palette, const std::string& rows,
+                    double dots_per_inch) {
+  codec::PngPicture picture;
+  picture.width = static_cast<uint32_t>(image.width());
+  picture.height = static_cast<uint32_t>(image.height());
+  picture.indexed = palette != nullptr;
   if (palette != nullptr) {
-    std::string entries;
-    for (QRgb colour : *palette) {
-      entries += {static_cast<char>(qRed(colour)), static_cast<char>(qGreen(colour)),
-                  static_cast<char>(qBlue(colour))};
-    }
-    Chunk(png, "PLTE", entries);
+    picture.palette = {palette->constData(), static_cast<size_t>(palette->size())};
   }
-  Chunk(png, "IDAT", rows);
-  Chunk(png, "IEND", {});
+  const std::string png = codec::PngFile(picture, rows, dots_per_inch);
   return QByteArray(png.data(), static_cast<qsizetype>(png.size()));
 }
 
@@ -135,7 +85,7 @@ QByteArray EncodePng(const QImage& picture, double dots_per_inch) {
   try {
     if (picture.format() == QImage::Format_Indexed8) {
       const QList<QRgb> palette = picture.colorTable();
-      return PngFile(picture, &palette, IndexedRows(picture), dots_per_inch);
+      return PngBytes(picture, &palette, IndexedRows(picture), dots_per_inch);
     }
     const QImage image = picture.format() == QImage::Format_RGB32
                              ? picture
@@ -143,9 +93,9 @@ QByteArray EncodePng(const QImage& picture, double dots_per_inch) {
     if (image.isNull()) return {};
     ColourIndex index;
     if (const std::optional<std::string> rows = PaletteRuns(image, index)) {
-      return PngFile(image, &index.Table(), *rows, dots_per_inch);
+      return PngBytes(image, &index.Table(), *rows, dots_per_inch);
     }
-    return PngFile(image, nullptr, ColourRows(image), dots_per_inch);
+    return PngBytes(image, nullptr, ColourRows(image), dots_per_inch);
   } catch (const std::bad_alloc&) {
     return {};
   }

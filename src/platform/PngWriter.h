@@ -9,16 +9,17 @@
 // 24-bit colour, each row against the pixel on its left. The file says its
 // resolution and that its colours are sRGB, so an office program or a
 // typesetter places a 640 x 480 picture at 96 dpi as 169.3 x 127 mm, the
-// size it had on the reference screen. Where the bytes go is the caller's.
+// size it had on the reference screen. The chunks around the rows are
+// codec/PngChunks'; where the bytes go is the caller's.
 
 #include <QByteArray>
 #include <QImage>
 
+#include "codec/PngChunks.h"
+
 namespace korvelin::platform {
 
-// The reference screen's resolution, at which a picture pixel is a pixel of
-// the window.
-inline constexpr double kScreenDotsPerInch = 96;
+using codec::kScreenDotsPerInch;
 
 // The PNG file of image at dots_per_inch, or empty bytes when it cannot be
 // made (a null image, or no memory). Nothing is printed: failures are the

@@ -14,6 +14,7 @@
 #include <limits>
 
 #include "document/TextNumbers.h"
+#include "render/RasterLine.h"
 #include "render/TraceDrawing.h"
 
 namespace korvelin::render {

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "render/RasterLine.h"
+
 namespace korvelin::render {
 namespace {
 

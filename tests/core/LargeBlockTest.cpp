@@ -6,6 +6,7 @@
 
 #include "render/LargeBlock.h"
 #include "render/RasterImage.h"
+#include "render/RasterLine.h"
 
 namespace korvelin::render {
 namespace {

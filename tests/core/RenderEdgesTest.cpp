@@ -16,6 +16,7 @@
 #include "RecordingCanvas.h"
 #include "render/AxisScale.h"
 #include "render/MouseZoom.h"
+#include "render/RasterLine.h"
 #include "render/TraceDrawing.h"
 #include "render/VectorPlot.h"
 #include "render/VectorRecording.h"

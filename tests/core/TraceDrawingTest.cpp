@@ -6,6 +6,7 @@
 
 #include "RecordingCanvas.h"
 #include "TestWaves.h"
+#include "render/RasterLine.h"
 #include "render/TraceDrawing.h"
 
 namespace korvelin::render {

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
-#include <QLabel>
 
-#include "platform/LabelMeasurer.h"
+#include "platform/FontMeasurer.h"
 #include "platform/PictureControl.h"
 #include "platform/RasterBlit.h"
 #include "render/RasterImage.h"
+#include "render/RasterLine.h"
 
 namespace korvelin::platform {
 namespace {
@@ -112,9 +112,7 @@ TEST_F(CanvasTest, FillRectLeavesRightAndBottomEdgesOut) {
 }
 
 TEST_F(CanvasTest, TextLiesInsideTheBoxTheLabelMeasures) {
-  QLabel label;
-  label.setTextFormat(Qt::PlainText);
-  LabelMeasurer measurer(&label);
+  FontMeasurer measurer;  // measures as the window's label does
   const render::FontSpec font;
   measurer.SetFont(font);
   const render::TextSize size = measurer.Measure("-000000");
@@ -165,15 +163,6 @@ TEST_F(CanvasTest, XorRectangleTwiceRestoresThePicture) {
   canvas_.SetPenColor(0xFF0000);
   canvas_.Rectangle(0, 0, 4, 4);
   EXPECT_EQ(InkPixels(QRect(0, 0, 120, 40), 0xFFFFFFFF), 12);
-}
-
-TEST(LabelMeasurer, MeasuresNothingOnceTheLabelIsGone) {
-  auto* label = new QLabel;
-  LabelMeasurer measurer(label);
-  measurer.SetFont(render::FontSpec{});
-  EXPECT_GT(measurer.Measure("-000000").width, measurer.Measure("-0").width);
-  delete label;
-  EXPECT_EQ(measurer.Measure("-000000"), (render::TextSize{0, 0}));
 }
 
 }  // namespace

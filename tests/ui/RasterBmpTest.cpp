@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "render/RasterImage.h"
+#include "render/RasterLine.h"
 
 namespace korvelin::render {
 namespace {

@@ -8,14 +8,15 @@
 // gets Huffman codes made for its own runs.
 //
 // Bytes are fed in pieces of any size (a picture row by row); a run may
-// span pieces. No toolkit is needed.
+// span pieces. Which bytes are fed (the PNG rows and their filters) is the
+// caller's; the file around the stream is PngChunks'.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace korvelin::platform {
+namespace korvelin::codec {
 
 class RunDeflate {
  public:
@@ -60,4 +61,4 @@ std::string RunDeflateBytes(const uint8_t* data, size_t size);
 // (more than 2^limit) is raised to the shortest that has room for them.
 void CodeLengths(const uint32_t* frequency, int symbols, int limit, uint8_t* lengths);
 
-}  // namespace korvelin::platform
+}  // namespace korvelin::codec

@@ -1,11 +1,11 @@
-#include "platform/RunDeflate.h"
+#include "codec/RunDeflate.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
 
-namespace korvelin::platform {
+namespace korvelin::codec {
 namespace {
 
 constexpr uint32_t kAdlerModulus = 65521;
@@ -355,4 +355,4 @@ std::string RunDeflateBytes(const uint8_t* data, size_t size) {
   return out;
 }
 
-}  // namespace korvelin::platform
+}  // namespace korvelin::codec

@@ -2,17 +2,19 @@
 // its sum: many inputs of the shapes a picture has (runs of every length,
 // noise, skewed colours) and of the shapes that stress the codes.
 
-#include "platform/RunDeflate.h"
+#include "codec/RunDeflate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
-namespace korvelin::platform {
+namespace korvelin::codec {
 namespace {
 
 std::vector<uint8_t> Inflate(const std::string& stream, size_t expected_size) {
@@ -201,4 +203,4 @@ TEST(CodeLengths, LimitedCompleteCodesForManyFrequencies) {
 }
 
 }  // namespace
-}  // namespace korvelin::platform
+}  // namespace korvelin::codec
