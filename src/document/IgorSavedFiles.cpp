@@ -37,10 +37,6 @@ constexpr double kNoNumber = std::numeric_limits<double>::quiet_NaN();
 
 const char* const kOutOfMemoryReason = "Out of memory";
 
-bool StartsWithKeyword(std::string_view token, std::string_view keyword) {
-  return token.size() >= keyword.size() && IsKeyword(token.substr(0, keyword.size()), keyword);
-}
-
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // 'TS1_rough1_026' is the name TS1_rough1_026; an unclosed quote loses only
