@@ -36,10 +36,9 @@ struct AxisTabValues {
 AxisTabValues FillAxisTab(const GraphDocument& doc, char decimal_separator);
 
 // The apply: every setting from the controls but the metafile size, and the
-// axis range from the
-// four edits when axis_on is set and the range increases strictly both
-// ways. The axis history is left alone, so Undo Axis cannot take an apply
-// back.
+// axis range from the four edits when axis_on is set and the range increases
+// strictly both ways. The axis history is left alone, so Undo Axis cannot
+// take an apply back.
 void ApplyAxisTab(GraphDocument& doc, const AxisTabValues& values, char decimal_separator);
 
 // The range the four axis edits give, each text read with ToFloatDef and 0
