@@ -121,7 +121,7 @@ TEST_P(SavedFileShape, DrawsItsWavesAgainstTheirScales) {
   EXPECT_EQ(DumpDocumentJson(*LoadGraph(text, 3).doc), DumpDocumentJson(*graph.doc));
 }
 
-// clang-format off: one row per line
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, SavedFileShape,
     testing::Values(
@@ -165,7 +165,7 @@ TEST_P(SavedFileScale, GivesTheseXValues) {
   EXPECT_EQ(Points(*graph.doc, trace.XWave, TracePoints(*graph.doc, trace)), c.x);
 }
 
-// clang-format off: one row per line
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, SavedFileScale,
     testing::Values(
@@ -206,7 +206,7 @@ TEST_P(PlainReading, StaysByteForByte) {
   EXPECT_EQ(SavedFileSummary(graph.report), c.shows_nothing ? "no wave to plot" : "");
 }
 
-// clang-format off: one row per line
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, PlainReading,
     testing::Values(

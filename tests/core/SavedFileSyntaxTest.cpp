@@ -60,7 +60,7 @@ TEST_P(SavedFileSyntax, ReadsWhatTheLinesSay) {
   EXPECT_EQ(SavedFileSummary(report), c.summary);
 }
 
-// clang-format off: one row per line
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, SavedFileSyntax,
     ::testing::Values(

@@ -1,13 +1,13 @@
 // The document's invariant names the first rule a document breaks, so a
 // reader fault found by a test, the fuzzer or the monkey reads as a sentence.
 
-#include "document/TablesError.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "document/TablesError.h"
 
 namespace korvelin::document {
 namespace {
@@ -42,7 +42,7 @@ TEST_P(Broken, NamesTheFirstBrokenRule) {
   EXPECT_EQ(TablesError(*doc), GetParam().error);
 }
 
-// clang-format off: one row per line
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, Broken,
     testing::Values(

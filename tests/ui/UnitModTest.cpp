@@ -175,7 +175,7 @@ constexpr char kAxis[] = "TabSheetAxis";
 constexpr char kWaves[] = "TabSheetWaves";
 constexpr char kTraces[] = "TabSheetTraces";
 
-// clang-format off: one row per line
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, ControlTable,
     ::testing::Values(
