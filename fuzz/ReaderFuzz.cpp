@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the pattern-file reader and checks what trace
-// drawing relies on: every wave's points lie inside the stored values and
-// every trace names a declared wave or -1, so reading the points of every
-// trace unchecked is safe. The sanitizers catch everything else; the JSON view
-// is written too, since it walks the same points. A second load reads the
+// drawing relies on, the document within its tables (TablesError), so
+// reading the points of every trace unchecked is safe. The sanitizers catch
+// everything else; the JSON view is written too, since it walks the same
+// points. A second load reads the
 // same bytes in chunks of a size taken from the input and must give the same
 // document, so every line end can fall on a chunk boundary. The same input
 // then goes through LoadGraphText, which reads a file once more where the
@@ -20,8 +20,9 @@
 #include "document/DocumentJson.h"
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
-#include "document/SavedWaves.h"
 #include "document/Loading.h"
+#include "document/SavedWaves.h"
+#include "document/TablesError.h"
 
 namespace {
 
@@ -32,26 +33,9 @@ using namespace korvelin::document;
   std::abort();
 }
 
-void CheckCounts(const GraphDocument& doc) {
-  if (doc.ValueCount < 0 || doc.ValueCount > kMaxValues) Fail("ValueCount", doc.ValueCount, 0);
-  if (doc.WaveCount < 0 || doc.WaveCount > kMaxWaves) Fail("WaveCount", doc.WaveCount, 0);
-  if (doc.TraceCount < 0 || doc.TraceCount > kMaxTraces) Fail("TraceCount", doc.TraceCount, 0);
-}
-
-// Point i of a wave is at first + i * stride; the first and the last point
-// bound all others, computed in 64 bits so an overflow cannot hide a fault.
-void CheckWave(const GraphDocument& doc, int32_t w) {
-  const TWave& wave = doc.Waves[w];
-  if (wave.count < 0) Fail("negative count", w, wave.count);
-  if (wave.count == 0) return;
-  int64_t last = wave.first + int64_t{wave.count - 1} * wave.stride;
-  if (wave.first < 0 || wave.first >= doc.ValueCount) Fail("first outside values", w, wave.first);
-  if (last < 0 || last >= doc.ValueCount) Fail("last point outside values", w, last);
-}
-
+// With the tables kept, every point of every trace is a stored value; the
+// sanitizers see each one read.
 double WalkTrace(const GraphDocument& doc, const TTrace& trace) {
-  if (trace.XWave < -1 || trace.XWave >= doc.WaveCount) Fail("XWave", trace.XWave, 0);
-  if (trace.YWave < -1 || trace.YWave >= doc.WaveCount) Fail("YWave", trace.YWave, 0);
   if (trace.XWave < 0 || trace.YWave < 0) return 0;
   const TWave& x = doc.Waves[trace.XWave];
   const TWave& y = doc.Waves[trace.YWave];
@@ -66,8 +50,7 @@ double WalkTrace(const GraphDocument& doc, const TTrace& trace) {
 
 // Everything trace drawing reads unchecked; returns the JSON view.
 std::string CheckDocument(const GraphDocument& doc) {
-  CheckCounts(doc);
-  for (int32_t w = 0; w < doc.WaveCount; ++w) CheckWave(doc, w);
+  if (const std::string error = TablesError(doc); !error.empty()) Fail(error.c_str(), 0, 0);
   volatile double sink = 0;
   for (int32_t t = 0; t < doc.TraceCount; ++t) sink = sink + WalkTrace(doc, doc.Traces[t]);
   return DumpDocumentJson(doc);

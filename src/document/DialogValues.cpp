@@ -44,41 +44,26 @@ std::string WaveNameAt(const GraphDocument& doc, int32_t wave) {
 }  // namespace
 
 AxisTabValues FillAxisTab(const GraphDocument& doc, char decimal_separator) {
-  const DisplaySettings& s = doc.Settings;
   AxisTabValues v;
-  v.scale_on = s.ScaleOn;
-  v.distance_x = s.DistanceX;
-  v.distance_y = s.DistanceY;
-  v.tick_x = s.TickX;
-  v.tick_y = s.TickY;
-  v.margin_on = s.MarginOn;
-  v.margin = s.Margin;
+  v.settings = doc.Settings;
   v.axis_left = FormatGeneral(doc.AxisRange.Left, decimal_separator);
   v.axis_top = FormatGeneral(doc.AxisRange.Top, decimal_separator);
   v.axis_right = FormatGeneral(doc.AxisRange.Right, decimal_separator);
   v.axis_bottom = FormatGeneral(doc.AxisRange.Bottom, decimal_separator);
-  v.mm_width = MillimetresFromMetafile(s.MetafileWidth);
-  v.mm_height = MillimetresFromMetafile(s.MetafileHeight);
-  v.color_on = s.ColorOn;
   return v;
 }
 
 void ApplyAxisTab(GraphDocument& doc, const AxisTabValues& values, char decimal_separator) {
-  DisplaySettings& s = doc.Settings;
-  s.ScaleOn = values.scale_on;
-  s.DistanceX = values.distance_x;
-  s.DistanceY = values.distance_y;
-  s.TickX = values.tick_x;
-  s.TickY = values.tick_y;
-  s.MarginOn = values.margin_on;
-  s.Margin = values.margin;
+  DisplaySettings settings = values.settings;
+  settings.MetafileWidth = doc.Settings.MetafileWidth;
+  settings.MetafileHeight = doc.Settings.MetafileHeight;
+  doc.Settings = settings;
   if (values.axis_on) {
     const std::optional<TRealRect> range =
         AxisRangeFromTexts(values.axis_left, values.axis_top, values.axis_right, values.axis_bottom,
                            decimal_separator);
     if (range) doc.AxisRange = *range;
   }
-  s.ColorOn = values.color_on;
 }
 
 std::optional<TRealRect> AxisRangeFromTexts(std::string_view left, std::string_view top,

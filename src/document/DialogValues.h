@@ -15,16 +15,13 @@
 
 namespace korvelin::document {
 
-// What the Axis tab's controls hold: spin edits as their integer values,
-// axis edits as the text the user typed.
+// What the Axis tab's controls hold: the settings as the spin edits and
+// check boxes show them, and the axis range as the text the user typed. The
+// metafile spin edits show the size in whole millimetres
+// (MillimetresFromMetafile) and store their value at every change, so the
+// apply does not read settings.MetafileWidth and MetafileHeight.
 struct AxisTabValues {
-  bool scale_on = false;
-  int32_t distance_x = 0;
-  int32_t distance_y = 0;
-  int32_t tick_x = 0;
-  int32_t tick_y = 0;
-  bool margin_on = false;
-  PixelRect margin{};
+  DisplaySettings settings{};
   // The "Axis" check box is the dialog's own state: the fill leaves it false
   // and the dialog keeps the box as the user left it.
   bool axis_on = false;
@@ -32,21 +29,16 @@ struct AxisTabValues {
   std::string axis_top;
   std::string axis_right;
   std::string axis_bottom;
-  // Whole millimetres; the fill shows them, the apply does not read them
-  // (the metafile spin edits store their value at every change).
-  int32_t mm_width = 0;
-  int32_t mm_height = 0;
-  bool color_on = false;
 };
 
-// The values the fill puts into the Axis tab: the settings, the axis range
-// written by FormatGeneral and the metafile size in whole millimetres.
+// The values the fill puts into the Axis tab: the settings and the axis
+// range written by FormatGeneral.
 AxisTabValues FillAxisTab(const GraphDocument& doc, char decimal_separator);
 
-// The apply: every setting from the controls, and the axis range from the
-// four edits when axis_on is set and the range increases strictly both
-// ways. The axis history is left alone, so Undo Axis cannot take an apply
-// back.
+// The apply: every setting from the controls but the metafile size, and the
+// axis range from the four edits when axis_on is set and the range increases
+// strictly both ways. The axis history is left alone, so Undo Axis cannot
+// take an apply back.
 void ApplyAxisTab(GraphDocument& doc, const AxisTabValues& values, char decimal_separator);
 
 // The range the four axis edits give, each text read with ToFloatDef and 0

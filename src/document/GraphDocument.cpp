@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "document/TextNumbers.h"
+
 namespace korvelin::document {
 
 namespace {
@@ -67,8 +69,6 @@ void SetWaveName(TWave& wave, std::string_view name) {
 }
 
 namespace {
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

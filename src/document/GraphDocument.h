@@ -99,6 +99,7 @@ struct DisplaySettings {
   int32_t MetafileWidth = 29700;  // hundredths of a millimetre
   int32_t MetafileHeight = 21000;
   bool ColorOn = true;
+  bool operator==(const DisplaySettings&) const = default;
 };
 
 constexpr TRealRect kDefaultAxisRange{0, 10, 10, 0};

@@ -52,10 +52,6 @@ class TokenWindow {
   int filled_ = 0;
 };
 
-bool StartsWithKeyword(std::string_view token, std::string_view keyword) {
-  return token.size() >= keyword.size() && IsKeyword(token.substr(0, keyword.size()), keyword);
-}
-
 // The value of token `n` of a MODIFYGRAPH item as the fields want it.
 void ApplyGraphItem(TWave& wave, std::string_view keyword, TokenWindow& tokens) {
   if (keyword == "LSIZE") {

@@ -5,10 +5,6 @@
 
 namespace korvelin::document::saved {
 
-bool StartsWithKeyword(std::string_view token, std::string_view keyword) {
-  return token.size() >= keyword.size() && IsKeyword(token.substr(0, keyword.size()), keyword);
-}
-
 std::string_view Unquote(std::string_view token) {
   if (token.empty() || (token[0] != '\'' && token[0] != '"')) return token;
   const char quote = token[0];

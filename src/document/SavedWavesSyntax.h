@@ -29,8 +29,6 @@ inline constexpr double kNoNumber = std::numeric_limits<double>::quiet_NaN();
 
 inline constexpr char kOutOfMemoryReason[] = "Out of memory";
 
-bool StartsWithKeyword(std::string_view token, std::string_view keyword);
-
 inline bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // 'TS1_rough1_026' is the name TS1_rough1_026; an unclosed quote loses only

@@ -1,19 +1,12 @@
 #include "document/SettingsText.h"
 
-#include <charconv>
 #include <optional>
 #include <vector>
 
+#include "document/TextNumbers.h"
+
 namespace korvelin::document {
 namespace {
-
-std::optional<int32_t> Integer(std::string_view text) {
-  int32_t value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-  return value;
-}
 
 std::optional<bool> Flag(std::string_view text) {
   if (text == "1") return true;
@@ -25,7 +18,7 @@ std::optional<PixelRect> Margins(std::string_view text) {
   std::vector<int32_t> sides;
   while (true) {
     const size_t comma = text.find(',');
-    const std::optional<int32_t> side = Integer(text.substr(0, comma));
+    const std::optional<int32_t> side = WholeInt32(text.substr(0, comma));
     if (!side) return std::nullopt;
     sides.push_back(*side);
     if (comma == std::string_view::npos) break;
@@ -50,7 +43,7 @@ bool SetFlag(DisplaySettings& s, std::string_view v) {
 
 template <int32_t DisplaySettings::*field>
 bool SetInteger(DisplaySettings& s, std::string_view v) {
-  const std::optional<int32_t> value = Integer(v);
+  const std::optional<int32_t> value = WholeInt32(v);
   if (value) s.*field = *value;
   return value.has_value();
 }

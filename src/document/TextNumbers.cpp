@@ -122,6 +122,10 @@ bool IsKeyword(std::string_view token, std::string_view keyword) {
   return true;
 }
 
+bool StartsWithKeyword(std::string_view token, std::string_view keyword) {
+  return token.size() >= keyword.size() && IsKeyword(token.substr(0, keyword.size()), keyword);
+}
+
 std::string_view GetToken(std::string_view line, int32_t n) {
   if (n < 1) return {};
   TokenCursor tokens(line);
@@ -177,6 +181,14 @@ int32_t ToIntDef(std::string_view text, int32_t fallback) {
   int64_t value = negative ? -magnitude : magnitude;
   if (value < INT32_MIN || value > INT32_MAX) return fallback;
   return static_cast<int32_t>(value);
+}
+
+std::optional<int32_t> WholeInt32(std::string_view text) {
+  int32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+  return value;
 }
 
 std::string FormatGeneral(double value, char decimal_separator) {

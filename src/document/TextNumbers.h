@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,10 @@ inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<cha
 // True when the token, upper-cased (ASCII letters only), equals the keyword,
 // which is written in upper case.
 bool IsKeyword(std::string_view token, std::string_view keyword);
+
+// True when the token begins with the keyword in that sense: "SETSCALE/P"
+// and "waves/D" start with SETSCALE and WAVES.
+bool StartsWithKeyword(std::string_view token, std::string_view keyword);
 
 // Walks the tokens of one line from left to right, so that a line is
 // tokenized once however long it is.
@@ -64,6 +69,12 @@ double ToFloatDef(std::string_view text, double fallback, char decimal_separator
 // Text to 32-bit integer: optional leading spaces, then a sign and decimal
 // digits, or '$' and up to 32 bits of hex digits; anything else gives the default.
 int32_t ToIntDef(std::string_view text, int32_t fallback);
+
+// The strict reading of settings and options: the whole text as decimal
+// digits with an optional '-', in 32 bits; nothing for an empty text, a '+',
+// spaces, any other character or overflow. "-7" is -7; " 7", "+7", "7px"
+// and "2147483648" are nothing.
+std::optional<int32_t> WholeInt32(std::string_view text);
 
 // A double as general-format text with at most 15 significant digits: the
 // axis numbers and the dialog's values. 0.5, 1500, 1E-5, 2.5E15, -3.

@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include "render/PlotMapping.h"
+
 namespace korvelin::render {
 namespace {
 
@@ -76,6 +78,23 @@ bool TickWalk::Next(double& tick) {
   if (moved == next_) left_ = 0;  // the step no longer moves the value
   next_ = moved;
   return true;
+}
+
+// Worked example: a 552-pixel axis showing 0 to 10 has 55.2 units per value;
+// a 56-pixel text gives the step 2 and the ticks 0, 2, .. 10 at 0, 110, 221,
+// 331, 442 and 552. Shown from 10 down to 0 the factor is -55.2, and the
+// tick 2 lands at round(-8 * -55.2) = 442.
+void WalkAxisTicks(const AxisLine& axis,
+                   const std::function<void(double value, int64_t position)>& tick) {
+  const AxisEnds ends = OrderedEnds(axis.start, axis.end);
+  const double step =
+      AxisTickStep(ends.low, ends.high, static_cast<double>(axis.units), axis.text_units);
+  if (step <= 0 || !std::isfinite(step)) return;
+  // Negative for an axis running the other way: its ticks are walked from
+  // the smallest value up and land from the far end backwards.
+  const double scale = static_cast<double>(axis.units) / (axis.end - axis.start);
+  TickWalk walk(ends.low, ends.high, step, axis.units + 1);
+  for (double t = 0; walk.Next(t);) tick(t, RoundHalfEven((t - axis.start) * scale));
 }
 
 }  // namespace korvelin::render

@@ -1,10 +1,11 @@
 #pragma once
 // The arithmetic of a scale, shared by the screen plot and the vector plot:
-// the 1-2-5 step that keeps the axis numbers apart, and the walk over the
-// tick values of one axis. Where a tick lands and what is drawn there, in
-// pixels or in page units, is each plot's business.
+// the 1-2-5 step that keeps the axis numbers apart, the walk over the tick
+// values of one axis and where each tick lands along it. What is drawn
+// there, in pixels or in page units, is each plot's business.
 
 #include <cstdint>
+#include <functional>
 
 namespace korvelin::render {
 
@@ -51,5 +52,22 @@ class TickWalk {
   double step_ = 0;
   int64_t left_ = 0;
 };
+
+// One axis as a plot lays it out: the value drawn at its start (the left edge
+// for x, the top edge for y), the value at its far end, its length in drawing
+// units, and the smallest tick spacing in the same units.
+struct AxisLine {
+  double start = 0;
+  double end = 0;
+  int64_t units = 0;
+  double text_units = 0;
+};
+
+// Walks the ticks of one axis, whichever way it runs, and calls `tick` with
+// each value and its position from the axis start: round-half-even of
+// (value - start) * units / (end - start). At most units + 1 ticks, since
+// ticks lie at least one text apart. No call when the axis gets no scale.
+void WalkAxisTicks(const AxisLine& axis,
+                   const std::function<void(double value, int64_t position)>& tick);
 
 }  // namespace korvelin::render

@@ -8,9 +8,6 @@
 #include "render/ScreenPlot.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
 #include <limits>
 
 #include "document/TextNumbers.h"
@@ -41,51 +38,36 @@ void DrawFrame(RasterImage& raster, int64_t w, int64_t h) {
   DrawRasterLine(raster, w - 1, 0, w - 1, h - 1, kFramePalette);
 }
 
-// Worked example: a 552-pixel plot showing 0 to 10 has Sx = 55.2; "-000000"
-// is 56 pixels wide, so the step is 2 and the ticks fall on columns 0, 110,
-// 221, 331, 442 (and 552, clipped), each TickX pixels high from the bottom.
+// Worked example: a 552-pixel plot showing 0 to 10 ticks every 2 on columns
+// 0, 110, 221, 331, 442 (and 552, clipped), each TickX pixels high from the
+// bottom, with its number centred below.
 void DrawXScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, int64_t h) {
-  const TRealRect& range = doc.AxisRange;
-  const AxisEnds ends = OrderedEnds(range.Left, range.Right);
-  const double step = AxisTickStep(ends.low, ends.high, static_cast<double>(w),
-                                   target.label.Measure(kReferenceText).width);
-  if (step <= 0 || !std::isfinite(step)) return;
-  // Negative for an axis falling to the right: its ticks are walked from the
-  // smallest value up and land from the right edge leftwards.
-  const double sx = static_cast<double>(w) / (range.Right - range.Left);
-  TickWalk walk(ends.low, ends.high, step, w + 1);
-  for (double t = 0; walk.Next(t);) {
+  const AxisLine axis{doc.AxisRange.Left, doc.AxisRange.Right, w,
+                      static_cast<double>(target.label.Measure(kReferenceText).width)};
+  WalkAxisTicks(axis, [&](double t, int64_t px) {
     const std::string text = FormatGeneral(t, target.decimal_separator);
     const int width = target.label.Measure(text).width;
-    const int64_t px = RoundHalfEven((t - range.Left) * sx);
     // Row h lies just below the surface, so TickX pixels of the tick show.
     DrawRasterLine(target.raster, px, h, px, h - doc.Settings.TickX, kTickPalette);
     target.picture.TextOut(ToInt(doc.PlotRect.Left + px - width / 2),
                            ToInt(int64_t{doc.PlotRect.Bottom} + doc.Settings.DistanceX), text);
-  }
+  });
 }
 
 // Worked example: a 434-pixel plot showing 0 to 10 has Sy = -43.4; two text
 // heights of 19 span 0.8756, so the step is 1 and y = 5 lies on row 217; its
 // number, 19 high, has its top at 14 + 217 - 9 = 222 for a plot top of 14.
 void DrawYScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t h) {
-  const TRealRect& range = doc.AxisRange;
-  const AxisEnds ends = OrderedEnds(range.Bottom, range.Top);
-  const double step = AxisTickStep(ends.low, ends.high, static_cast<double>(h),
-                                   2.0 * target.label.Measure(kReferenceText).height);
-  if (step <= 0 || !std::isfinite(step)) return;
-  // Positive for an axis running downwards (Top < Bottom).
-  const double sy = static_cast<double>(h) / (range.Bottom - range.Top);
-  TickWalk walk(ends.low, ends.high, step, h + 1);
-  for (double t = 0; walk.Next(t);) {
+  const AxisLine axis{doc.AxisRange.Top, doc.AxisRange.Bottom, h,
+                      2.0 * target.label.Measure(kReferenceText).height};
+  WalkAxisTicks(axis, [&](double t, int64_t py) {
     const std::string text = FormatGeneral(t, target.decimal_separator);
     const TextSize size = target.label.Measure(text);
-    const int64_t py = RoundHalfEven((t - range.Top) * sy);
     // TickY + 1 pixels from the left column inward.
     DrawRasterLine(target.raster, 0, py, doc.Settings.TickY, py, kTickPalette);
     target.picture.TextOut(ToInt(int64_t{doc.PlotRect.Left} - size.width - doc.Settings.DistanceY),
                            ToInt(doc.PlotRect.Top + py - size.height / 2), text);
-  }
+  });
 }
 
 // The cross brush is never used to fill: it makes text transparent, so a

@@ -1,8 +1,8 @@
 // The vector plot: scale factors from the client area to the page, the frame
 // as four strokes, the scale with a font scaled as the page is, and the
-// traces last. The step choice and the tick walk are the screen plot's own
-// (AxisScale); lengths given in window pixels are scaled by the factor of
-// the axis they run along. Nothing is clipped: the page keeps what the
+// traces last. The step choice, the tick walk and the tick positions are the
+// screen plot's own (AxisScale); lengths given in window pixels are scaled by
+// the factor of the axis they run along. Nothing is clipped: the page keeps what the
 // screen's surface would cut off.
 
 #include "render/VectorPlot.h"
@@ -26,7 +26,7 @@ constexpr uint32_t kBlack = 0;
 constexpr int kFramePen = 50;
 
 // The local values of one vector plot. The frame's size and corner are whole
-// page units; its factors Svx and Svy come from the rounded size, so a tick
+// page units; the scale walks its ticks along the rounded size, so a tick
 // and a trace point at the same value may lie one unit apart.
 struct PageLayout {
   double scale_x = 0;  // VectorScaleX
@@ -36,8 +36,6 @@ struct PageLayout {
   int64_t hv = 0;
   int64_t lv = 0;
   int64_t tv = 0;
-  double svx = 0;
-  double svy = 0;
   TRealRect range;
 };
 
@@ -61,8 +59,6 @@ bool LayOutPage(const GraphDocument& doc, PageLayout& v) {
   v.lv = RoundHalfEven(plot.Left * v.scale_x);
   v.tv = RoundHalfEven(plot.Top * v.scale_y);
   v.range = doc.AxisRange;
-  v.svx = static_cast<double>(v.wv) / (v.range.Right - v.range.Left);
-  v.svy = static_cast<double>(v.hv) / (v.range.Bottom - v.range.Top);
   return true;
 }
 
@@ -80,46 +76,38 @@ void DrawFrame(VectorCanvas& canvas, const PageLayout& v) {
 }
 
 // A vertical x tick is TickX window pixels scaled by the y factor, and the
-// gap below the frame DistanceX by the same: 4 x 50 = 200 units each. Ticks
-// are at least one reference text apart, so a walk of Wv + 1 values covers
-// every tick a real text allows.
+// gap below the frame DistanceX by the same: 4 x 50 = 200 units each.
 void DrawXScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLayout& v) {
-  const AxisEnds ends = OrderedEnds(v.range.Left, v.range.Right);
-  const double step = AxisTickStep(ends.low, ends.high, static_cast<double>(v.wv),
-                                   target.label.Measure(kReferenceText).width);
-  if (step <= 0) return;
   const int64_t tick = RoundHalfEven(doc.Settings.TickX * v.scale_y);
   const int64_t gap = RoundHalfEven(doc.Settings.DistanceX * v.scale_y);
   const int64_t bottom = v.tv + v.hv;
-  TickWalk walk(ends.low, ends.high, step, v.wv + 1);
-  for (double t = 0; walk.Next(t);) {
+  const AxisLine axis{v.range.Left, v.range.Right, v.wv,
+                      static_cast<double>(target.label.Measure(kReferenceText).width)};
+  WalkAxisTicks(axis, [&](double t, int64_t position) {
     const std::string text = FormatGeneral(t, target.decimal_separator);
     const int width = target.label.Measure(text).width;
-    const int64_t x = RoundHalfEven((t - v.range.Left) * v.svx) + v.lv;
+    const int64_t x = position + v.lv;
     target.canvas.MoveTo(x, bottom);
     target.canvas.LineTo(x, bottom - tick);
     target.canvas.TextOut(x - width / 2, bottom + gap, text);
-  }
+  });
 }
 
 // A horizontal y tick and the gap left of the frame are scaled by the x
 // factor: with 49.5, DistanceY 4 leaves round(198) = 198 units.
 void DrawYScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLayout& v) {
-  const AxisEnds ends = OrderedEnds(v.range.Bottom, v.range.Top);
-  const double step = AxisTickStep(ends.low, ends.high, static_cast<double>(v.hv),
-                                   2.0 * target.label.Measure(kReferenceText).height);
-  if (step <= 0) return;
   const int64_t tick = RoundHalfEven(doc.Settings.TickY * v.scale_x);
   const int64_t gap = RoundHalfEven(doc.Settings.DistanceY * v.scale_x);
-  TickWalk walk(ends.low, ends.high, step, v.hv + 1);
-  for (double t = 0; walk.Next(t);) {
+  const AxisLine axis{v.range.Top, v.range.Bottom, v.hv,
+                      2.0 * target.label.Measure(kReferenceText).height};
+  WalkAxisTicks(axis, [&](double t, int64_t position) {
     const std::string text = FormatGeneral(t, target.decimal_separator);
     const TextSize size = target.label.Measure(text);
-    const int64_t y = RoundHalfEven((t - v.range.Top) * v.svy) + v.tv;
+    const int64_t y = position + v.tv;
     target.canvas.MoveTo(v.lv, y);
     target.canvas.LineTo(v.lv + tick, y);
     target.canvas.TextOut(v.lv - size.width - gap, y - size.height / 2, text);
-  }
+  });
 }
 
 // The label measures in the scaled font, so a text is as many screen pixels

@@ -234,16 +234,17 @@ void TFormModify::FormShow() {
   // start Timer; it is stopped at the end, so a fill never leads to an
   // apply. The metafile spin edits store what they show at once.
   const document::AxisTabValues v = document::FillAxisTab(doc_, decimal_separator_);
-  check_box_scale_->setChecked(v.scale_on);
-  spin_edit_distance_x_->SetValue(v.distance_x);
-  spin_edit_distance_y_->SetValue(v.distance_y);
-  spin_edit_tick_x_->SetValue(v.tick_x);
-  spin_edit_tick_y_->SetValue(v.tick_y);
-  check_box_margin_->setChecked(v.margin_on);
-  spin_edit_left_->SetValue(v.margin.Left);
-  spin_edit_top_->SetValue(v.margin.Top);
-  spin_edit_right_->SetValue(v.margin.Right);
-  spin_edit_bottom_->SetValue(v.margin.Bottom);
+  const document::DisplaySettings& s = v.settings;
+  check_box_scale_->setChecked(s.ScaleOn);
+  spin_edit_distance_x_->SetValue(s.DistanceX);
+  spin_edit_distance_y_->SetValue(s.DistanceY);
+  spin_edit_tick_x_->SetValue(s.TickX);
+  spin_edit_tick_y_->SetValue(s.TickY);
+  check_box_margin_->setChecked(s.MarginOn);
+  spin_edit_left_->SetValue(s.Margin.Left);
+  spin_edit_top_->SetValue(s.Margin.Top);
+  spin_edit_right_->SetValue(s.Margin.Right);
+  spin_edit_bottom_->SetValue(s.Margin.Bottom);
   // A number longer than its edit is shown from its start, as it is read:
   // "10972.47706422" rather than its tail "93577982", which reads as
   // another number.
@@ -254,9 +255,9 @@ void TFormModify::FormShow() {
     edit->setText(FromLatin1(*text));
     edit->setCursorPosition(0);
   }
-  spin_edit_mm_width_->SetValue(v.mm_width);
-  spin_edit_mm_height_->SetValue(v.mm_height);
-  check_box_color_->setChecked(v.color_on);
+  spin_edit_mm_width_->SetValue(document::MillimetresFromMetafile(s.MetafileWidth));
+  spin_edit_mm_height_->SetValue(document::MillimetresFromMetafile(s.MetafileHeight));
+  check_box_color_->setChecked(s.ColorOn);
   FillLists();
   timer_->stop();
 }
@@ -284,20 +285,21 @@ void TFormModify::StartTimer() {
 
 document::AxisTabValues TFormModify::ReadAxisTab() const {
   document::AxisTabValues v;
-  v.scale_on = check_box_scale_->isChecked();
-  v.distance_x = spin_edit_distance_x_->Value();
-  v.distance_y = spin_edit_distance_y_->Value();
-  v.tick_x = spin_edit_tick_x_->Value();
-  v.tick_y = spin_edit_tick_y_->Value();
-  v.margin_on = check_box_margin_->isChecked();
-  v.margin = {spin_edit_left_->Value(), spin_edit_top_->Value(), spin_edit_right_->Value(),
+  document::DisplaySettings& s = v.settings;
+  s.ScaleOn = check_box_scale_->isChecked();
+  s.DistanceX = spin_edit_distance_x_->Value();
+  s.DistanceY = spin_edit_distance_y_->Value();
+  s.TickX = spin_edit_tick_x_->Value();
+  s.TickY = spin_edit_tick_y_->Value();
+  s.MarginOn = check_box_margin_->isChecked();
+  s.Margin = {spin_edit_left_->Value(), spin_edit_top_->Value(), spin_edit_right_->Value(),
               spin_edit_bottom_->Value()};
   v.axis_on = check_box_axis_->isChecked();
   v.axis_left = ToLatin1(edit_axis_left_->text());
   v.axis_top = ToLatin1(edit_axis_top_->text());
   v.axis_right = ToLatin1(edit_axis_right_->text());
   v.axis_bottom = ToLatin1(edit_axis_bottom_->text());
-  v.color_on = check_box_color_->isChecked();
+  s.ColorOn = check_box_color_->isChecked();
   return v;
 }
 

@@ -44,67 +44,73 @@ std::pair<double, double> Extent(const GraphDocument& doc, int32_t wave) {
   return {low, high};
 }
 
-TEST(Examples, QuartzPowderIsOneTraceOfIntensityAgainstTwoTheta) {
-  auto doc = LoadExample("quartz-powder.pat");
-  ASSERT_EQ(doc->WaveCount, 2);
-  EXPECT_EQ(WaveName(doc->Waves[0]), "tth");
-  EXPECT_EQ(WaveName(doc->Waves[1]), "int");
-  EXPECT_EQ(doc->Waves[1].count, 4251);  // 5 to 90 degrees in steps of 0.02
-  EXPECT_EQ(doc->ValueCount, 2 * 4251);
-  EXPECT_DOUBLE_EQ(Point(*doc, 0, 0), 5.0);
-  EXPECT_DOUBLE_EQ(Point(*doc, 0, 4250), 90.0);
-  ASSERT_EQ(doc->TraceCount, 1);
-  EXPECT_EQ(doc->Traces[0].XWave, 0);
-  EXPECT_EQ(doc->Traces[0].YWave, 1);
-  EXPECT_EQ(doc->Waves[1].rgb, 0x0000CCu);
-  EXPECT_EQ(doc->AxisRange, RealRect(5, 13000, 90, 0));
-  auto [low, high] = Extent(*doc, 1);
-  EXPECT_GT(low, 0.0);
-  EXPECT_GT(high, 0.9 * doc->AxisRange.Top);  // the strongest peak nearly fills the plot
-  EXPECT_LT(high, doc->AxisRange.Top);
+// One bundled file: its shape as the reader loads it and the range it sets.
+struct ExampleCase {
+  const char* file;
+  int32_t waves;
+  int32_t points;  // of every wave
+  int32_t traces;
+  TRealRect range;
+};
+
+void PrintTo(const ExampleCase& c, std::ostream* os) { *os << c.file; }
+
+class Example : public testing::TestWithParam<ExampleCase> {};
+
+// Every trace plots its own wave against the first, and every point, shifted
+// by its wave's offset, lies inside the range the file sets.
+TEST_P(Example, LoadsItsTracesInsideTheRangeItSets) {
+  const ExampleCase& c = GetParam();
+  auto doc = LoadExample(c.file);
+  ASSERT_EQ(doc->WaveCount, c.waves);
+  ASSERT_EQ(doc->TraceCount, c.traces);
+  EXPECT_EQ(doc->ValueCount, c.waves * c.points);
+  EXPECT_EQ(doc->AxisRange, c.range);
+  for (int32_t t = 0; t < doc->TraceCount; ++t) {
+    const TTrace& trace = doc->Traces[t];
+    EXPECT_EQ(trace.XWave, 0);
+    EXPECT_EQ(trace.YWave, t + 1);
+    EXPECT_EQ(doc->Waves[trace.YWave].count, c.points);
+    const auto [x_low, x_high] = Extent(*doc, trace.XWave);
+    const auto [y_low, y_high] = Extent(*doc, trace.YWave);
+    const double offset = doc->Waves[trace.YWave].offsety;
+    EXPECT_GE(x_low, c.range.Left) << t;
+    EXPECT_LE(x_high, c.range.Right) << t;
+    EXPECT_GE(y_low + offset, c.range.Bottom) << t;
+    EXPECT_LT(y_high + offset, c.range.Top) << t;
+  }
 }
 
-TEST(Examples, TwoBlocksHaveThreeStyledTracesSharingTheAngles) {
+INSTANTIATE_TEST_SUITE_P(
+    Bundled, Example,
+    testing::Values(ExampleCase{"quartz-powder.pat", 2, 4251, 1, RealRect(5, 13000, 90, 0)},
+                    ExampleCase{"two-blocks.pat", 4, 701, 3, RealRect(18, 5200, 46, -2500)},
+                    ExampleCase{"rocking-curve-lf.pat", 2, 201, 1, RealRect(16, 9000, 17.6, 0)}));
+
+// 5 to 90 degrees in steps of 0.02, and the strongest peak nearly fills the
+// plot.
+TEST(Examples, QuartzPowderRunsFromFiveToNinetyDegrees) {
+  auto doc = LoadExample("quartz-powder.pat");
+  EXPECT_DOUBLE_EQ(Point(*doc, 0, 0), 5.0);
+  EXPECT_DOUBLE_EQ(Point(*doc, 0, 4250), 90.0);
+  EXPECT_GT(Extent(*doc, 1).second, 0.9 * doc->AxisRange.Top);
+}
+
+// The first block holds three waves side by side, the second block follows
+// it with one; the shifted difference curve stays below the data.
+TEST(Examples, TwoBlocksShareTheAnglesAndKeepTheDifferenceBelow) {
   auto doc = LoadExample("two-blocks.pat");
-  ASSERT_EQ(doc->WaveCount, 4);
   EXPECT_EQ(WaveName(doc->Waves[3]), "diff");
   EXPECT_EQ(doc->Waves[0].stride, 3);
   EXPECT_EQ(doc->Waves[3].stride, 1);
-  EXPECT_EQ(doc->Waves[3].first, 3 * doc->Waves[0].count);  // the second block follows the first
-  EXPECT_EQ(doc->Waves[3].count, doc->Waves[0].count);
-  ASSERT_EQ(doc->TraceCount, 3);
-  for (int t = 0; t < 3; ++t) {
-    EXPECT_EQ(doc->Traces[t].XWave, 0);
-    EXPECT_EQ(doc->Traces[t].YWave, t + 1);
-  }
-  const TWave& yobs = doc->Waves[1];
-  EXPECT_EQ(yobs.mode, 3);
-  EXPECT_EQ(yobs.marker, 0);
-  EXPECT_EQ(yobs.msize, 2);
-  EXPECT_EQ(yobs.rgb, 0xFF0000u);
-  EXPECT_EQ(doc->Waves[2].lsize, 1.5);
-  EXPECT_EQ(doc->Waves[2].rgb, 0x0000FFu);
-  const TWave& diff = doc->Waves[3];
-  EXPECT_EQ(diff.mode, 4);
-  EXPECT_EQ(diff.marker, 10);
-  EXPECT_EQ(diff.mrkThick, 0.5);
-  EXPECT_EQ(diff.rgb, 0x009900u);
-  EXPECT_EQ(diff.offsety, -1500);
-  EXPECT_EQ(doc->AxisRange, RealRect(18, 5200, 46, -2500));
-  // The shifted difference curve stays inside the plot below the data.
-  auto [low, high] = Extent(*doc, 3);
-  EXPECT_GT(low + diff.offsety, doc->AxisRange.Bottom);
-  EXPECT_LT(high + diff.offsety, Extent(*doc, 1).first);
+  EXPECT_EQ(doc->Waves[3].first, 3 * doc->Waves[0].count);
+  EXPECT_EQ(doc->Waves[3].offsety, -1500);
+  EXPECT_LT(Extent(*doc, 3).second + doc->Waves[3].offsety, Extent(*doc, 1).first);
 }
 
-TEST(Examples, LineFeedFileIsReadLikeTheOthers) {
+TEST(Examples, LineFeedFileEndsAtItsLastAngle) {
   auto doc = LoadExample("rocking-curve-lf.pat");
-  ASSERT_EQ(doc->WaveCount, 2);
-  EXPECT_EQ(doc->Waves[0].count, 201);
   EXPECT_DOUBLE_EQ(Point(*doc, 0, 200), 17.6);
-  ASSERT_EQ(doc->TraceCount, 1);
-  EXPECT_EQ(doc->Waves[1].rgb, 0x800080u);
-  EXPECT_EQ(doc->AxisRange, RealRect(16, 9000, 17.6, 0));
 }
 
 }  // namespace

@@ -14,34 +14,26 @@ std::unique_ptr<GraphDocument> DocumentWithWaves(std::initializer_list<const cha
   return doc;
 }
 
-TEST(GraphDocument, StartsWithTheDefaults) {
-  auto doc = std::make_unique<GraphDocument>();
+// The start-up state, and SetDefaults bringing settings and range back to
+// it while the data stays.
+TEST(GraphDocument, SetDefaultsRestoresTheStartUpSettingsAndRangeButNotData) {
+  auto doc = DocumentWithWaves({"a"});
+  // ScaleOn, TickX, TickY, DistanceX, DistanceY, MarginOn, Margin, metafile size, ColorOn.
+  const DisplaySettings start_up{true, 4, 4, 4, 4, false, {8, 8, 8, 8}, 29700, 21000, true};
+  const auto start_up_history = FilledHistory(RealRect(0, 10, 10, 0));
+  EXPECT_EQ(doc->Settings, start_up);
   EXPECT_EQ(doc->AxisRange, RealRect(0, 10, 10, 0));
-  for (const TRealRect& slot : doc->AxisHistory) EXPECT_EQ(slot, doc->AxisRange);
+  EXPECT_EQ(doc->AxisHistory, start_up_history);
   EXPECT_EQ(doc->PlotRect, (PixelRect{0, 0, 128, 128}));
   EXPECT_EQ(doc->ClientSize, (PixelSize{0, 0}));
-  EXPECT_TRUE(doc->Settings.ScaleOn);
-  EXPECT_TRUE(doc->Settings.ColorOn);
-  EXPECT_FALSE(doc->Settings.MarginOn);
-  EXPECT_EQ(doc->Settings.Margin, (PixelRect{8, 8, 8, 8}));
-  EXPECT_EQ(doc->Settings.MetafileWidth, 29700);
-  EXPECT_EQ(doc->Settings.MetafileHeight, 21000);
-  EXPECT_EQ(
-      doc->Settings.TickX + doc->Settings.TickY + doc->Settings.DistanceX + doc->Settings.DistanceY,
-      16);
-}
 
-TEST(GraphDocument, SetDefaultsRestoresSettingsAndRangeButNotData) {
-  auto doc = DocumentWithWaves({"a"});
-  doc->Settings.ScaleOn = false;
-  doc->Settings.Margin = {1, 2, 3, 4};
+  doc->Settings = {false, 1, 2, 3, 5, true, {1, 2, 3, 4}, 6, 7, false};
   doc->AxisRange = RealRect(1, 2, 3, 4);
   doc->AxisHistory[5] = RealRect(9, 9, 9, 9);
   SetDefaults(*doc);
-  EXPECT_TRUE(doc->Settings.ScaleOn);
-  EXPECT_EQ(doc->Settings.Margin, (PixelRect{8, 8, 8, 8}));
-  EXPECT_EQ(doc->AxisRange, kDefaultAxisRange);
-  EXPECT_EQ(doc->AxisHistory[5], kDefaultAxisRange);
+  EXPECT_EQ(doc->Settings, start_up);
+  EXPECT_EQ(doc->AxisRange, RealRect(0, 10, 10, 0));
+  EXPECT_EQ(doc->AxisHistory, start_up_history);
   EXPECT_EQ(doc->WaveCount, 1);
 }
 
@@ -114,16 +106,6 @@ TEST(Colours, PackRgb16KeepsTheHighBytesAndColorRefSwapsRedAndBlue) {
   EXPECT_EQ(PackRgb16(0x1FF00, 0x2AB00, -1), 0xFFABFFu);
   EXPECT_EQ(RgbToColorRef(0xFF8000), 0x0080FFu);
   EXPECT_EQ(RgbToColorRef(0x12345678), 0x00785634u);
-}
-
-TEST(Helpers, RealRectAndExchangeReals) {
-  TRealRect r = RealRect(1, 2, 3, 4);
-  EXPECT_EQ(r.Left, 1);
-  EXPECT_EQ(r.Top, 2);
-  EXPECT_EQ(r.Right, 3);
-  EXPECT_EQ(r.Bottom, 4);
-  ExchangeReals(r.Left, r.Right);
-  EXPECT_EQ(r, RealRect(3, 2, 1, 4));
 }
 
 }  // namespace

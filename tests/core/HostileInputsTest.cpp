@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "Garbage.h"
 #include "RecordingCanvas.h"
 #include "document/AxisHistory.h"
 #include "document/SavedWaves.h"
@@ -30,6 +31,7 @@ using document::GraphDocument;
 using document::LoadStatus;
 using document::PixelRect;
 using document::PixelSize;
+using korvelin::testing::Garbage;
 using testing::RecordingPictureCanvas;
 using testing::RecordingVectorCanvas;
 using testing::VectorOp;
@@ -130,15 +132,6 @@ std::string Columns(int columns, int rows, const std::string& commands) {
   }
   lines.push_back("END");
   return Lines(lines) + commands;
-}
-
-std::string Garbage(size_t bytes, uint32_t seed) {
-  std::string text(bytes, '\0');
-  for (char& c : text) {
-    seed = seed * 1664525u + 1013904223u;
-    c = static_cast<char>(seed >> 24);
-  }
-  return text;
 }
 
 const std::string kTwoPoints =

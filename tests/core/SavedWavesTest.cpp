@@ -16,8 +16,9 @@
 #include <vector>
 
 #include "document/DocumentJson.h"
-#include "document/SavedWaves.h"
 #include "document/Loading.h"
+#include "document/SavedWaves.h"
+#include "document/TablesError.h"
 
 namespace korvelin::document {
 namespace {
@@ -79,23 +80,6 @@ std::vector<std::string> TraceNames(const GraphDocument& doc) {
   return names;
 }
 
-// What trace drawing reads unchecked lies inside the tables.
-void ExpectInsideTables(const GraphDocument& doc) {
-  ASSERT_LE(doc.WaveCount, kMaxWaves);
-  ASSERT_LE(doc.TraceCount, kMaxTraces);
-  ASSERT_LE(doc.ValueCount, kMaxValues);
-  for (int32_t i = 0; i < doc.WaveCount; ++i) {
-    const TWave& w = doc.Waves[i];
-    if (w.count <= 0) continue;
-    ASSERT_GE(w.first, 0);
-    ASSERT_LT(int64_t{w.first} + int64_t{w.count - 1} * w.stride, doc.ValueCount) << i;
-  }
-  for (int32_t t = 0; t < doc.TraceCount; ++t) {
-    ASSERT_LT(doc.Traces[t].XWave, doc.WaveCount);
-    ASSERT_LT(doc.Traces[t].YWave, doc.WaveCount);
-  }
-}
-
 // One shape of saved file: the traces it gives, their points, the fitted
 // range and the summary a headless run prints.
 struct ShapeCase {
@@ -117,7 +101,7 @@ TEST_P(SavedFileShape, DrawsItsWavesAgainstTheirScales) {
   const std::string text = Lines(c.lines);
   Graph graph = LoadGraph(text);
   ASSERT_EQ(graph.result.status, LoadStatus::Loaded);
-  ExpectInsideTables(*graph.doc);
+  EXPECT_EQ(TablesError(*graph.doc), "");
   EXPECT_EQ(TraceNames(*graph.doc), c.traces);
   for (size_t t = 0; t < c.traces.size() && t < size_t(graph.doc->TraceCount); ++t) {
     const TTrace& trace = graph.doc->Traces[t];
@@ -138,98 +122,23 @@ TEST_P(SavedFileShape, DrawsItsWavesAgainstTheirScales) {
   EXPECT_EQ(DumpDocumentJson(*LoadGraph(text, 3).doc), DumpDocumentJson(*graph.doc));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, SavedFileShape,
     testing::Values(
-        ShapeCase{"ScaleByStartAndStep",
-                  {"IGOR", "WAVES/D test", "BEGIN", "3", "5", "4", "END",
-                   "X SetScale/P x 0.5,0.25,\"\", test; SetScale y 0,0,\"\", test"},
-                  {"test vs test_x"},
-                  {{0.5, 0.75, 1.0}},
-                  {{3, 5, 4}},
-                  RealRect(0.5, 5, 1.0, 3),
-                  "read as saved waves: 1 trace"},
-        ShapeCase{"TwoWavesInTwoBlocks",
-                  {"IGOR", "WAVES/D 'first'", "BEGIN", "1", "2", "END", "WAVES/S second", "BEGIN",
-                   "10", "20", "30", "END", "X SetScale/P x 100,10,\"s\", second"},
-                  {"first vs first_x", "second vs second_x"},
-                  {{0, 1}, {100, 110, 120}},
-                  {{1, 2}, {10, 20, 30}},
-                  RealRect(0, 30, 120, 1),
-                  "read as saved waves: 2 traces"},
-        ShapeCase{"ScaleByFirstAndLastWithCommasAndQuotedName",
-                  {"IGOR", "WAVES/D 'TS1_rough1_026'", "BEGIN", "0.5", "0.25", "0.125", "1", "2",
-                   "END", "X SetScale/I x, 1, 8, \"Step\", 'TS1_rough1_026'"},
-                  {"TS1_rough1_026 vs TS1_rough1_026_x"},
-                  {{1, 2.75, 4.5, 6.25, 8}},
-                  {{0.5, 0.25, 0.125, 1, 2}},
-                  RealRect(1, 2, 8, 0.125),
-                  "read as saved waves: 1 trace"},
-        ShapeCase{
-            "TwoDimensionalFourByThree",
-            {"IGOR", "WAVES/D/N=(4,3) finecut", "BEGIN", "1 2 3", "4\t5\t6", "7 8 9", "10 11 12",
-             "END", "X SetScale/P x -1,0.5,\"\", finecut; SetScale/P y 0,1,\"\", finecut"},
-            {"finecut_0 vs finecut_x", "finecut_1 vs finecut_x", "finecut_2 vs finecut_x"},
-            {{-1, -0.5, 0, 0.5}, {-1, -0.5, 0, 0.5}, {-1, -0.5, 0, 0.5}},
-            {{1, 4, 7, 10}, {2, 5, 8, 11}, {3, 6, 9, 12}},
-            RealRect(-1, 12, 0.5, 1),
-            "read as saved waves: 3 traces"},
-        ShapeCase{"ThreeDimensionalWave",
-                  {"IGOR", "WAVES/N=(2,2,2) cube", "BEGIN", "1 2", "3 4", "", "5 6", "7 8", "END",
-                   "X SetScale/P x 0,1,\"\", cube"},
-                  {},
-                  {},
-                  {},
-                  kDefaultAxisRange,
-                  "no wave to plot; left out: 3-D wave (1)"},
-        ShapeCase{"TextWave",
-                  {"IGOR", "WAVES/T labels", "BEGIN", "\"a b\"", "\"END of\"", "END"},
-                  {},
-                  {},
-                  {},
-                  kDefaultAxisRange,
-                  "no wave to plot; left out: text wave (1)"},
-        ShapeCase{"TextWaveBesideAFlatOne",
-                  {"IGOR", "WAVES/O/T names", "BEGIN", "\"x\"", "END", "WAVES/D v", "BEGIN", "2",
-                   "2", "END", "X Note v, \"flat\"; SetDimLabel 0, -1, p, v", "X // comment"},
-                  {"v vs v_x"},
-                  {{0, 1}},
-                  {{2, 2}},
-                  RealRect(0, 3, 1, 1),
-                  "read as saved waves: 1 trace; left out: text wave (1)"},
-        ShapeCase{"LongNameOfOnePoint",
-                  {"IGOR", "WAVES/D 'A_very_long_wave_name_1'", "BEGIN", "7", "END",
-                   "X SetScale/P x 0,1,\"\", 'A_very_long_wave_name_1'"},
-                  {"A_very_long_wave vs A_very_long_wa_x"},
-                  {{0}},
-                  {{7}},
-                  RealRect(-1, 10.5, 1, 3.5),
-                  "read as saved waves: 1 trace"},
-        ShapeCase{"DisplayWithoutXWave",
-                  {"IGOR", "WAVES/D int", "BEGIN", "1", "3", "END", "X Display int"},
-                  {"int vs int_x"},
-                  {{0, 1}},
-                  {{1, 3}},
-                  RealRect(0, 3, 1, 1),
-                  "read as saved waves: 1 trace"},
-        ShapeCase{"ComplexWaveAndSharedTwoDimensionalBlock",
-                  {"IGOR", "WAVES/C z", "BEGIN", "1 2", "END", "waves/s/n=(2,2) m, n", "BEGIN",
-                   "1 2", "3 4", "END"},
-                  {"m_0 vs m_x", "m_1 vs m_x"},
-                  {{0, 1}, {0, 1}},
-                  {{1, 3}, {2, 4}},
-                  RealRect(0, 4, 1, 1),
-                  "read as saved waves: 2 traces; left out: complex wave (1), shares a 2-D "
-                  "block (1)"},
-        ShapeCase{"BlockWithoutRowsAndFlagsApart",
-                  {"IGOR", "WAVES/D a, b", "BEGIN", "END", "WAVES /D /N=(2,0) c d", "BEGIN", "1 -1",
-                   "", "2 -2", "END"},
-                  {"c vs c_x", "d vs c_x"},
-                  {{0, 1}, {0, 1}},
-                  {{1, 2}, {-1, -2}},
-                  RealRect(0, 2, 1, -2),
-                  "read as saved waves: 2 traces; left out: no values (2)"}),
+        ShapeCase{"ScaleByStartAndStep", {"IGOR", "WAVES/D test", "BEGIN", "3", "5", "4", "END", "X SetScale/P x 0.5,0.25,\"\", test; SetScale y 0,0,\"\", test"}, {"test vs test_x"}, {{0.5, 0.75, 1.0}}, {{3, 5, 4}}, RealRect(0.5, 5, 1.0, 3), "read as saved waves: 1 trace"},
+        ShapeCase{"TwoWavesInTwoBlocks", {"IGOR", "WAVES/D 'first'", "BEGIN", "1", "2", "END", "WAVES/S second", "BEGIN", "10", "20", "30", "END", "X SetScale/P x 100,10,\"s\", second"}, {"first vs first_x", "second vs second_x"}, {{0, 1}, {100, 110, 120}}, {{1, 2}, {10, 20, 30}}, RealRect(0, 30, 120, 1), "read as saved waves: 2 traces"},
+        ShapeCase{"ScaleByFirstAndLastWithCommasAndQuotedName", {"IGOR", "WAVES/D 'TS1_rough1_026'", "BEGIN", "0.5", "0.25", "0.125", "1", "2", "END", "X SetScale/I x, 1, 8, \"Step\", 'TS1_rough1_026'"}, {"TS1_rough1_026 vs TS1_rough1_026_x"}, {{1, 2.75, 4.5, 6.25, 8}}, {{0.5, 0.25, 0.125, 1, 2}}, RealRect(1, 2, 8, 0.125), "read as saved waves: 1 trace"},
+        ShapeCase{"TwoDimensionalFourByThree", {"IGOR", "WAVES/D/N=(4,3) finecut", "BEGIN", "1 2 3", "4\t5\t6", "7 8 9", "10 11 12", "END", "X SetScale/P x -1,0.5,\"\", finecut; SetScale/P y 0,1,\"\", finecut"}, {"finecut_0 vs finecut_x", "finecut_1 vs finecut_x", "finecut_2 vs finecut_x"}, {{-1, -0.5, 0, 0.5}, {-1, -0.5, 0, 0.5}, {-1, -0.5, 0, 0.5}}, {{1, 4, 7, 10}, {2, 5, 8, 11}, {3, 6, 9, 12}}, RealRect(-1, 12, 0.5, 1), "read as saved waves: 3 traces"},
+        ShapeCase{"ThreeDimensionalWave", {"IGOR", "WAVES/N=(2,2,2) cube", "BEGIN", "1 2", "3 4", "", "5 6", "7 8", "END", "X SetScale/P x 0,1,\"\", cube"}, {}, {}, {}, kDefaultAxisRange, "no wave to plot; left out: 3-D wave (1)"},
+        ShapeCase{"TextWave", {"IGOR", "WAVES/T labels", "BEGIN", "\"a b\"", "\"END of\"", "END"}, {}, {}, {}, kDefaultAxisRange, "no wave to plot; left out: text wave (1)"},
+        ShapeCase{"TextWaveBesideAFlatOne", {"IGOR", "WAVES/O/T names", "BEGIN", "\"x\"", "END", "WAVES/D v", "BEGIN", "2", "2", "END", "X Note v, \"flat\"; SetDimLabel 0, -1, p, v", "X // comment"}, {"v vs v_x"}, {{0, 1}}, {{2, 2}}, RealRect(0, 3, 1, 1), "read as saved waves: 1 trace; left out: text wave (1)"},
+        ShapeCase{"LongNameOfOnePoint", {"IGOR", "WAVES/D 'A_very_long_wave_name_1'", "BEGIN", "7", "END", "X SetScale/P x 0,1,\"\", 'A_very_long_wave_name_1'"}, {"A_very_long_wave vs A_very_long_wa_x"}, {{0}}, {{7}}, RealRect(-1, 10.5, 1, 3.5), "read as saved waves: 1 trace"},
+        ShapeCase{"DisplayWithoutXWave", {"IGOR", "WAVES/D int", "BEGIN", "1", "3", "END", "X Display int"}, {"int vs int_x"}, {{0, 1}}, {{1, 3}}, RealRect(0, 3, 1, 1), "read as saved waves: 1 trace"},
+        ShapeCase{"ComplexWaveAndSharedTwoDimensionalBlock", {"IGOR", "WAVES/C z", "BEGIN", "1 2", "END", "waves/s/n=(2,2) m, n", "BEGIN", "1 2", "3 4", "END"}, {"m_0 vs m_x", "m_1 vs m_x"}, {{0, 1}, {0, 1}}, {{1, 3}, {2, 4}}, RealRect(0, 4, 1, 1), "read as saved waves: 2 traces; left out: complex wave (1), shares a 2-D block (1)"},
+        ShapeCase{"BlockWithoutRowsAndFlagsApart", {"IGOR", "WAVES/D a, b", "BEGIN", "END", "WAVES /D /N=(2,0) c d", "BEGIN", "1 -1", "", "2 -2", "END"}, {"c vs c_x", "d vs c_x"}, {{0, 1}, {0, 1}}, {{1, 2}, {-1, -2}}, RealRect(0, 2, 1, -2), "read as saved waves: 2 traces; left out: no values (2)"}),
     [](const testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 // x values from one SetScale command on a wave w of `rows` rows 0, 1, ...
 struct ScaleCase {
@@ -257,6 +166,7 @@ TEST_P(SavedFileScale, GivesTheseXValues) {
   EXPECT_EQ(Points(*graph.doc, trace.XWave, TracePoints(*graph.doc, trace)), c.x);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, SavedFileScale,
     testing::Values(
@@ -266,14 +176,14 @@ INSTANTIATE_TEST_SUITE_P(
         ScaleCase{"RightEndIsOnePastTheLast", "SetScale x 0,3,\"\", w", 3, {0, 1, 2}},
         ScaleCase{"UnitWithSemicolonAndFlagApart", "SetScale /P x 1,2,\"a; b c\", w", 2, {1, 3}},
         ScaleCase{"SeveralNamesAnyCase", "SetScale/P x 1,2,\"\", other, W", 2, {1, 3}},
-        ScaleCase{
-            "LaterCommandWins", "SetScale/P x 1,1,\"\",w; SetScale/P x 7,1,\"\",w", 2, {7, 8}},
+        ScaleCase{"LaterCommandWins", "SetScale/P x 1,1,\"\",w; SetScale/P x 7,1,\"\",w", 2, {7, 8}},
         ScaleCase{"OtherDimensionIgnored", "SetScale/P y 1,2,\"\", w", 2, {0, 1}},
         ScaleCase{"WordForNumberIgnored", "SetScale/P x one,2,\"\", w", 2, {0, 1}},
         ScaleCase{"EndsBeyondDoublesIgnored", "SetScale/P x 1e308,1e308,\"\", w", 3, {0, 1, 2}},
         ScaleCase{"InsideAStringIgnored", "Note w, \"x; SetScale/P x 5,5,\\\"\\\", w\"", 2, {0, 1}},
         ScaleCase{"AfterCommentIgnored", "// SetScale/P x 5,5,\"\", w", 2, {0, 1}}),
     [](const testing::TestParamInfo<ScaleCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 // Files the plain reading draws, or that declare no wave, are read exactly
 // as LoadPatternText reads them.
@@ -297,25 +207,18 @@ TEST_P(PlainReading, StaysByteForByte) {
   EXPECT_EQ(SavedFileSummary(graph.report), c.shows_nothing ? "no wave to plot" : "");
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, PlainReading,
-    testing::Values(PlainCase{"DisplayBesideSizeFlag",
-                              {"IGOR", "WAVES/D/N=(3) tth, cnt", "BEGIN", "1 10", "2 20", "3 30",
-                               "END", "X Display cnt vs tth"},
-                              false},
-                    PlainCase{"GraphWithAxisAndStyle",
-                              {"IGOR", "WAVES/D tth, int1", "BEGIN", "10 100", "10.5 120", "END",
-                               "X Display int1 vs tth", "X ModifyGraph mode(int1)=4",
-                               "X SetAxis bottom 10, 11", "X SetScale/P x 0,1,\"\", int1"},
-                              false},
-                    PlainCase{"TraceOfWavesWithoutRows",
-                              {"IGOR", "WAVES a b", "BEGIN", "END", "X Display a vs b"},
-                              true},
-                    PlainCase{"NoWaveDeclared", {"IGOR", "X SetAxis left 0, 5"}, true},
-                    PlainCase{"FirstLineOnly", {"IGOR"}, true},
-                    PlainCase{
-                        "NotAPatternFile", {"IGOR Text", "WAVES a", "BEGIN", "1", "END"}, false}),
+    testing::Values(
+        PlainCase{"DisplayBesideSizeFlag", {"IGOR", "WAVES/D/N=(3) tth, cnt", "BEGIN", "1 10", "2 20", "3 30", "END", "X Display cnt vs tth"}, false},
+        PlainCase{"GraphWithAxisAndStyle", {"IGOR", "WAVES/D tth, int1", "BEGIN", "10 100", "10.5 120", "END", "X Display int1 vs tth", "X ModifyGraph mode(int1)=4", "X SetAxis bottom 10, 11", "X SetScale/P x 0,1,\"\", int1"}, false},
+        PlainCase{"TraceOfWavesWithoutRows", {"IGOR", "WAVES a b", "BEGIN", "END", "X Display a vs b"}, true},
+        PlainCase{"NoWaveDeclared", {"IGOR", "X SetAxis left 0, 5"}, true},
+        PlainCase{"FirstLineOnly", {"IGOR"}, true},
+        PlainCase{"NotAPatternFile", {"IGOR Text", "WAVES a", "BEGIN", "1", "END"}, false}),
     [](const testing::TestParamInfo<PlainCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 std::string TwoDimensionalFile(std::string_view end) {
   return Lines({"IGOR", "WAVES/D/N=(3,2) img", "BEGIN", "1 2", "3 4", "5 6", "END",
@@ -348,7 +251,7 @@ TEST(LoadGraphText, ShowsAWideImageAsItsRowSums) {
   lines.push_back(
       "X SetScale/P x 10,0.1,\"eV\", 'Detector_3_2'; SetScale/P y 0,1,\"\", 'Detector_3_2'");
   Graph graph = LoadGraph(Lines(lines));
-  ExpectInsideTables(*graph.doc);
+  EXPECT_EQ(TablesError(*graph.doc), "");
   ASSERT_EQ(TraceNames(*graph.doc), std::vector<std::string>{"Detector_3_2_sum vs Detector_3_2_x"});
   const TTrace& trace = graph.doc->Traces[0];
   std::vector<double> sums, x;
@@ -385,7 +288,7 @@ TEST(LoadGraphText, LeavesOutWhatPassesTheWaveAndTraceTables) {
     row += std::to_string(i) + " ";
   }
   Graph graph = LoadGraph(Lines({"IGOR", names, "BEGIN", row, row, "END"}));
-  ExpectInsideTables(*graph.doc);
+  EXPECT_EQ(TablesError(*graph.doc), "");
   EXPECT_EQ(graph.doc->WaveCount, kMaxWaves);
   EXPECT_EQ(graph.report.traces, 255);
   EXPECT_EQ(graph.report.LeftOutCount(LeftOut::OverCapacity), 300 - 255);
@@ -445,7 +348,7 @@ TEST(LoadGraphText, KeepsTheRowsThatFitWithTheirXValues) {
   };
   for (const Case& c : cases) {
     Graph graph = LoadGraph(c.text);
-    ExpectInsideTables(*graph.doc);
+    EXPECT_EQ(TablesError(*graph.doc), "");
     EXPECT_EQ(SavedFileSummary(graph.report), c.summary);
     EXPECT_LE(graph.doc->ValueCount, kMaxValues);
     if (!c.traces.empty()) {

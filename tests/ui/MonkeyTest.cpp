@@ -47,7 +47,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/Garbage.h"
 #include "document/DialogValues.h"
+#include "document/TablesError.h"
 #include "platform/FontMeasurer.h"
 #include "platform/InputPrompt.h"
 #include "platform/IntSpinEdit.h"
@@ -71,6 +73,7 @@ extern "C" const char* __ubsan_default_options() { return "abort_on_error=1"; }
 namespace korvelin::ui {
 namespace {
 
+using korvelin::testing::Garbage;
 using korvelin::testing::PatternDir;
 using platform::IntSpinEdit;
 using platform::ListBox;
@@ -286,15 +289,6 @@ QString AnyText(Dice& dice) {
 // ---------------------------------------------------------------------------
 // The files the monkey loads, written once per run into its own folder.
 
-std::string Garbage(size_t size, uint32_t state) {
-  std::string bytes(size, '\0');
-  for (char& byte : bytes) {
-    state = state * 1664525u + 1013904223u;
-    byte = static_cast<char>(state >> 24);
-  }
-  return bytes;
-}
-
 std::string Names(const char* stem, int count, const char* separator = ", ") {
   std::string names;
   for (int i = 0; i < count; ++i) {
@@ -463,38 +457,8 @@ class DicePrompt : public platform::InputPrompt {
 // What must hold after every action.
 
 ::testing::AssertionResult WithinTables(const document::GraphDocument& doc) {
-  using document::kMaxTraces;
-  using document::kMaxValues;
-  using document::kMaxWaves;
-  if (doc.WaveCount < 0 || doc.WaveCount > kMaxWaves) {
-    return ::testing::AssertionFailure() << "WaveCount " << doc.WaveCount;
-  }
-  if (doc.TraceCount < 0 || doc.TraceCount > kMaxTraces) {
-    return ::testing::AssertionFailure() << "TraceCount " << doc.TraceCount;
-  }
-  if (doc.ValueCount < 0 || doc.ValueCount > kMaxValues) {
-    return ::testing::AssertionFailure() << "ValueCount " << doc.ValueCount;
-  }
-  for (int32_t i = 0; i < doc.TraceCount; ++i) {
-    const document::TTrace& trace = doc.Traces[size_t(i)];
-    for (const int32_t wave : {trace.XWave, trace.YWave}) {
-      if (wave < -1 || wave >= doc.WaveCount) {
-        return ::testing::AssertionFailure()
-               << "trace " << i << " names wave " << wave << " of " << doc.WaveCount;
-      }
-    }
-  }
-  for (int32_t i = 0; i < doc.WaveCount; ++i) {
-    const document::TWave& wave = doc.Waves[size_t(i)];
-    if (wave.count < 0) return ::testing::AssertionFailure() << "wave " << i << " count < 0";
-    if (wave.count == 0) continue;
-    // The points lie on a line of indices, so its two ends decide.
-    const int64_t first = wave.first;
-    const int64_t last = first + int64_t{wave.count - 1} * wave.stride;
-    if (std::min(first, last) < 0 || std::max(first, last) >= doc.ValueCount) {
-      return ::testing::AssertionFailure() << "wave " << i << " reads values " << first << " .. "
-                                           << last << " of " << doc.ValueCount;
-    }
+  if (const std::string error = document::TablesError(doc); !error.empty()) {
+    return ::testing::AssertionFailure() << error;
   }
   const int64_t width = int64_t{doc.PlotRect.Right} - doc.PlotRect.Left;
   const int64_t height = int64_t{doc.PlotRect.Bottom} - doc.PlotRect.Top;

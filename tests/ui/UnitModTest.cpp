@@ -175,6 +175,7 @@ constexpr char kAxis[] = "TabSheetAxis";
 constexpr char kWaves[] = "TabSheetWaves";
 constexpr char kTraces[] = "TabSheetTraces";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, ControlTable,
     ::testing::Values(
@@ -185,11 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
         ControlCase{"EditAxisRight", "QLineEdit", "GroupBoxAxis", {144, 72, 57, 23}, ""},
         ControlCase{"CheckBoxAxis", "QCheckBox", kAxis, {24, 8, 49, 17}, "Axis"},
         ControlCase{"GroupBoxMargin", "QGroupBox", kAxis, {248, 8, 217, 113}, ""},
-        ControlCase{"SpinEditTop",
-                    "korvelin::platform::IntSpinEdit",
-                    "GroupBoxMargin",
-                    {80, 24, 57, 24},
-                    ""},
+        ControlCase{"SpinEditTop", "korvelin::platform::IntSpinEdit", "GroupBoxMargin", {80, 24, 57, 24}, ""},
         ControlCase{"SpinEditLeft", "QAbstractSpinBox", "GroupBoxMargin", {16, 48, 57, 24}, ""},
         ControlCase{"SpinEditBottom", "QAbstractSpinBox", "GroupBoxMargin", {80, 72, 57, 24}, ""},
         ControlCase{"SpinEditRight", "QAbstractSpinBox", "GroupBoxMargin", {144, 48, 57, 24}, ""},
@@ -201,10 +198,8 @@ INSTANTIATE_TEST_SUITE_P(
         ControlCase{"SpinEditTickX", "QAbstractSpinBox", "GroupBoxScale", {144, 72, 57, 24}, ""},
         ControlCase{"CheckBoxScale", "QCheckBox", kAxis, {24, 128, 57, 17}, "Scale"},
         ControlCase{"GroupBoxMetaFile", "QGroupBox", kAxis, {248, 128, 217, 65}, "Meta File Size"},
-        ControlCase{
-            "SpinEditMMWidth", "QAbstractSpinBox", "GroupBoxMetaFile", {16, 24, 89, 24}, ""},
-        ControlCase{
-            "SpinEditMMHeight", "QAbstractSpinBox", "GroupBoxMetaFile", {112, 24, 89, 24}, ""},
+        ControlCase{"SpinEditMMWidth", "QAbstractSpinBox", "GroupBoxMetaFile", {16, 24, 89, 24}, ""},
+        ControlCase{"SpinEditMMHeight", "QAbstractSpinBox", "GroupBoxMetaFile", {112, 24, 89, 24}, ""},
         ControlCase{"CheckBoxColor", "QCheckBox", kAxis, {248, 200, 57, 17}, "Color"},
         ControlCase{"LabelWaves", "QLabel", kWaves, {16, 8, 37, 15}, "Waves"},
         ControlCase{"LabelParameters", "QLabel", kWaves, {240, 8, 65, 15}, "Parameters"},
@@ -218,6 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
         ControlCase{"ButtonAppend", "QPushButton", kTraces, {288, 216, 81, 25}, "Append"},
         ControlCase{"ButtonRemove", "QPushButton", kTraces, {376, 216, 81, 25}, "Remove"}),
     [](const ::testing::TestParamInfo<ControlCase>& info) { return info.param.name; });
+// clang-format on
 
 TEST_F(ModifyDialog, IsAHiddenFixedDialogWithThreeTabs) {
   MakeForm('.');
