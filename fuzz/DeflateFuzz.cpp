@@ -79,9 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   std::vector<uint8_t> back(fed.size() + 1);
   uLongf back_size = static_cast<uLongf>(back.size());
-  const int status = uncompress(back.data(), &back_size,
-                                reinterpret_cast<const Bytef*>(stream.data()),
-                                static_cast<uLong>(stream.size()));
+  const int status =
+      uncompress(back.data(), &back_size, reinterpret_cast<const Bytef*>(stream.data()),
+                 static_cast<uLong>(stream.size()));
   if (status != Z_OK) Fail("stream does not inflate", status);
   if (back_size != fed.size()) Fail("inflated size differs", static_cast<long long>(back_size));
   if (!fed.empty() && std::memcmp(back.data(), fed.data(), fed.size()) != 0) {

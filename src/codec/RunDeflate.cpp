@@ -16,8 +16,8 @@ constexpr int kLiteralSymbols = 286;  // literals, end of block, 29 lengths
 constexpr int kEndOfBlock = 256;
 constexpr int kMaxCopy = 258;
 
-constexpr std::array<uint16_t, 29> kLengthBase{3,  4,  5,  6,  7,  8,  9,  10,  11,  13,
-                                               15, 17, 19, 23, 27, 31, 35, 43,  51,  59,
+constexpr std::array<uint16_t, 29> kLengthBase{3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                               15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
                                                67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::array<uint8_t, 29> kLengthExtraBits{0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                                    2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
@@ -46,7 +46,7 @@ size_t SameBytes(const uint8_t* data, size_t size, uint8_t value) {
     const uint64_t differ = word ^ pattern;
     if (differ != 0) {
       const int first = std::endian::native == std::endian::little ? std::countr_zero(differ)
-                                                                    : std::countl_zero(differ);
+                                                                   : std::countl_zero(differ);
       return at + static_cast<size_t>(first / 8);
     }
   }
@@ -118,7 +118,8 @@ void CodeLengths(const uint32_t* frequency, int symbols, int limit, uint8_t* len
   // The most frequent symbols take the shortest codes.
   int next = count - 1;
   for (int length = 1; length <= limit; ++length) {
-    for (int k = 0; k < per_length[length]; ++k) lengths[used[next--]] = static_cast<uint8_t>(length);
+    for (int k = 0; k < per_length[length]; ++k)
+      lengths[used[next--]] = static_cast<uint8_t>(length);
   }
 }
 

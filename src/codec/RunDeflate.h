@@ -57,8 +57,8 @@ std::string RunDeflateBytes(const uint8_t* data, size_t size);
 // Huffman code lengths for the frequencies of symbols (at most 286), none
 // longer than limit (at most 15); unused symbols get 0. Two or more
 // symbols always make a complete code; a lone symbol is paired with
-// another of length 1 (in an alphabet of one, it is the one code). A limit too short for the number of used symbols
-// (more than 2^limit) is raised to the shortest that has room for them.
+// another of length 1 (in an alphabet of one, it is the one code). A limit too short for the number
+// of used symbols (more than 2^limit) is raised to the shortest that has room for them.
 void CodeLengths(const uint32_t* frequency, int symbols, int limit, uint8_t* lengths);
 
 }  // namespace korvelin::codec

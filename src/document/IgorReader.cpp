@@ -1,5 +1,6 @@
 #include "document/IgorReader.h"
 
+#include <fast_float/fast_float.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,8 +13,6 @@
 #include <cstring>
 
 #include "document/LineFeeder.h"
-
-#include <fast_float/fast_float.h>
 
 namespace korvelin::document {
 namespace {
@@ -223,7 +222,8 @@ inline bool ReadPlainDecimal(const char*& p, const char* end, double& value) {
   ptrdiff_t fraction = 0;
   if (q < end && *q == '.') {
     const char* point = ++q;
-    while (q < end && static_cast<unsigned char>(*q - '0') < 10) digits = digits * 10 + (*q++ - '0');
+    while (q < end && static_cast<unsigned char>(*q - '0') < 10)
+      digits = digits * 10 + (*q++ - '0');
     fraction = q - point;
   }
   if (whole + fraction == 0 || whole + fraction > 19 || fraction > 22) return false;

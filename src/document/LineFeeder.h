@@ -117,7 +117,7 @@ class LineFeeder {
       skip_lf_ = false;
     }
     while (p < end) {
-      if constexpr (requires(int64_t& lines) { sink_.TakeLines(p, end, lines); }) {
+      if constexpr (requires(int64_t & lines) { sink_.TakeLines(p, end, lines); }) {
         // A sink may take whole lines straight from the bytes, as many as
         // it can, before they are split; it gets each line it leaves.
         if (carry_.empty()) {

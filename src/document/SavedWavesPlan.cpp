@@ -16,7 +16,6 @@ int64_t EndOfRows(const SavedWave& wave, int32_t n) {
   return wave.first + int64_t{n - 1} * wave.stride + (wave.columns > 0 ? wave.columns : 1);
 }
 
-
 // The name cut so that the suffix still fits the document's 16 characters:
 // ("finecut", "_x") gives finecut_x, ("Detector_3_2_long", "_x") gives
 // Detector_3_2_l_x.

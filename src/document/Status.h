@@ -32,7 +32,7 @@ class [[nodiscard]] Status {
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : value_(std::move(value)) {}  // NOLINT: a value is a success
+  Result(T value) : value_(std::move(value)) {}            // NOLINT: a value is a success
   Result(Status failure) : status_(std::move(failure)) {}  // NOLINT: so is a failure
   bool ok() const { return status_.ok(); }
   const Status& status() const { return status_; }

@@ -157,7 +157,8 @@ FileCalls& SystemFileCalls() {
   return calls;
 }
 
-AtomicFile::AtomicFile(std::string path, FileCalls& calls) : path_(std::move(path)), calls_(calls) {}
+AtomicFile::AtomicFile(std::string path, FileCalls& calls)
+    : path_(std::move(path)), calls_(calls) {}
 
 AtomicFile::~AtomicFile() {
   if (fd_ >= 0) calls_.Close(fd_);
@@ -286,8 +287,7 @@ bool AtomicFile::Commit() {
   return true;
 }
 
-std::string WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                FileCalls& calls) {
+std::string WriteFileAtomically(const std::string& path, std::string_view bytes, FileCalls& calls) {
   AtomicFile file(path, calls);
   if (file.Open() && file.Write(bytes.data(), bytes.size()) && file.Commit()) return {};
   return file.Error();

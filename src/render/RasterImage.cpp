@@ -55,8 +55,8 @@ uint8_t RasterImage::PixelAt(int32_t x, int32_t y) const {
 // 0, so that no later drawing call can write past a block.
 int32_t NewRasterImage(RasterImage& image, int32_t width, int32_t height) {
   const int64_t size = kBmpPixelOffset + int64_t{width} * height;
-  const bool valid = width > 0 && height > 0 && width % 4 == 0 &&
-                     size <= std::numeric_limits<int32_t>::max();
+  const bool valid =
+      width > 0 && height > 0 && width % 4 == 0 && size <= std::numeric_limits<int32_t>::max();
   if (valid && image.block_.size() == static_cast<size_t>(size)) {
     // A surface of the same size is made new in place: zeroed, as a fresh
     // block is, without giving the memory back and faulting it in again.

@@ -319,8 +319,7 @@ std::string OutputNameFor(const std::string& pattern, const std::string& input) 
   return name;
 }
 
-int ExportEach(const BatchJob& job, std::ostream& err,
-               const std::function<void()>& start_toolkit) {
+int ExportEach(const BatchJob& job, std::ostream& err, const std::function<void()>& start_toolkit) {
   const std::optional<OutputPlan> plan = PlanOutputs(job, err);
   if (!plan) return 2;
   const size_t cores = std::max(1u, std::thread::hardware_concurrency());

@@ -30,7 +30,7 @@ struct BatchJob {
   bool progress = false;  // a "files done of total" line on err
   document::DisplaySettings settings{};
   std::optional<OutputFormat> format{};  // none: by the pattern's extension
-  double scale = 1.0;  // device pixels per window pixel, as --scale gives it
+  double scale = 1.0;                    // device pixels per window pixel, as --scale gives it
 };
 
 // Draws every file alone and writes its picture. A file that is rejected or

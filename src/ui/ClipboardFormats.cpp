@@ -74,8 +74,7 @@ ClipboardCopy Build(std::span<const ClipboardFormat> formats, const CopySources&
 
 ClipboardCopy BitmapCopy(const QImage& picture, double dots_per_inch) {
   if (picture.isNull()) return {nullptr, "The window has no picture to copy"};
-  return Build(kBitmapFormats,
-               {nullptr, 0, 0, platform::PictureToWrite(picture), dots_per_inch});
+  return Build(kBitmapFormats, {nullptr, 0, 0, platform::PictureToWrite(picture), dots_per_inch});
 }
 
 ClipboardCopy MetafileCopy(const render::VectorRecording& recording, int width, int height) {

@@ -16,8 +16,8 @@
 
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
-#include "document/SavedWaves.h"
 #include "document/Loading.h"
+#include "document/SavedWaves.h"
 #include "ui/Batch.h"
 #include "ui/OutputFormats.h"
 

@@ -27,8 +27,8 @@
 #include "platform/QtFont.h"
 #include "render/VectorPlot.h"
 #include "ui/ClipboardFormats.h"
-#include "ui/OutputFormats.h"
 #include "ui/MainUnit.h"
+#include "ui/OutputFormats.h"
 
 namespace korvelin::ui {
 namespace {
@@ -183,8 +183,8 @@ void TMainForm::miPrintClick() {
   if (printer == nullptr) return;
   const document::DisplaySettings& settings = doc_.Settings;
   CheckPage(settings);
-  const render::VectorRecording recording =
-      render::RecordVectorPlot(doc_, view_.Measurer(), view_.DrawingFont(), view_.DecimalSeparator());
+  const render::VectorRecording recording = render::RecordVectorPlot(
+      doc_, view_.Measurer(), view_.DrawingFont(), view_.DecimalSeparator());
   QPainter painter;
   if (!painter.begin(printer)) throw std::runtime_error("The printer cannot start a print job");
   // The printable area relative to where the painter's origin lies: the

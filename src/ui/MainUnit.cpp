@@ -3,10 +3,10 @@
 #include "ui/MainUnit.h"
 
 #include <QCloseEvent>
-#include <QResizeEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QShowEvent>
 #include <QTimer>
 #include <algorithm>
@@ -222,9 +222,9 @@ QSize TMainForm::ClientSize() const { return client_->size(); }
 // A move to a screen of another ratio lays the picture out again at the new
 // device pixels.
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == client_ && (event->type() == QEvent::Resize ||
-                             (event->type() == QEvent::ScreenChangeInternal &&
-                              PixelRatio() != view_.PixelRatio()))) {
+  if (watched == client_ &&
+      (event->type() == QEvent::Resize ||
+       (event->type() == QEvent::ScreenChangeInternal && PixelRatio() != view_.PixelRatio()))) {
     RunGuarded([this] { FormResize(); });
   }
   if (watched == image_) {

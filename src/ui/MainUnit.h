@@ -17,10 +17,10 @@
 
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
+#include "document/Loading.h"
 #include "render/Canvas.h"
 #include "render/MouseZoom.h"
 #include "render/PlotLayout.h"
-#include "document/Loading.h"
 #include "ui/PlotView.h"
 #include "ui/UnitMod.h"
 

@@ -145,7 +145,8 @@ document::Status WritePlot(PlotView& view, const std::string& path, OutputFormat
     const document::Result<QByteArray> bytes = PlotBytes(view, format);
     if (!bytes.ok()) return bytes.status();
     error = platform::WriteFileAtomically(
-        path, std::string_view(bytes.value().constData(), static_cast<size_t>(bytes.value().size())),
+        path,
+        std::string_view(bytes.value().constData(), static_cast<size_t>(bytes.value().size())),
         calls);
   }
   return error.empty() ? document::Status() : document::Status::Failure(error);

@@ -95,8 +95,8 @@ void PlotView::SetPixelRatio(double ratio) {
 render::FontSpec PlotView::DrawingFont() const {
   if (ratio_ == 1.0) return font_;
   render::FontSpec font = font_;
-  font.pixel_height = static_cast<int>(std::clamp(
-      std::llround(font_.pixel_height * ratio_), -0x7FFFFFFFLL, 0x7FFFFFFFLL));
+  font.pixel_height = static_cast<int>(
+      std::clamp(std::llround(font_.pixel_height * ratio_), -0x7FFFFFFFLL, 0x7FFFFFFFLL));
   return font;
 }
 

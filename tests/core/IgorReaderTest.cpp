@@ -451,10 +451,16 @@ TEST(ToFloatDef, RowsOfNumbersStoreWhatToFloatDefReads) {
 TEST(ToFloatDef, PlainDecimalsOfEveryLengthStoreWhatToFloatDefReads) {
   std::mt19937 random(53);
   std::string text = "IGOR\nWAVES a b\nBEGIN\n";
-  std::vector<std::string> tokens = {"9007199254740992", "9007199254740993", "-9007199254740993.0",
-                                     "1234567890123456789", "0.0000000000000000000001",
-                                     "0.000000000000000000001", "12345678901234567.89", "-0.0",
-                                     "5.", "-.25"};
+  std::vector<std::string> tokens = {"9007199254740992",
+                                     "9007199254740993",
+                                     "-9007199254740993.0",
+                                     "1234567890123456789",
+                                     "0.0000000000000000000001",
+                                     "0.000000000000000000001",
+                                     "12345678901234567.89",
+                                     "-0.0",
+                                     "5.",
+                                     "-.25"};
   while (tokens.size() < 20000) {
     std::string token = random() % 2 == 0 ? "-" : "";
     const int digits = 1 + static_cast<int>(random() % 25);
@@ -483,10 +489,24 @@ TEST(ToFloatDef, PlainDecimalsOfEveryLengthStoreWhatToFloatDefReads) {
 // The tokens where fast conversions and ToFloatDef part ways: overflow,
 // underflow to a subnormal or to zero, the largest and smallest doubles.
 TEST(ToFloatDef, RowsStoreWhatToFloatDefReadsAtTheEdgesOfTheDoubles) {
-  const std::vector<std::string> tokens = {
-      "1e400", "-1e400", "1e-310", "-1e-310", "4.9e-324", "1e-400", "2.2250738585072011e-308",
-      "2.2250738585072014e-308", "1.7976931348623157e308", "1.7976931348623159e308",
-      "0e999", "-0", "00000.000", "1.", ".5", "-.5e-3", "+1e308", "123456789012345678901234567890"};
+  const std::vector<std::string> tokens = {"1e400",
+                                           "-1e400",
+                                           "1e-310",
+                                           "-1e-310",
+                                           "4.9e-324",
+                                           "1e-400",
+                                           "2.2250738585072011e-308",
+                                           "2.2250738585072014e-308",
+                                           "1.7976931348623157e308",
+                                           "1.7976931348623159e308",
+                                           "0e999",
+                                           "-0",
+                                           "00000.000",
+                                           "1.",
+                                           ".5",
+                                           "-.5e-3",
+                                           "+1e308",
+                                           "123456789012345678901234567890"};
   std::string text = "IGOR\nWAVES a b\nBEGIN\n";
   for (const std::string& token : tokens) text += token + "\t" + token + "\n";
   Doc doc = Load(text + "END\n");

@@ -70,7 +70,8 @@ TEST(LineFeeder, RowsTakenInBulkLoadAsRowsReadLineByLine) {
       "IGOR\nWAVES a b\nBEGIN\n1 2\r\n3\t4\n5 6\r7 8 9\r\n+1 2\n1e3 4\n\r\n"
       "  -0.5 , 6.25 \r\n.5 5.\n12345678901234567890 1\n9 x\n10\n-0 (7)\nEND\r\n"
       "WAVES c1 c2 c3 c4 c5 c6 c7 c8 c9\nBEGIN\n1 2 3 4 5 6 7 8 9\n9 8 7 6 5 4 3 2 1\nEND\n"
-      "WAVES d e f\nBEGIN\n1 2 3\n4 5 6\x1a" "7 8 9\n";
+      "WAVES d e f\nBEGIN\n1 2 3\n4 5 6\x1a"
+      "7 8 9\n";
   MemoryByteSource whole(text);
   const std::string expected = DumpOf(whole, kReadChunk);
   auto doc = std::make_unique<GraphDocument>();
@@ -81,7 +82,7 @@ TEST(LineFeeder, RowsTakenInBulkLoadAsRowsReadLineByLine) {
   EXPECT_EQ(GetValue(doc->Values, 2 * 7 + 1), 6.25);
   EXPECT_EQ(GetValue(doc->Values, 2 * 9), 12345678901234567890.0);
   EXPECT_EQ(GetValue(doc->Values, 2 * 10 + 1), 0);  // "x"
-  EXPECT_EQ(doc->Waves[13].count, 2);  // the row after code 26 is not read
+  EXPECT_EQ(doc->Waves[13].count, 2);               // the row after code 26 is not read
   for (size_t split = 1; split < text.size(); ++split) {
     SplitSource source(text, split);
     ASSERT_EQ(DumpOf(source, kReadChunk), expected) << "split after byte " << split;

@@ -59,8 +59,8 @@ GraphDocument& Place(GraphDocument& doc, TRealRect range, PixelRect plot) {
 TEST(MapPositions, EqualsTheMappingOfEachValue) {
   std::mt19937_64 random(51);
   const double two51 = 2251799813685248.0;
-  const double special[] = {0.5,  -0.5, 1.5,   -2.5,  two51 - 1, -two51 + 0.5, two51,
-                            1e300, kInf, -kInf, std::nan(""), -0.0,  4503599627370495.5};
+  const double special[] = {0.5,   -0.5, 1.5,   -2.5,         two51 - 1, -two51 + 0.5,      two51,
+                            1e300, kInf, -kInf, std::nan(""), -0.0,      4503599627370495.5};
   for (int example = 0; example < 3000; ++example) {
     const int32_t n = static_cast<int32_t>(random() % 10);
     std::vector<double> in(static_cast<size_t>(n));

@@ -2,8 +2,6 @@
 // its sum: many inputs of the shapes a picture has (runs of every length,
 // noise, skewed colours) and of the shapes that stress the codes.
 
-#include "codec/RunDeflate.h"
-
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -13,6 +11,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "codec/RunDeflate.h"
 
 namespace korvelin::codec {
 namespace {
@@ -135,7 +135,8 @@ TEST(RunDeflate, EdgesOfTheInput) {
   // 3 MB of short runs: the check is summed lazily and reduced on the way.
   std::mt19937 random(3);
   std::vector<uint8_t> short_runs;
-  while (short_runs.size() < 3'000'000) short_runs.insert(short_runs.end(), random() % 9 + 1, random());
+  while (short_runs.size() < 3'000'000)
+    short_runs.insert(short_runs.end(), random() % 9 + 1, random());
   EXPECT_EQ(Inflate(RunDeflateBytes(short_runs.data(), short_runs.size()), short_runs.size()),
             short_runs);
 }
@@ -168,9 +169,17 @@ TEST(CodeLengths, LimitedCompleteCodesForManyFrequencies) {
     uint32_t fibonacci_a = 1, fibonacci_b = 1;
     for (uint32_t& f : frequency) {
       switch (example % 3) {
-        case 0: f = random() % 3 == 0 ? 0 : random() % 100000; break;
-        case 1: f = fibonacci_a; fibonacci_a = fibonacci_b; fibonacci_b += f; break;
-        default: f = random() % 2; break;
+        case 0:
+          f = random() % 3 == 0 ? 0 : random() % 100000;
+          break;
+        case 1:
+          f = fibonacci_a;
+          fibonacci_a = fibonacci_b;
+          fibonacci_b += f;
+          break;
+        default:
+          f = random() % 2;
+          break;
       }
     }
     std::vector<uint8_t> lengths(frequency.size());

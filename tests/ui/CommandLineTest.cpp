@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <sstream>
 
+#include "PixelsOf.h"
 #include "document/GraphDocument.h"
 #include "ui/CommandLine.h"
 #include "ui/MainUnit.h"
-#include "PixelsOf.h"
 #include "ui/PatternFiles.h"
 #include "ui/PlotView.h"
 
@@ -224,8 +224,7 @@ TEST(RunExport, AtScaleTwoWritesTwiceThePixelsAndTheirResolution) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + at + 4);
     const uint32_t per_metre = uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | p[2] << 8 | p[3];
     EXPECT_EQ(per_metre, scale == 1 ? 3780u : 7559u);
-    EXPECT_EQ(QImage(QString::fromStdString(dir.Path("out.png"))).size(),
-              QSize(320, 200) * scale);
+    EXPECT_EQ(QImage(QString::fromStdString(dir.Path("out.png"))).size(), QSize(320, 200) * scale);
   }
 }
 

@@ -15,8 +15,8 @@
 
 #include "PixelsOf.h"
 #include "document/IgorReader.h"
-#include "ui/CommandLine.h"
 #include "ui/Batch.h"
+#include "ui/CommandLine.h"
 #include "ui/OutputFormats.h"
 #include "ui/PatternFiles.h"
 #include "ui/PlotView.h"

@@ -3,18 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <functional>
-#include <stdexcept>
-
 #include <QApplication>
-#include <QMouseEvent>
-#include <QResizeEvent>
 #include <QDropEvent>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QResizeEvent>
 #include <QUrl>
+#include <functional>
+#include <stdexcept>
 
 #include "document/GraphDocument.h"
 #include "platform/ApplicationTitle.h"

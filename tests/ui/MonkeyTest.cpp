@@ -598,8 +598,9 @@ class Monkey {
       errors[colon == std::string::npos ? error : error.substr(colon + 2)]++;
     }
     const auto& loads = form_->Loads();
-    const auto accepted = std::count_if(
-        loads.begin(), loads.end(), [](const document::LoadRecord& load) { return load.result.accepted(); });
+    const auto accepted =
+        std::count_if(loads.begin(), loads.end(),
+                      [](const document::LoadRecord& load) { return load.result.accepted(); });
     std::string text = "seed " + std::to_string(seed_) + ": " + std::to_string(actions_) +
                        " actions, " + std::to_string(accepted) + " of " +
                        std::to_string(loads.size()) + " loads accepted, " + std::to_string(zooms_) +

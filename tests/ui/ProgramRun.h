@@ -36,8 +36,9 @@ inline QProcessEnvironment Environment(const QStringList& extra = {}) {
 
 // Runs the program; `prepare` may redirect its output or put a wrapper (a
 // shell, a change of user) in front of it by changing program and args.
-inline Outcome RunProgram(QStringList args, const QProcessEnvironment& env,
-                   const std::function<void(QProcess&, QString&, QStringList&)>& prepare = {}) {
+inline Outcome RunProgram(
+    QStringList args, const QProcessEnvironment& env,
+    const std::function<void(QProcess&, QString&, QStringList&)>& prepare = {}) {
   QProcess process;
   process.setProcessEnvironment(env);
   QString program = Binary();

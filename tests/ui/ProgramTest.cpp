@@ -25,15 +25,14 @@
 #include "render/MouseZoom.h"
 #include "render/PlotMapping.h"
 #include "ui/PatternFiles.h"
-#include "ui/ProgramRun.h"
 #include "ui/PlotView.h"
+#include "ui/ProgramRun.h"
 
 namespace korvelin::ui {
 namespace {
 
 using korvelin::testing::DiagonalPattern;
 using korvelin::testing::PatternDir;
-
 
 TEST(Program, WithoutADisplaySaysSoInOneLineAndNamesExport) {
   PatternDir dir;

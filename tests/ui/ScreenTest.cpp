@@ -19,10 +19,10 @@
 #include <QThread>
 #include <functional>
 
+#include "PixelsOf.h"
 #include "document/IgorReader.h"
 #include "render/MouseZoom.h"
 #include "render/PlotMapping.h"
-#include "PixelsOf.h"
 #include "ui/PatternFiles.h"
 #include "ui/PlotView.h"
 #include "ui/ProgramRun.h"
@@ -68,9 +68,8 @@ class XServer {
       server_.start(xvfb, {QString(":%1").arg(n), "-screen", "0", screen, "-nolisten", "tcp"});
       server_.waitForStarted(5000);
       const QString socket = QString("/tmp/.X11-unix/X%1").arg(n);
-      if (WaitUntil([&] {
-            return QFile::exists(socket) || server_.state() != QProcess::Running;
-          }, 10000) &&
+      if (WaitUntil([&] { return QFile::exists(socket) || server_.state() != QProcess::Running; },
+                    10000) &&
           server_.state() == QProcess::Running) {
         display_ = QString(":%1").arg(n);
         return true;
@@ -376,23 +375,25 @@ TEST_P(BandOnTheScreen, ShowsFourSidesInEveryDirection) {
     EXPECT_TRUE(WaitUntil([&] {
       now = window.Picture();
       return Changed(now, before, far_band) == static_cast<int>(far_band.size());
-    })) << "direction " << direction.x() << "," << direction.y() << ": "
-        << Changed(now, before, far_band) << " of " << far_band.size() << " band pixels show";
+    })) << "direction "
+        << direction.x() << "," << direction.y() << ": " << Changed(now, before, far_band) << " of "
+        << far_band.size() << " band pixels show";
     window.MoveTo(near);
     const std::vector<QPoint> near_band = BandPixels(start, near);
     // The far band's right (or left) column below the near band is the
     // picture again.
     std::vector<QPoint> far_only;
     for (const QPoint& p : far_band) {
-      if (std::find(near_band.begin(), near_band.end(), p) == near_band.end()) far_only.push_back(p);
+      if (std::find(near_band.begin(), near_band.end(), p) == near_band.end())
+        far_only.push_back(p);
     }
     EXPECT_TRUE(WaitUntil([&] {
       now = window.Picture();
       return Changed(now, before, near_band) == static_cast<int>(near_band.size()) &&
              Changed(now, before, far_only) == 0;
-    })) << "after the next move: " << Changed(now, before, near_band) << " of "
-        << near_band.size() << " show, " << Changed(now, before, far_only)
-        << " of the old band remain";
+    })) << "after the next move: "
+        << Changed(now, before, near_band) << " of " << near_band.size() << " show, "
+        << Changed(now, before, far_only) << " of the old band remain";
     // The release zooms into the band and the plot is drawn anew; Ctrl+U
     // brings the first picture back for the next direction.
     window.Tool({"mouseup", "1"});
