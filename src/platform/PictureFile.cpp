@@ -3,7 +3,6 @@
 #include <QString>
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -62,17 +61,6 @@ struct ByteSink {
 
 }  // namespace
 
-std::optional<PictureFormat> PictureFormatOf(const std::string& path) {
-  const size_t dot = path.find_last_of("./");
-  if (dot == std::string::npos || path[dot] != '.') return std::nullopt;
-  std::string extension = path.substr(dot + 1);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (extension == "png") return PictureFormat::Png;
-  if (extension == "bmp") return PictureFormat::Bmp;
-  return std::nullopt;
-}
-
 std::optional<QImage> ToExactIndexed8(const QImage& picture) {
   const QImage source = picture.format() == QImage::Format_RGB32
                             ? picture
@@ -106,12 +94,6 @@ QByteArray PictureBytes(const QImage& image, PictureFormat format, double dots_p
     bytes = EncodePng(image, dots_per_inch);  // empty when it cannot be made
   }
   return bytes;
-}
-
-std::string WritePictureFile(const QImage& picture, const std::string& path, FileCalls& calls) {
-  const std::optional<PictureFormat> format = PictureFormatOf(path);
-  if (!format) return "the picture's file name must end in .png or .bmp";
-  return WritePictureFile(picture, path, *format, calls);
 }
 
 std::string WritePictureFile(const QImage& picture, const std::string& path, PictureFormat format,

@@ -19,10 +19,6 @@ namespace korvelin::platform {
 
 enum class PictureFormat { Png, Bmp };
 
-// The format named by the file's extension, case-insensitively (".png",
-// ".bmp"); none for anything else.
-std::optional<PictureFormat> PictureFormatOf(const std::string& path);
-
 // The picture as an 8-bit palette image with exactly its own colours, in the
 // order they first occur row by row; none when it holds more than 256.
 std::optional<QImage> ToExactIndexed8(const QImage& picture);
@@ -39,13 +35,10 @@ QImage PictureToWrite(const QImage& picture);
 QByteArray PictureBytes(const QImage& image, PictureFormat format,
                         double dots_per_inch = kScreenDotsPerInch);
 
-// Writes picture in the format of path's extension, atomically: the file is
-// the old one or the whole new picture. Returns an empty string on success,
-// otherwise the reason it could not be written.
-std::string WritePictureFile(const QImage& picture, const std::string& path,
-                             FileCalls& calls = SystemFileCalls());
-
-// The same in the given format, whatever the name's extension.
+// Writes picture in the format, whatever the name's extension, atomically:
+// the file is the old one or the whole new picture. Returns an empty string
+// on success, otherwise the reason it could not be written. Which format a
+// name asks for is the output formats' table's business.
 std::string WritePictureFile(const QImage& picture, const std::string& path, PictureFormat format,
                              FileCalls& calls = SystemFileCalls(),
                              double dots_per_inch = kScreenDotsPerInch);

@@ -39,6 +39,22 @@ QByteArray Bytes(const std::string& path) {
   return file.readAll();
 }
 
+// The one table reads a name's extension case-insensitively, and only the
+// last part of the name, and gives each format its clipboard type.
+TEST(OutputFormatOf, ReadsTheExtensionOfTheNameAlone) {
+  EXPECT_EQ(OutputFormatOf("plot.png"), OutputFormat::Png);
+  EXPECT_EQ(OutputFormatOf("/tmp/a.b/PLOT.BMP"), OutputFormat::Bmp);
+  EXPECT_EQ(OutputFormatOf("v.Svg"), OutputFormat::Svg);
+  for (const char* name : {"plot.jpg", "png", "dir.png/plot", "", "plot."}) {
+    EXPECT_EQ(OutputFormatOf(name), std::nullopt) << name;
+  }
+  EXPECT_EQ(OutputFormatNamed("PDF"), OutputFormat::Pdf);
+  EXPECT_EQ(OutputExtensions(), ".png, .bmp, .emf, .svg or .pdf");
+  EXPECT_STREQ(MimeTypeOf(OutputFormat::Svg), "image/svg+xml");
+  EXPECT_TRUE(IsWindowPicture(OutputFormat::Bmp));
+  EXPECT_FALSE(IsWindowPicture(OutputFormat::Emf));
+}
+
 TEST(OutputNameFor, FillsInNameAndFolder) {
   struct Case {
     const char* pattern;
