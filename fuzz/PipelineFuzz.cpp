@@ -306,8 +306,15 @@ void ZoomAndUndo(GraphDocument& doc, const Choices& c, CheckingPicture& picture)
   const TRealRect before = doc.AxisRange;
   const render::MouseRelease release = render::ImageMouseUp(mouse, doc, c.release, c.x1, c.y1);
   if (release == render::MouseRelease::Zoomed) {
+    // A zoom keeps the direction of each axis: it runs as the range before
+    // it did, forwards or the other way, and never has an empty span.
     const TRealRect& r = doc.AxisRange;
-    if (!Finite(r) || !(r.Left < r.Right) || !(r.Bottom < r.Top)) Fail("zoomed range", 0, 0);
+    const bool x_forward = !(before.Left > before.Right);
+    const bool y_upward = !(before.Top < before.Bottom);
+    if (!Finite(r) || !(x_forward ? r.Left < r.Right : r.Left > r.Right) ||
+        !(y_upward ? r.Bottom < r.Top : r.Bottom > r.Top)) {
+      Fail("zoomed range", 0, 0);
+    }
     if (!(doc.AxisHistory[0] == before)) Fail("zoom did not push the range", 0, 0);
   } else if (release == render::MouseRelease::Nothing && !(doc.AxisRange == before)) {
     Fail("refused zoom changed the range", 0, 0);
