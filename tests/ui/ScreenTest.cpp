@@ -291,9 +291,9 @@ TEST_P(WindowEqualsExport, PixelForPixel) {
   EXPECT_EQ(shown, picture);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ratios, WindowEqualsExport, ::testing::Values(1.0, 2.0),
+INSTANTIATE_TEST_SUITE_P(Ratios, WindowEqualsExport, ::testing::Values(1.0, 2.0, 1.5, 1.25),
                          [](const ::testing::TestParamInfo<double>& info) {
-                           return "Ratio" + std::to_string(static_cast<int>(info.param));
+                           return "Ratio" + std::to_string(static_cast<int>(info.param * 100));
                          });
 
 // The caption as the window system reports it, the way a window list and
@@ -431,9 +431,9 @@ TEST(ProgramUnderXvfb, AWindowAsLargeAsTheScreenAllowsStaysSmallAndResponsive) {
   EXPECT_LT(window.PeakMiB(), 600);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ratios, BandOnTheScreen, ::testing::Values(1.0, 2.0),
+INSTANTIATE_TEST_SUITE_P(Ratios, BandOnTheScreen, ::testing::Values(1.0, 2.0, 1.5),
                          [](const ::testing::TestParamInfo<double>& info) {
-                           return "Ratio" + std::to_string(static_cast<int>(info.param));
+                           return "Ratio" + std::to_string(static_cast<int>(info.param * 100));
                          });
 
 }  // namespace
