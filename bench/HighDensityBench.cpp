@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "PowderPattern.h"
+#include "WindowMouse.h"
 #include "document/GraphDocument.h"
 #include "ui/MainUnit.h"
 
@@ -47,39 +48,13 @@ DenseWindow& Window() {
 
 void BM_ZoomReleaseRatio2(benchmark::State& state) {
   DenseWindow& window = Window();
-  TMainForm& form = *window.form;
-  const document::PixelRect plot = window.doc.PlotRect;
-  const int left = plot.Left + (plot.Right - plot.Left) / 3;
-  const int top = plot.Top + (plot.Bottom - plot.Top) / 3;
-  for (auto _ : state) {
-    const document::TRealRect before = window.doc.AxisRange;
-    form.ImageMouseDown(render::MouseButton::Left, left, top);
-    const auto start = std::chrono::steady_clock::now();
-    form.ImageMouseUp(render::MouseButton::Left, left * 2 - plot.Left, top * 2 - plot.Top);
-    benchmark::DoNotOptimize(form.Picture().constBits());
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    window.doc.AxisRange = before;
-  }
-  state.counters["picture_width"] = form.Picture().width();
-  form.DrawScreenPlot();
+  TimeZoomRelease(state, *window.form, window.doc);
+  state.counters["picture_width"] = window.form->Picture().width();
+  window.form->DrawScreenPlot();
 }
 BENCHMARK(BM_ZoomReleaseRatio2)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-void BM_DragMoveRatio2(benchmark::State& state) {
-  TMainForm& form = *Window().form;
-  QWidget* image = form.findChild<QWidget*>("Image");
-  image->show();
-  form.ImageMouseDown(render::MouseButton::Left, 200, 200);
-  int step = 0;
-  for (auto _ : state) {
-    step = (step + 7) % 1600;
-    form.ImageMouseMove(1800 + step, 1200 + step / 2);
-    image->repaint();
-  }
-  form.ImageMouseUp(render::MouseButton::Right, 200, 200);
-  form.DrawScreenPlot();
-}
+void BM_DragMoveRatio2(benchmark::State& state) { TimeDragMoves(state, *Window().form, 2); }
 BENCHMARK(BM_DragMoveRatio2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "WindowMouse.h"
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
 #include "platform/Clipboard.h"
@@ -136,28 +137,13 @@ void BM_BlitSurfaceOntoPicture(benchmark::State& state) {
 }
 BENCHMARK(BM_BlitSurfaceOntoPicture)->Unit(benchmark::kMillisecond);
 
-// Release of a left-button drag over the middle third of the plot: the zoom
-// and the redraw at the new range. Each zoom is undone outside the timing.
 void BM_ZoomRelease(benchmark::State& state, Kind kind, bool deep) {
   MaxWindow& window = Window(kind);
-  TMainForm& form = *window.form;
   const document::TRealRect full = window.doc.AxisRange;
   if (deep) window.doc.AxisRange = document::RealRect(47.5, 16000.5, 47.51, 16000);
-  const document::PixelRect plot = window.doc.PlotRect;
-  const int left = plot.Left + (plot.Right - plot.Left) / 3;
-  const int top = plot.Top + (plot.Bottom - plot.Top) / 3;
-  for (auto _ : state) {
-    const document::TRealRect before = window.doc.AxisRange;
-    form.ImageMouseDown(render::MouseButton::Left, left, top);
-    const auto start = std::chrono::steady_clock::now();
-    form.ImageMouseUp(render::MouseButton::Left, left * 2 - plot.Left, top * 2 - plot.Top);
-    benchmark::DoNotOptimize(form.Picture().constBits());
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    window.doc.AxisRange = before;
-  }
+  TimeZoomRelease(state, *window.form, window.doc);
   window.doc.AxisRange = full;
-  form.DrawScreenPlot();
+  window.form->DrawScreenPlot();
 }
 BENCHMARK_CAPTURE(BM_ZoomRelease, FullViewPowder, Kind::Powder, false)
     ->UseManualTime()
@@ -169,21 +155,8 @@ BENCHMARK_CAPTURE(BM_ZoomRelease, FullViewNoiseBand, Kind::NoiseBand, false)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-// One move of a drag across the plot: the old band erased, the new drawn,
-// and the picture control repainted where they lie.
 void BM_DragMove(benchmark::State& state) {
-  TMainForm& form = *Window(Kind::NoiseBand).form;
-  QWidget* image = form.findChild<QWidget*>("Image");
-  image->show();
-  form.ImageMouseDown(render::MouseButton::Left, 100, 100);
-  int step = 0;
-  for (auto _ : state) {
-    step = (step + 7) % 800;
-    form.ImageMouseMove(900 + step, 600 + step / 2);
-    image->repaint();
-  }
-  form.ImageMouseUp(render::MouseButton::Right, 100, 100);
-  form.DrawScreenPlot();
+  TimeDragMoves(state, *Window(Kind::NoiseBand).form, 1);
 }
 BENCHMARK(BM_DragMove)->Unit(benchmark::kMicrosecond);
 

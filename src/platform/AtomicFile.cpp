@@ -31,12 +31,6 @@ const mode_t kNewFileMode = [] {
   return static_cast<mode_t>(0666 & ~mask);
 }();
 
-std::string Folder(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string BaseName(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -69,7 +63,7 @@ std::string FollowLinks(std::string path, bool& special) {
     const ssize_t length = readlink(path.c_str(), target.data(), target.size());
     if (length < 0) return path;
     target.resize(static_cast<size_t>(length));
-    path = target.rfind('/', 0) == 0 ? target : Folder(path) + "/" + target;
+    path = target.rfind('/', 0) == 0 ? target : FolderOf(path) + "/" + target;
     special = special || InSystemTree(path);
   }
   return path;
@@ -198,7 +192,7 @@ bool AtomicFile::Open() {
     fd_ = calls_.Open(writing_to_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0) return Fail(errno);
   } else {
-    std::string name = Folder(target_) + "/" + TemporaryName(BaseName(target_));
+    std::string name = FolderOf(target_) + "/" + TemporaryName(BaseName(target_));
     fd_ = TemporaryFiles::Instance().Create(
         name, [&](char* name_template) { return calls_.MakeTemporary(name_template); });
     if (fd_ < 0) return Fail(errno);
@@ -285,6 +279,12 @@ bool AtomicFile::Commit() {
   }
   committed_ = true;
   return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string WriteFileAtomically(const std::string& path, std::string_view bytes, FileCalls& calls) {

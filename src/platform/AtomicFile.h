@@ -95,6 +95,10 @@ class AtomicFile {
 // files stay, the targets stay whole.)
 void RemoveTemporaryFilesOnSignals();
 
+// The folder a path names its file in: "." for a bare name, "/" for a file
+// at the root ("out/a.png" gives "out").
+std::string FolderOf(const std::string& path);
+
 // A whole buffer written atomically to path: empty on success, else the reason.
 std::string WriteFileAtomically(const std::string& path, std::string_view bytes,
                                 FileCalls& calls = SystemFileCalls());

@@ -23,12 +23,6 @@
 namespace korvelin::ui {
 namespace {
 
-std::string Folder(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string Stem(const std::string& path) {
   const size_t slash = path.rfind('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -54,10 +48,10 @@ std::string ResolvedOutput(std::string path) {
     const ssize_t length = readlink(path.c_str(), target, sizeof target);
     if (length <= 0) break;
     const std::string next(target, static_cast<size_t>(length));
-    path = next.front() == '/' ? next : Folder(path) + "/" + next;
+    path = next.front() == '/' ? next : platform::FolderOf(path) + "/" + next;
   }
   const size_t slash = path.rfind('/');
-  const auto folder = real(Folder(path));
+  const auto folder = real(platform::FolderOf(path));
   if (!folder) return path;
   return *folder + "/" + (slash == std::string::npos ? path : path.substr(slash + 1));
 }
@@ -315,7 +309,7 @@ void Work(BatchRun& run) {
 std::string OutputNameFor(const std::string& pattern, const std::string& input) {
   std::string name = pattern;
   ReplaceAll(name, "{name}", Stem(input));
-  ReplaceAll(name, "{dir}", Folder(input));
+  ReplaceAll(name, "{dir}", platform::FolderOf(input));
   return name;
 }
 

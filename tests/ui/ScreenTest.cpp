@@ -217,6 +217,15 @@ class ShownWindow {
   PatternDir& Dir() { return dir_; }
   const std::string& File() const { return red_; }
   QString Tool(const QStringList& args) { return XDoTool(server_.Display(), args); }
+  // The X window whose title starts with the caption; empty when none shows.
+  QString WindowId() {
+    QString id;
+    WaitUntil([&] {
+      id = Tool({"search", "--name", "^KORVELIN"}).section('\n', 0, 0);
+      return !id.isEmpty();
+    });
+    return id;
+  }
   // Moves the pointer onto picture pixel (x, y).
   void MoveTo(QPoint at) {
     Tool({"mousemove", QString::number(origin_.x() + at.x()),
@@ -272,6 +281,11 @@ TEST(ProgramUnderXvfb, ShowsTheTraceInsideThePlotAndNumbersOutside) {
 // of ratio 1, and on one of ratio 2 against --scale 2 (sharp lines one
 // device pixel wide and numbers drawn at twice the size, not a doubled
 // picture).
+// "Ratio125" for the ratio 1.25.
+std::string RatioName(const ::testing::TestParamInfo<double>& info) {
+  return "Ratio" + std::to_string(static_cast<int>(info.param * 100));
+}
+
 class WindowEqualsExport : public ::testing::TestWithParam<double> {};
 
 TEST_P(WindowEqualsExport, PixelForPixel) {
@@ -293,9 +307,7 @@ TEST_P(WindowEqualsExport, PixelForPixel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ratios, WindowEqualsExport, ::testing::Values(1.0, 2.0, 1.5, 1.25),
-                         [](const ::testing::TestParamInfo<double>& info) {
-                           return "Ratio" + std::to_string(static_cast<int>(info.param * 100));
-                         });
+                         RatioName);
 
 // The caption as the window system reports it, the way a window list and
 // scripts see it; the mouse and the keyboard as a user drives them, on an X
@@ -304,11 +316,8 @@ TEST(ProgramUnderXvfb, TheTitleIsExactlyTheCaptionAndShortcutsWorkAtOnce) {
   if (Xvfb().isEmpty() || !HaveXDoTool()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
   ShownWindow window(Xvfb(), 1);
   ASSERT_TRUE(window.Found()) << "no plot of the expected size on the screen";
-  QString id;
-  ASSERT_TRUE(WaitUntil([&] {
-    id = window.Tool({"search", "--name", "^KORVELIN"}).section('\n', 0, 0);
-    return !id.isEmpty();
-  })) << "no window";
+  const QString id = window.WindowId();
+  ASSERT_FALSE(id.isEmpty()) << "no window";
   EXPECT_EQ(window.Tool({"getwindowname", id}), "KORVELIN");
 
   const document::GraphDocument& doc = window.Doc();
@@ -425,11 +434,8 @@ TEST(ProgramUnderXvfb, AWindowAsLargeAsTheScreenAllowsStaysSmallAndResponsive) {
   if (Xvfb().isEmpty() || !HaveXDoTool()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
   ShownWindow window(Xvfb(), 1);
   ASSERT_TRUE(window.Found()) << "no plot of the expected size on the screen";
-  QString id;
-  ASSERT_TRUE(WaitUntil([&] {
-    id = window.Tool({"search", "--name", "^KORVELIN"}).section('\n', 0, 0);
-    return !id.isEmpty();
-  }));
+  const QString id = window.WindowId();
+  ASSERT_FALSE(id.isEmpty()) << "no window";
   window.Tool({"windowsize", id, "32767", "32767"});
   QString geometry;
   EXPECT_TRUE(WaitUntil([&] {
@@ -444,9 +450,7 @@ TEST(ProgramUnderXvfb, AWindowAsLargeAsTheScreenAllowsStaysSmallAndResponsive) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ratios, BandOnTheScreen, ::testing::Values(1.0, 2.0, 1.5, 1.25),
-                         [](const ::testing::TestParamInfo<double>& info) {
-                           return "Ratio" + std::to_string(static_cast<int>(info.param * 100));
-                         });
+                         RatioName);
 
 }  // namespace
 }  // namespace korvelin::ui
