@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "codec/PdfFile.h"
@@ -133,11 +135,15 @@ class PdfCanvas final : public render::VectorCanvas {
   const std::string& Content() const { return content_; }
 
  private:
-  void Point(int64_t x, int64_t y, const char* op) {
-    Append(content_, x);
-    content_ += ' ';
-    Append(content_, y);
-    content_ += op;
+  // Made in one buffer and appended at once: a trace writes this some
+  // hundred thousand times.
+  void Point(int64_t x, int64_t y, std::string_view op) {
+    char buffer[64];
+    char* at = std::to_chars(buffer, buffer + 24, std::clamp(x, -kFarPageUnit, kFarPageUnit)).ptr;
+    *at++ = ' ';
+    at = std::to_chars(at, at + 24, std::clamp(y, -kFarPageUnit, kFarPageUnit)).ptr;
+    at = std::copy(op.begin(), op.end(), at);
+    content_.append(buffer, at);
   }
   // The pen goes out with the first stroke after it changed.
   void BeginPath() {
@@ -222,7 +228,7 @@ class PdfCanvas final : public render::VectorCanvas {
 // zlib's fastest setting makes a page, in a third of the time. The output
 // is written into memory that is not cleared first, so only the pages the
 // compressed bytes take are touched.
-std::string Deflate(const std::string& data) {
+std::string Deflate(std::string_view data) {
   struct Compressor {
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(1);
     ~Compressor() { libdeflate_free_compressor(compressor); }
@@ -235,9 +241,40 @@ std::string Deflate(const std::string& data) {
   return std::string(packed.get(), size);  // empty when it failed
 }
 
+// A long page's operators go out as two content streams, made at once on
+// two threads; a reader draws them as one. The cut follows a line's end,
+// which always lies between two operators, at a place fixed by the
+// operators alone, so one plot still makes the same bytes. A short page is
+// one stream, as is any page when no second thread can be had.
+std::vector<std::string> PackedContent(const std::string& content) {
+  constexpr size_t kTwoStreamsFrom = size_t{1} << 20;
+  const size_t line_end = content.find('\n', content.size() / 2);
+  if (content.size() < kTwoStreamsFrom || line_end == std::string::npos ||
+      line_end + 1 == content.size()) {
+    return {Deflate(content)};
+  }
+  const std::string_view all(content);
+  std::string second;
+  std::thread worker;
+  try {
+    worker = std::thread([&] { second = Deflate(all.substr(line_end + 1)); });
+  } catch (const std::system_error&) {
+    return {Deflate(content)};
+  }
+  std::string first = Deflate(all.substr(0, line_end + 1));
+  worker.join();
+  return {std::move(first), std::move(second)};
+}
+
 }  // namespace
 
 QByteArray PdfBytes(const render::VectorRecording& recording, int width, int height) {
+  return PdfBytes([&](render::VectorCanvas& canvas) { recording.Play(canvas); }, recording.Size(),
+                  width, height);
+}
+
+QByteArray PdfBytes(const std::function<void(render::VectorCanvas&)>& draw, size_t operations,
+                    int width, int height) {
   if (!render::VectorPageSizeError(width, height).empty()) return {};
   // The page's points, y upwards from its bottom, become page units with y
   // downwards from its top.
@@ -249,22 +286,27 @@ QByteArray PdfBytes(const render::VectorRecording& recording, int width, int hei
   Append(page, height * kPointsPerUnit, 4);
   page += " cm\n";
   PdfFonts fonts;
-  // Each recorded operation writes a dozen bytes or two, as many again
-  // where a stroke goes back to its start; memory reserved and not written
-  // costs nothing, and the page's operators are never copied as they grow.
-  page.reserve(recording.Size() * 40);
+  // Each operation writes a dozen bytes or two, as many again where a
+  // stroke goes back to its start; memory reserved and not written costs
+  // nothing, and the page's operators are never copied as they grow.
+  page.reserve(operations * 40);
   PdfCanvas canvas(fonts, std::move(page));
-  recording.Play(canvas);
+  draw(canvas);
   canvas.Finish();
-  const std::string& content = canvas.Content();
-  const std::string packed = Deflate(content);
-  if (packed.empty()) return {};
+  const std::vector<std::string> packed = PackedContent(canvas.Content());
+  size_t packed_size = 0;
+  for (const std::string& part : packed) {
+    if (part.empty()) return {};
+    packed_size += part.size();
+  }
 
-  // The fonts' objects follow the five of the page, each font's together.
-  constexpr int kFirstFontObject = 6;
+  // The page's first stream is object 4, the file's information 5, a
+  // second stream 6; the fonts' objects follow, each font's together.
+  const int first_font_object = packed.size() == 1 ? 6 : 7;
+  const std::string contents = packed.size() == 1 ? "4 0 R" : "[4 0 R 6 0 R]";
   std::vector<std::vector<PdfObject>> font_objects;
   std::string font_resources;
-  int number = kFirstFontObject;
+  int number = first_font_object;
   for (size_t i = 0; i < fonts.Count(); ++i) {
     font_resources += "/F" + std::to_string(i + 1) + " " + std::to_string(number) + " 0 R ";
     font_objects.push_back(fonts.Objects(i, number));
@@ -275,13 +317,14 @@ QByteArray PdfBytes(const render::VectorRecording& recording, int width, int hei
   media += ' ';
   Append(media, height * kPointsPerUnit, 4);
   media += ']';
-  codec::PdfFile file(fonts.NeedsVersion16() ? "1.6" : "1.4", packed.size() + 65536);
+  codec::PdfFile file(fonts.NeedsVersion16() ? "1.6" : "1.4", packed_size + 65536);
   file.Object("<< /Type /Catalog /Pages 2 0 R >>");
   file.Object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
   file.Object("<< /Type /Page /Parent 2 0 R /MediaBox " + media + " /Resources << /Font << " +
-              font_resources + ">> >> /Contents 4 0 R >>");
-  file.Stream("/Filter /FlateDecode", packed);
+              font_resources + ">> >> /Contents " + contents + " >>");
+  file.Stream("/Filter /FlateDecode", packed.front());
   file.Object("<< /Producer (KORVELIN " KORVELIN_VERSION ") >>");
+  if (packed.size() > 1) file.Stream("/Filter /FlateDecode", packed.back());
   for (const std::vector<PdfObject>& objects : font_objects) {
     for (const PdfObject& object : objects) {
       if (!object.is_stream) {

@@ -8,7 +8,9 @@
 // codec/PdfFile's; where the bytes go is the caller's.
 
 #include <QByteArray>
+#include <functional>
 
+#include "render/Canvas.h"
 #include "render/VectorRecording.h"
 
 namespace korvelin::platform {
@@ -17,5 +19,12 @@ namespace korvelin::platform {
 // is those units, y downwards. Empty when VectorPageSizeError refuses the
 // page.
 QByteArray PdfBytes(const render::VectorRecording& recording, int width, int height);
+
+// The same page from a drawing made straight onto its operators, so a
+// plot drawn for the PDF alone needs no recording in between: a trace of
+// half a million points is not stored twice. operations is about how many
+// calls the drawing makes.
+QByteArray PdfBytes(const std::function<void(render::VectorCanvas&)>& draw, size_t operations,
+                    int width, int height);
 
 }  // namespace korvelin::platform

@@ -131,6 +131,22 @@ bool IsWave(const GraphDocument& doc, int32_t index) {
   return index >= 0 && index < doc.WaveCount && index < document::kMaxWaves;
 }
 
+}  // namespace
+
+void DrawVectorPlot(const GraphDocument& doc, VectorPlotTarget& target) {
+  PageLayout v;
+  if (!LayOutPage(doc, v)) return;
+  target.canvas.SetPenColor(kBlack);
+  target.canvas.SetPenWidth(kFramePen);
+  DrawFrame(target.canvas, v);
+  if (doc.Settings.ScaleOn) DrawScale(doc, target, v);
+  SetVectorMapping(target.mapping, doc);
+  const int32_t traces = std::clamp(doc.TraceCount, 0, document::kMaxTraces);
+  for (int32_t i = 0; i < traces; ++i) {
+    DrawVectorTrace(target.canvas, doc, target.mapping, doc.Traces[i].YWave, doc.Traces[i].XWave);
+  }
+}
+
 // About as many operations as the plot will record: one per line point, four
 // per plus marker, and room for frame and scale. Reserved at once, a long
 // trace is recorded without the store moving under it. A trace draws at
@@ -149,22 +165,6 @@ size_t EstimatedOperations(const GraphDocument& doc) {
                   ((ModeDrawsLines(y.mode) ? 1 : 0) + (ModeDrawsMarkers(y.mode) ? 4 : 0));
   }
   return operations;
-}
-
-}  // namespace
-
-void DrawVectorPlot(const GraphDocument& doc, VectorPlotTarget& target) {
-  PageLayout v;
-  if (!LayOutPage(doc, v)) return;
-  target.canvas.SetPenColor(kBlack);
-  target.canvas.SetPenWidth(kFramePen);
-  DrawFrame(target.canvas, v);
-  if (doc.Settings.ScaleOn) DrawScale(doc, target, v);
-  SetVectorMapping(target.mapping, doc);
-  const int32_t traces = std::clamp(doc.TraceCount, 0, document::kMaxTraces);
-  for (int32_t i = 0; i < traces; ++i) {
-    DrawVectorTrace(target.canvas, doc, target.mapping, doc.Traces[i].YWave, doc.Traces[i].XWave);
-  }
 }
 
 VectorRecording RecordVectorPlot(const GraphDocument& doc, TextMeasurer& label,

@@ -25,6 +25,10 @@ struct VectorPlotTarget {
 // zero (no layout yet) or a page side of 0 or below has no scale factors.
 void DrawVectorPlot(const document::GraphDocument& doc, VectorPlotTarget& target);
 
+// About as many canvas operations as DrawVectorPlot makes for the document,
+// for a canvas that keeps them to reserve its room at once.
+size_t EstimatedOperations(const document::GraphDocument& doc);
+
 // DrawVectorPlot onto a fresh recording, ready to be played onto any output.
 VectorRecording RecordVectorPlot(const document::GraphDocument& doc, TextMeasurer& label,
                                  const FontSpec& window_font, char decimal_separator = '.');

@@ -49,7 +49,27 @@ platform::PictureFormat PictureFormatFor(OutputFormat format) {
   return format == OutputFormat::Png ? platform::PictureFormat::Png : platform::PictureFormat::Bmp;
 }
 
-// The vector plot of the view's layout on its page, in the format.
+// The vector plot of the view's layout on its page, in the format. The PDF
+// is drawn straight onto its operators; the other containers play a
+// recording, as the clipboard and the printer do.
+QByteArray VectorBytes(PlotView& view, OutputFormat format, int width, int height) {
+  const document::GraphDocument& doc = view.Document();
+  if (format == OutputFormat::Pdf) {
+    const auto draw = [&](render::VectorCanvas& canvas) {
+      render::PlotMapping mapping;
+      render::VectorPlotTarget target{canvas, view.Measurer(), mapping, view.DrawingFont(),
+                                      view.DecimalSeparator()};
+      render::DrawVectorPlot(doc, target);
+    };
+    return platform::PdfBytes(draw, render::EstimatedOperations(doc), width, height);
+  }
+  const render::VectorRecording recording =
+      render::RecordVectorPlot(doc, view.Measurer(), view.DrawingFont(), view.DecimalSeparator());
+  if (format == OutputFormat::Emf) return platform::EmfBytes(recording, width, height);
+  if (format == OutputFormat::Svg) return platform::SvgBytes(recording, width, height);
+  return {};
+}
+
 document::Result<QByteArray> PageBytes(PlotView& view, OutputFormat format) {
   const document::DisplaySettings& settings = view.Document().Settings;
   const int width = settings.MetafileWidth;
@@ -61,12 +81,7 @@ document::Result<QByteArray> PageBytes(PlotView& view, OutputFormat format) {
   // vector picture is made at a time.
   static std::mutex one_at_a_time;
   std::lock_guard<std::mutex> lock(one_at_a_time);
-  const render::VectorRecording recording = render::RecordVectorPlot(
-      view.Document(), view.Measurer(), view.DrawingFont(), view.DecimalSeparator());
-  QByteArray bytes;
-  if (format == OutputFormat::Emf) bytes = platform::EmfBytes(recording, width, height);
-  if (format == OutputFormat::Svg) bytes = platform::SvgBytes(recording, width, height);
-  if (format == OutputFormat::Pdf) bytes = platform::PdfBytes(recording, width, height);
+  QByteArray bytes = VectorBytes(view, format, width, height);
   if (bytes.isEmpty()) return document::Status::Failure("the vector picture could not be made");
   return bytes;
 }

@@ -18,10 +18,10 @@
 namespace korvelin::platform {
 namespace {
 
-std::string Content(const QByteArray& pdf) {
-  const qsizetype start = pdf.indexOf("stream\n") + 7;
-  const qsizetype end = pdf.indexOf("\nendstream");
-  std::string out(1 << 22, '\0');
+std::string Inflate(const QByteArray& pdf, qsizetype from) {
+  const qsizetype start = pdf.indexOf("stream\n", from) + 7;
+  const qsizetype end = pdf.indexOf("\nendstream", start);
+  std::string out(1 << 24, '\0');
   uLongf size = out.size();
   EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
                        reinterpret_cast<const Bytef*>(pdf.constData() + start),
@@ -29,6 +29,21 @@ std::string Content(const QByteArray& pdf) {
             Z_OK);
   out.resize(size);
   return out;
+}
+
+std::string Content(const QByteArray& pdf) { return Inflate(pdf, 0); }
+
+// The page's operators over all its content streams, in the page's order.
+std::string PageOperators(const QByteArray& pdf) {
+  const qsizetype contents = pdf.indexOf("/Contents ") + 10;
+  const qsizetype end = pdf.indexOf(">>", contents);
+  std::string operators;
+  for (const QByteArray& word : pdf.mid(contents, end - contents).split(' ')) {
+    const QByteArray number = QByteArray(word).replace("[", "");
+    if (number.isEmpty() || number == "0" || number.startsWith("R")) continue;
+    operators += Inflate(pdf, pdf.indexOf("\n" + number + " 0 obj"));
+  }
+  return operators;
 }
 
 // Runs a poppler tool on the page; its standard output.
@@ -149,6 +164,35 @@ TEST_P(PdfStroke, DrawsTheSameInkAndClosesWithoutAnEdge) {
   const std::string pen = "RG 50 w\n";
   ASSERT_NE(content.find(pen), std::string::npos) << content;
   EXPECT_EQ(content.substr(content.find(pen) + pen.size()), stroke.path);
+}
+
+// A page of some megabytes of operators goes out in two streams; together
+// they are every operator once, in order, cut between two of them.
+TEST(PdfBytes, ALongPageIsEveryOperatorOnceOverItsStreams) {
+  render::VectorRecording recording;
+  recording.SetPenWidth(50);
+  std::vector<std::string> points{"0 0 l\n"};
+  recording.MoveTo(0, 0);
+  for (int x = 1; x < 200000; ++x) {
+    const int y = (x * 7919) % 21000;
+    recording.LineTo(x, y);
+    points.push_back(std::to_string(x) + " " + std::to_string(y) + " l\n");
+  }
+  std::string path = "0 0 m\n";
+  for (size_t i = 1; i < points.size(); ++i) path += points[i];
+  for (size_t i = points.size() - 1; i-- > 0;) path += points[i];
+  path += "S\n";
+  const QByteArray pdf = PdfBytes(recording, 29700, 21000);
+  EXPECT_NE(pdf.indexOf("/Contents [4 0 R 6 0 R]"), -1);
+  const std::string operators = PageOperators(pdf);
+  const std::string pen = "RG 50 w\n";
+  ASSERT_NE(operators.find(pen), std::string::npos);
+  EXPECT_EQ(operators.substr(operators.find(pen) + pen.size()), path);
+  EXPECT_EQ(PdfBytes(recording, 29700, 21000), pdf);
+  const std::string info = Poppler("pdfinfo", {}, pdf);
+  const size_t pages = info.find("Pages:");
+  ASSERT_NE(pages, std::string::npos) << info;
+  EXPECT_EQ(info.substr(info.find_first_not_of(' ', pages + 6), 2), "1\n");
 }
 
 std::vector<std::pair<int, int>> ScanWithAColumn() {
