@@ -156,11 +156,23 @@ void TMainForm::HoldToLargestSize(double ratio) {
   setMaximumSize(largest, largest + menu_height);
 }
 
+// Past the sides, the client area's height is held so that it has no more
+// device pixels than the largest picture (8192 x 4096, more than an 8K
+// screen in either orientation): the window's backing store and its picture
+// then take 128 MB each at most, and every pixel of the client area is
+// picture.
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (width() > maximumWidth() || height() > maximumHeight()) {
-    resize(size().boundedTo(maximumSize()));
+  QSize held = size().boundedTo(maximumSize());
+  const double ratio = PixelRatio();
+  const QSize client = client_->size().boundedTo(client_->maximumSize());
+  const auto device_width = static_cast<int64_t>(std::ceil(client.width() * ratio));
+  if (device_width > 0) {
+    const auto tallest = static_cast<int>(
+        static_cast<double>(render::kMaxWindowPicturePixels / device_width) / ratio);
+    if (client.height() > tallest) held.setHeight(held.height() - (client.height() - tallest));
   }
+  if (held != size()) resize(held);
 }
 
 void TMainForm::FormClose() { QCoreApplication::exit(0); }
