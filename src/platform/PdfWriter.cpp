@@ -9,8 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "codec/PdfFile.h"
@@ -241,31 +239,6 @@ std::string Deflate(std::string_view data) {
   return std::string(packed.get(), size);  // empty when it failed
 }
 
-// A long page's operators go out as two content streams, made at once on
-// two threads; a reader draws them as one. The cut follows a line's end,
-// which always lies between two operators, at a place fixed by the
-// operators alone, so one plot still makes the same bytes. A short page is
-// one stream, as is any page when no second thread can be had.
-std::vector<std::string> PackedContent(const std::string& content) {
-  constexpr size_t kTwoStreamsFrom = size_t{1} << 20;
-  const size_t line_end = content.find('\n', content.size() / 2);
-  if (content.size() < kTwoStreamsFrom || line_end == std::string::npos ||
-      line_end + 1 == content.size()) {
-    return {Deflate(content)};
-  }
-  const std::string_view all(content);
-  std::string second;
-  std::thread worker;
-  try {
-    worker = std::thread([&] { second = Deflate(all.substr(line_end + 1)); });
-  } catch (const std::system_error&) {
-    return {Deflate(content)};
-  }
-  std::string first = Deflate(all.substr(0, line_end + 1));
-  worker.join();
-  return {std::move(first), std::move(second)};
-}
-
 }  // namespace
 
 QByteArray PdfBytes(const render::VectorRecording& recording, int width, int height) {
@@ -293,20 +266,14 @@ QByteArray PdfBytes(const std::function<void(render::VectorCanvas&)>& draw, size
   PdfCanvas canvas(fonts, std::move(page));
   draw(canvas);
   canvas.Finish();
-  const std::vector<std::string> packed = PackedContent(canvas.Content());
-  size_t packed_size = 0;
-  for (const std::string& part : packed) {
-    if (part.empty()) return {};
-    packed_size += part.size();
-  }
+  const std::string packed = Deflate(canvas.Content());
+  if (packed.empty()) return {};
 
-  // The page's first stream is object 4, the file's information 5, a
-  // second stream 6; the fonts' objects follow, each font's together.
-  const int first_font_object = packed.size() == 1 ? 6 : 7;
-  const std::string contents = packed.size() == 1 ? "4 0 R" : "[4 0 R 6 0 R]";
+  // The fonts' objects follow the five of the page, each font's together.
+  constexpr int kFirstFontObject = 6;
   std::vector<std::vector<PdfObject>> font_objects;
   std::string font_resources;
-  int number = first_font_object;
+  int number = kFirstFontObject;
   for (size_t i = 0; i < fonts.Count(); ++i) {
     font_resources += "/F" + std::to_string(i + 1) + " " + std::to_string(number) + " 0 R ";
     font_objects.push_back(fonts.Objects(i, number));
@@ -317,14 +284,13 @@ QByteArray PdfBytes(const std::function<void(render::VectorCanvas&)>& draw, size
   media += ' ';
   Append(media, height * kPointsPerUnit, 4);
   media += ']';
-  codec::PdfFile file(fonts.NeedsVersion16() ? "1.6" : "1.4", packed_size + 65536);
+  codec::PdfFile file(fonts.NeedsVersion16() ? "1.6" : "1.4", packed.size() + 65536);
   file.Object("<< /Type /Catalog /Pages 2 0 R >>");
   file.Object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
   file.Object("<< /Type /Page /Parent 2 0 R /MediaBox " + media + " /Resources << /Font << " +
-              font_resources + ">> >> /Contents " + contents + " >>");
-  file.Stream("/Filter /FlateDecode", packed.front());
+              font_resources + ">> >> /Contents 4 0 R >>");
+  file.Stream("/Filter /FlateDecode", packed);
   file.Object("<< /Producer (KORVELIN " KORVELIN_VERSION ") >>");
-  if (packed.size() > 1) file.Stream("/Filter /FlateDecode", packed.back());
   for (const std::vector<PdfObject>& objects : font_objects) {
     for (const PdfObject& object : objects) {
       if (!object.is_stream) {

@@ -6,12 +6,13 @@
 # the PDF inserted into LibreOffice Draw and broken into shapes (no shape
 # gains an edge it did not draw); and Copy Metafile, pasted into LibreOffice
 # Draw, Impress and Writer under Xvfb (a vector metafile, breaking into
-# lines, texts in the plot's font and the trace as one line).
+# lines, texts in the plot's font and the trace as one line) and its SVG as
+# Inkscape reads it (paths and texts).
 #
 # A check whose program is missing is skipped, saying so. This is not part
 # of the regular suite: run it by hand or in a CI job that has the clients
 # (Debian: poppler-utils qpdf pngcheck libreoffice-draw libreoffice-impress
-# libreoffice-writer python3-uno xvfb xdotool).
+# libreoffice-writer python3-uno xvfb xdotool inkscape xclip).
 #
 #   tests/clients/check.sh [PROGRAM]          (default: build/korvelin)
 set -uo pipefail
@@ -163,6 +164,21 @@ else
   sleep 1
   DISPLAY=$display xdotool key --window "$window" ctrl+x
   sleep 1
+  # Inkscape pastes the clipboard's SVG: read what is offered there as
+  # Inkscape reads a drawing.
+  if have inkscape && have xclip; then
+    DISPLAY=$display xclip -selection clipboard -t image/svg+xml -o >clip.svg 2>/dev/null
+    objects=$(inkscape --query-all clip.svg 2>/dev/null | cut -d, -f1)
+    paths=$(grep -c '^path' <<<"$objects") texts=$(grep -c '^text' <<<"$objects")
+    if [ "$paths" -gt 0 ] && [ "$texts" -gt 0 ]; then
+      pass "Copy Metafile as Inkscape pastes it: the SVG, $paths paths and $texts texts"
+    else
+      fail "Copy Metafile as Inkscape pastes it" "no paths or no texts in the offered SVG"
+    fi
+  else
+    have inkscape || skip "Copy Metafile as Inkscape pastes it" "inkscape"
+    have xclip || skip "Copy Metafile as Inkscape pastes it" "xclip"
+  fi
   for kind in draw impress writer; do
     pasted=$(office paste "$kind")
     if ! grep -q '^pasted image/x-vclgraphic vector' <<<"$pasted"; then
