@@ -1,0 +1,171 @@
+// The y axis under the square root and the logarithm: which data values get
+// ticks and where they stand, over ranges from a fraction of a decade to
+// twelve decades; the values the scales have no place for; and, over many
+// random axes, that ticks stay inside the axis, in order and a number apart.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "render/IntensityScale.h"
+
+namespace korvelin::render {
+namespace {
+
+using Ticks = std::vector<std::pair<double, int64_t>>;
+
+Ticks TicksOf(IntensityScale scale, const AxisLine& axis) {
+  Ticks ticks;
+  WalkIntensityTicks(scale, axis,
+                     [&](double value, int64_t position) { ticks.emplace_back(value, position); });
+  return ticks;
+}
+
+struct TickCase {
+  std::string name;
+  IntensityScale scale;
+  AxisLine axis;  // scaled ends, units, text units
+  Ticks ticks;
+};
+
+class IntensityTicks : public ::testing::TestWithParam<TickCase> {};
+
+TEST_P(IntensityTicks, AreTheRoundValuesAtTheirPlaces) {
+  const TickCase& c = GetParam();
+  EXPECT_EQ(TicksOf(c.scale, c.axis), c.ticks);
+}
+
+const double kLog300 = std::log10(300.0);
+const double kLog400 = std::log10(400.0);
+int64_t LogPlace(double value, double start, double scale) {
+  return static_cast<int64_t>(std::nearbyint((std::log10(value) - start) * scale));
+}
+Ticks FractionOfADecade() {
+  Ticks ticks;
+  const double scale = 300 / (kLog400 - kLog300);
+  for (double v = 300; v <= 400; v += 20) ticks.emplace_back(v, LogPlace(v, kLog300, scale));
+  return ticks;
+}
+
+using enum IntensityScale;
+INSTANTIATE_TEST_SUITE_P(
+    Table, IntensityTicks,
+    ::testing::Values(
+        // Three decades: the powers alone.
+        TickCase{"ThreeDecades",
+                 Logarithmic,
+                 {0, 3, 300, 20},
+                 {{1, 0}, {10, 100}, {100, 200}, {1000, 300}}},
+        // Two decades with room: 2 and 5 between the powers.
+        TickCase{"TwoDecadesWithTwoAndFive",
+                 Logarithmic,
+                 {0, 2, 400, 20},
+                 {{1, 0}, {2, 60}, {5, 140}, {10, 200}, {20, 260}, {50, 340}, {100, 400}}},
+        // Two decades, too tight for 2 and 5.
+        TickCase{"TwoDecadesTight", Logarithmic, {0, 2, 100, 20}, {{1, 0}, {10, 50}, {100, 100}}},
+        // Twelve decades over 240 units: every second power.
+        TickCase{"TwelveDecades",
+                 Logarithmic,
+                 {-6, 6, 240, 30},
+                 {{1e-6, 0}, {1e-4, 40}, {1e-2, 80}, {1, 120}, {1e2, 160}, {1e4, 200}, {1e6, 240}}},
+        // Part of a decade holding 200 and 500.
+        TickCase{"TwoHundredToEightHundred",
+                 Logarithmic,
+                 {std::log10(200.0), std::log10(800.0), 300, 30},
+                 {{200, 0}, {500, 198}}},
+        // 300 to 400 holds no 1, 2 or 5: round values 20 apart.
+        TickCase{
+            "FractionOfADecade", Logarithmic, {kLog300, kLog400, 300, 30}, FractionOfADecade()},
+        // A y axis drawn from its top: 1000 at the start.
+        TickCase{
+            "Reversed", Logarithmic, {3, 0, 300, 20}, {{1, 300}, {10, 200}, {100, 100}, {1000, 0}}},
+        // Roots 0 .. 100 over 400 units: a step of 1000 keeps the top two
+        // ticks (9000, 10000) 20.5 units apart.
+        TickCase{"SquareRoot",
+                 SquareRoot,
+                 {0, 100, 400, 20},
+                 {{0, 0},
+                  {1000, 126},
+                  {2000, 179},
+                  {3000, 219},
+                  {4000, 253},
+                  {5000, 283},
+                  {6000, 310},
+                  {7000, 335},
+                  {8000, 358},
+                  {9000, 379},
+                  {10000, 400}}},
+        TickCase{"Linear",
+                 Linear,
+                 {0, 10, 552, 56},
+                 {{0, 0}, {2, 110}, {4, 221}, {6, 331}, {8, 442}, {10, 552}}},
+        TickCase{"NoSpan", Logarithmic, {2, 2, 300, 20}, {}},
+        TickCase{"NotFinite", SquareRoot, {0, INFINITY, 300, 20}, {}},
+        TickCase{"NoText", Logarithmic, {0, 3, 300, 0}, {}}),
+    [](const ::testing::TestParamInfo<TickCase>& info) { return info.param.name; });
+
+TEST(IntensityScale, BreaksWhereItHasNoPlaceAndShowsRangesFromTheirUsablePart) {
+  EXPECT_TRUE(std::isnan(ScaledIntensity(Logarithmic, 0)));
+  EXPECT_TRUE(std::isnan(ScaledIntensity(Logarithmic, -5)));
+  EXPECT_TRUE(std::isnan(ScaledIntensity(SquareRoot, -1e-300)));
+  EXPECT_EQ(ScaledIntensity(SquareRoot, 0), 0);
+  EXPECT_EQ(ScaledIntensity(Logarithmic, 1000), 3);
+  EXPECT_EQ(ScaledIntensity(Linear, -7), -7);
+  for (const double y : {1e-300, 0.25, 3.0, 12345.0, 1e300}) {
+    for (const IntensityScale scale : {Linear, SquareRoot, Logarithmic}) {
+      EXPECT_NEAR(UnscaledIntensity(scale, ScaledIntensity(scale, y)) / y, 1, 1e-12);
+    }
+  }
+  // A bottom at or below zero shows from the smallest positive value in
+  // view under the logarithm, from zero under the root.
+  const auto log = ShownIntensityRange(Logarithmic, 1000, -5, 0.1);
+  ASSERT_TRUE(log.has_value());
+  EXPECT_EQ(log->start, 3);
+  EXPECT_EQ(log->end, -1);
+  EXPECT_FALSE(ShownIntensityRange(Logarithmic, 1000, 0, 0).has_value());
+  EXPECT_FALSE(ShownIntensityRange(Logarithmic, -1, -2, NAN).has_value());
+  const auto root = ShownIntensityRange(SquareRoot, -4, 9, 0);
+  ASSERT_TRUE(root.has_value());
+  EXPECT_EQ(root->start, 0);
+  EXPECT_EQ(root->end, 3);
+}
+
+// Over random axes of both scales, either way round: every tick inside the
+// axis, positions in order and at least a number (less a rounding) apart,
+// no more ticks than units.
+TEST(IntensityScale, TicksStayInsideInOrderAndANumberApart) {
+  std::mt19937_64 dice(20261207);
+  std::uniform_real_distribution<double> unit(0, 1);
+  for (int i = 0; i < 4000; ++i) {
+    const bool log = i % 2 == 0;
+    const double low = log ? -15 + 30 * unit(dice) : 1e4 * unit(dice) * unit(dice);
+    const double span = log ? std::pow(10.0, -3 + 4.2 * unit(dice)) : 1e3 * unit(dice) + 1e-6;
+    const auto units = static_cast<int64_t>(10 + 2000 * unit(dice));
+    const double text = 1 + 60 * unit(dice);
+    const bool reversed = unit(dice) < 0.3;
+    const AxisLine axis{reversed ? low + span : low, reversed ? low : low + span, units, text};
+    const IntensityScale scale = log ? Logarithmic : SquareRoot;
+    const Ticks ticks = TicksOf(scale, axis);
+    SCOPED_TRACE("axis " + std::to_string(axis.start) + " .. " + std::to_string(axis.end) +
+                 " over " + std::to_string(units) + ", text " + std::to_string(text));
+    ASSERT_LE(static_cast<int64_t>(ticks.size()), units + 1);
+    for (size_t t = 0; t < ticks.size(); ++t) {
+      const double shown = ScaledIntensity(scale, ticks[t].first);
+      EXPECT_GE(shown, std::min(axis.start, axis.end) - 1e-9);
+      EXPECT_LE(shown, std::max(axis.start, axis.end) + 1e-9);
+      EXPECT_GE(ticks[t].second, 0);
+      EXPECT_LE(ticks[t].second, units);
+      if (t == 0) continue;
+      const int64_t gap = ticks[t].second - ticks[t - 1].second;
+      EXPECT_GE(reversed ? -gap : gap, text - 1)
+          << ticks[t - 1].first << " then " << ticks[t].first;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korvelin::render
