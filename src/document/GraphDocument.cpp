@@ -87,6 +87,15 @@ int32_t FindWave(const GraphDocument& doc, std::string_view name) {
   return result;
 }
 
+int64_t StoredPoints(const TWave& wave, int32_t value_count) {
+  const int64_t first = wave.first;
+  if (first < 0 || first >= value_count || wave.count <= 0) return 0;
+  if (wave.stride == 0) return wave.count;
+  const int64_t room = wave.stride > 0 ? value_count - 1 - first : first;
+  const int64_t stride = wave.stride > 0 ? wave.stride : -int64_t{wave.stride};
+  return std::min<int64_t>(wave.count, room / stride + 1);
+}
+
 void ResetDocument(GraphDocument& doc) {
   doc.ValueCount = 0;
   doc.WaveCount = 0;

@@ -102,6 +102,20 @@ struct DisplaySettings {
   bool operator==(const DisplaySettings&) const = default;
 };
 
+// How the y axis shows intensities: as they are, as their square roots, as
+// their decimal logarithms. The user's choice for viewing, kept from file
+// to file; no file sets it.
+enum class IntensityScale : uint8_t { Linear, SquareRoot, Logarithmic };
+
+// What the user chose for viewing beyond the display settings: the
+// intensity scale, and the wavelength in angstrom (0 for none) with which
+// the readout turns x, read as 2-theta in degrees, into d-spacing and Q.
+struct ViewOptions {
+  IntensityScale YScale = IntensityScale::Linear;
+  double Wavelength = 0;
+  bool operator==(const ViewOptions&) const = default;
+};
+
 constexpr TRealRect kDefaultAxisRange{0, 10, 10, 0};
 constexpr PixelRect kDefaultPlotRect{0, 0, 128, 128};
 
@@ -129,6 +143,7 @@ struct GraphDocument {
   PixelRect PlotRect = kDefaultPlotRect;
   PixelSize ClientSize{};
   DisplaySettings Settings{};
+  ViewOptions View{};
 };
 
 void InitValueStore(ValueStore& store);
@@ -149,6 +164,11 @@ inline void SetValue(ValueStore& store, int32_t index, double value) {
 inline double GetValue(const ValueStore& store, int32_t index) {
   return store.pages[static_cast<uint32_t>(index) >> kPageShift][index & (kPageSize - 1)];
 }
+
+// How many leading points of the wave have their value in the store. The
+// reader never declares more, but a wave that did would otherwise read pages
+// that do not exist; such a wave is drawn with only the points it has.
+int64_t StoredPoints(const TWave& wave, int32_t value_count);
 
 // The wave's name as stored: the bytes before the first NUL, at most 16.
 std::string_view WaveName(const TWave& wave);

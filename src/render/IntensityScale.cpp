@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "render/PlotMapping.h"
+#include "render/Rounding.h"
 
 namespace korvelin::render {
 namespace {
@@ -126,7 +126,7 @@ double UnscaledIntensity(IntensityScale scale, double shown) {
     case IntensityScale::Linear:
       return shown;
     case IntensityScale::SquareRoot:
-      return shown * shown;
+      return shown * std::fabs(shown);
     case IntensityScale::Logarithmic:
       return std::pow(10.0, shown);
   }
@@ -141,11 +141,12 @@ std::optional<ShownEnds> ShownIntensityRange(IntensityScale scale, double start,
     case IntensityScale::SquareRoot:
       return ShownEnds{std::sqrt(std::max(start, 0.0)), std::sqrt(std::max(end, 0.0))};
     case IntensityScale::Logarithmic: {
-      const bool floor_usable = smallest_positive > 0 && std::isfinite(smallest_positive);
-      if (!(start > 0) && !floor_usable) return std::nullopt;
-      if (!(end > 0) && !floor_usable) return std::nullopt;
-      return ShownEnds{std::log10(start > 0 ? start : smallest_positive),
-                       std::log10(end > 0 ? end : smallest_positive)};
+      // A NaN end stays NaN, and the mapping refuses it as on a linear axis.
+      if (!(start <= 0) && !(end <= 0)) return ShownEnds{std::log10(start), std::log10(end)};
+      if (!(smallest_positive > 0) || !std::isfinite(smallest_positive)) return std::nullopt;
+      const double top = std::max(start, end);
+      const double floor = top > 0 && smallest_positive >= top ? top / 10 : smallest_positive;
+      return ShownEnds{std::log10(start <= 0 ? floor : start), std::log10(end <= 0 ? floor : end)};
     }
   }
   return std::nullopt;

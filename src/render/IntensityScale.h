@@ -10,11 +10,12 @@
 #include <functional>
 #include <optional>
 
+#include "document/GraphDocument.h"
 #include "render/AxisScale.h"
 
 namespace korvelin::render {
 
-enum class IntensityScale : uint8_t { Linear, SquareRoot, Logarithmic };
+using document::IntensityScale;
 
 // y where the scale puts it: y itself, its square root, its decimal
 // logarithm. NaN where the scale has no place for y (a negative value under
@@ -23,15 +24,18 @@ enum class IntensityScale : uint8_t { Linear, SquareRoot, Logarithmic };
 double ScaledIntensity(IntensityScale scale, double y);
 
 // The inverse: the data value at a scaled position (for the readout and a
-// zoom band drawn on a scaled axis).
+// zoom band drawn on a scaled axis). A position below zero under the square
+// root, as a pointer below the plot gives, is the negative of its square,
+// so the inverse keeps the order of positions.
 double UnscaledIntensity(IntensityScale scale, double shown);
 
 // The two ends of a y range (either order) as the scale shows them, in the
 // range's own order. Under the square root an end below zero shows from
 // zero. Under the logarithm an end at or below zero shows from
-// smallest_positive, the smallest positive value in view; without one (not
-// positive or not finite) the range has nothing to show and there is no
-// answer. Linear gives the ends unchanged.
+// smallest_positive, the smallest positive value in view, or from a decade
+// below the other end where that value lies at or above it; without a
+// usable one (not positive or not finite) the range has nothing to show and
+// there is no answer. Linear gives the ends unchanged.
 struct ShownEnds {
   double start = 0;
   double end = 0;

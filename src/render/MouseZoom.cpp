@@ -16,7 +16,7 @@ void ImageMouseMove(MouseState& state, const document::GraphDocument& doc, Pictu
                     int32_t x, int32_t y) {
   state.LastMouseX = x;
   state.LastMouseY = y;
-  PixelToData(x, y, doc.PlotRect, doc.AxisRange, state.MouseDataX, state.MouseDataY);
+  PixelToShownData(x, y, doc, state.MouseDataX, state.MouseDataY);
   if (!state.Dragging) return;
   picture.SetBrushStyle(BrushStyle::Clear);
   picture.SetPenColor(kBandColour);
@@ -37,8 +37,8 @@ MouseRelease ImageMouseUp(MouseState& state, document::GraphDocument& doc, Mouse
     return MouseRelease::Undone;
   }
   double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  PixelToData(state.DragRect.Left, state.DragRect.Top, doc.PlotRect, doc.AxisRange, x0, y0);
-  PixelToData(x, y, doc.PlotRect, doc.AxisRange, x1, y1);
+  PixelToShownData(state.DragRect.Left, state.DragRect.Top, doc, x0, y0);
+  PixelToShownData(x, y, doc, x1, y1);
   // A click without movement, a flat band or one too narrow for its numbers
   // leaves range and history alone, and the band stays until the next redraw.
   return document::ZoomAxis(doc, x0, y0, x1, y1) ? MouseRelease::Zoomed : MouseRelease::Nothing;

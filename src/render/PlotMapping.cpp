@@ -24,16 +24,61 @@ double Span(int32_t low, int32_t high) { return static_cast<double>(int64_t{low}
 // to the right, a y axis running downwards) lets its points through; the
 // origin stays at Left, Top and the scale takes the sign of the span, so
 // x = Left still maps to column 0. A NaN edge fails every test below.
-void SetClipAndOrigin(PlotMapping& mapping, const document::TRealRect& range) {
+void SetClipAndOrigin(PlotMapping& mapping, const document::TRealRect& range, const ShownEnds& y) {
   mapping.ClipLeft = std::min(range.Left, range.Right);
   mapping.ClipRight = std::max(range.Left, range.Right);
-  mapping.ClipBottom = std::min(range.Bottom, range.Top);
-  mapping.ClipTop = std::max(range.Bottom, range.Top);
+  mapping.ClipBottom = std::min(y.end, y.start);
+  mapping.ClipTop = std::max(y.end, y.start);
   mapping.DataOriginX = range.Left;
-  mapping.DataOriginY = range.Top;
+  mapping.DataOriginY = y.start;
+}
+
+// The smallest positive y, its wave's offset added, among the points whose x
+// (offset added) lies within the x range; infinity when there is none.
+double SmallestPositiveInView(const document::GraphDocument& doc) {
+  const double left = std::min(doc.AxisRange.Left, doc.AxisRange.Right);
+  const double right = std::max(doc.AxisRange.Left, doc.AxisRange.Right);
+  double smallest = std::numeric_limits<double>::infinity();
+  const int32_t traces = std::clamp(doc.TraceCount, 0, document::kMaxTraces);
+  for (int32_t i = 0; i < traces; ++i) {
+    const int32_t xi = doc.Traces[i].XWave;
+    const int32_t yi = doc.Traces[i].YWave;
+    if (xi < 0 || yi < 0 || xi >= std::min(doc.WaveCount, document::kMaxWaves) ||
+        yi >= std::min(doc.WaveCount, document::kMaxWaves)) {
+      continue;
+    }
+    const document::TWave& xw = doc.Waves[xi];
+    const document::TWave& yw = doc.Waves[yi];
+    const int64_t points = std::min(document::StoredPoints(xw, doc.ValueCount),
+                                    document::StoredPoints(yw, doc.ValueCount));
+    for (int64_t k = 0; k < points; ++k) {
+      const double x =
+          document::GetValue(doc.Values, static_cast<int32_t>(xw.first + k * xw.stride)) +
+          yw.offsetx;
+      const double y =
+          document::GetValue(doc.Values, static_cast<int32_t>(yw.first + k * yw.stride)) +
+          yw.offsety;
+      if (left <= x && x <= right && y > 0 && y < smallest) smallest = y;
+    }
+  }
+  return smallest;
+}
+
+// The y ends, or an axis of no span where the scale shows nothing: the
+// frame alone is drawn.
+ShownEnds ShownYOrNothing(const document::GraphDocument& doc) {
+  return ShownYRange(doc).value_or(ShownEnds{0, 0});
 }
 
 }  // namespace
+
+std::optional<ShownEnds> ShownYRange(const document::GraphDocument& doc) {
+  const double top = doc.AxisRange.Top;
+  const double bottom = doc.AxisRange.Bottom;
+  const IntensityScale scale = doc.View.YScale;
+  const bool needs_floor = scale == IntensityScale::Logarithmic && (top <= 0 || bottom <= 0);
+  return ShownIntensityRange(scale, top, bottom, needs_floor ? SmallestPositiveInView(doc) : 0);
+}
 
 int32_t RoundHalfEven32(double v) {
   int64_t r = RoundHalfEven(v);
@@ -48,11 +93,13 @@ int32_t RoundHalfEven32(double v) {
 void SetScreenMapping(PlotMapping& mapping, const document::GraphDocument& doc) {
   const document::TRealRect& range = doc.AxisRange;
   const document::PixelRect& plot = doc.PlotRect;
-  SetClipAndOrigin(mapping, range);
+  const ShownEnds y = ShownYOrNothing(doc);
+  SetClipAndOrigin(mapping, range, y);
+  mapping.YScale = doc.View.YScale;
   mapping.PixelOriginX = 0;
   mapping.PixelOriginY = 0;
   mapping.ScaleX = Ratio(Span(plot.Left, plot.Right), range.Left - range.Right);
-  mapping.ScaleY = Ratio(Span(plot.Top, plot.Bottom), range.Top - range.Bottom);
+  mapping.ScaleY = Ratio(Span(plot.Top, plot.Bottom), y.start - y.end);
 }
 
 // The whole client area is stretched onto the page: with a 29700 x 21000 page
@@ -63,11 +110,13 @@ void SetVectorMapping(PlotMapping& mapping, const document::GraphDocument& doc) 
   const document::PixelRect& plot = doc.PlotRect;
   const double scale_x = VectorScaleX(doc);
   const double scale_y = VectorScaleY(doc);
-  SetClipAndOrigin(mapping, range);
+  const ShownEnds y = ShownYOrNothing(doc);
+  SetClipAndOrigin(mapping, range, y);
+  mapping.YScale = doc.View.YScale;
   mapping.PixelOriginX = RoundHalfEven32(plot.Left * scale_x);
   mapping.PixelOriginY = RoundHalfEven32(plot.Top * scale_y);
   mapping.ScaleX = Ratio(Span(plot.Left, plot.Right) * scale_x, range.Left - range.Right);
-  mapping.ScaleY = Ratio(Span(plot.Top, plot.Bottom) * scale_y, range.Top - range.Bottom);
+  mapping.ScaleY = Ratio(Span(plot.Top, plot.Bottom) * scale_y, y.start - y.end);
 }
 
 // Before the first resize the client area is 0 x 0; the factor is then 0 and
@@ -89,6 +138,19 @@ void PixelToData(int32_t x, int32_t y, const document::PixelRect& plot_rect,
   data_x = static_cast<double>(int64_t{x} - plot_rect.Left) * data_x + axis_range.Left;
   data_y = Ratio(axis_range.Top - axis_range.Bottom, Span(plot_rect.Top, plot_rect.Bottom));
   data_y = static_cast<double>(int64_t{y} - plot_rect.Top) * data_y + axis_range.Top;
+}
+
+void PixelToShownData(int32_t x, int32_t y, const document::GraphDocument& doc, double& data_x,
+                      double& data_y) {
+  const IntensityScale scale = doc.View.YScale;
+  if (scale == IntensityScale::Linear) {
+    PixelToData(x, y, doc.PlotRect, doc.AxisRange, data_x, data_y);
+    return;
+  }
+  const ShownEnds shown = ShownYOrNothing(doc);
+  const document::TRealRect range{doc.AxisRange.Left, shown.start, doc.AxisRange.Right, shown.end};
+  PixelToData(x, y, doc.PlotRect, range, data_x, data_y);
+  data_y = UnscaledIntensity(scale, data_y);
 }
 
 bool HasDrawableRange(const PlotMapping& mapping) {

@@ -6,11 +6,11 @@
 
 #include <cmath>
 #include <cstdint>
-#if defined(__x86_64__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
+#include <optional>
 
 #include "document/GraphDocument.h"
+#include "render/IntensityScale.h"
+#include "render/Rounding.h"
 
 namespace korvelin::render {
 
@@ -25,34 +25,21 @@ struct PlotMapping {
   double DataOriginY = 0;
   double ScaleX = 0;
   double ScaleY = 0;
+  // The y values of points go through this scale before the y mapping;
+  // ClipBottom, ClipTop, DataOriginY and ScaleY are in its units.
+  IntensityScale YScale = IntensityScale::Linear;
 };
-
-// Drawing coordinates are 64-bit so that a point far outside a tiny axis
-// range keeps a defined position; they are clamped to +-kFarCoordinate.
-constexpr int64_t kFarCoordinate = int64_t{1} << 62;
-
-// Nearest integer, exact halves to the even neighbour (2.5 -> 2, 3.5 -> 4,
-// -0.5 -> 0); NaN gives 0 and values beyond +-2^62 are clamped there.
-// Inline because every trace point goes through it twice; the conversion
-// uses the processor's current rounding mode, which is to-nearest-even
-// unless someone changes it (nothing in the program does).
-inline int64_t RoundHalfEven(double v) {
-  constexpr double kLimit = 4611686018427387904.0;  // 2^62
-  // One test for the usual case; NaN fails it.
-  if (std::fabs(v) < kLimit) {
-#if defined(__x86_64__) || defined(_M_X64)
-    return _mm_cvtsd_si64(_mm_set_sd(v));
-#else
-    return static_cast<int64_t>(std::nearbyint(v));
-#endif
-  }
-  if (v != v) return 0;
-  return v > 0 ? kFarCoordinate : -kFarCoordinate;
-}
 
 // Like RoundHalfEven but for results that must fit 32 bits (page units,
 // tick offsets); clamps to the int32 range.
 int32_t RoundHalfEven32(double v);
+
+// The y axis's ends as the document's intensity scale shows them, Top
+// first: the range's own ends on a linear axis. Under the logarithm a
+// bottom at or below zero shows from the smallest positive y among the
+// points whose x lies in the range; no answer when the scale leaves
+// nothing to show.
+std::optional<ShownEnds> ShownYRange(const document::GraphDocument& doc);
 
 void SetScreenMapping(PlotMapping& mapping, const document::GraphDocument& doc);
 void SetVectorMapping(PlotMapping& mapping, const document::GraphDocument& doc);
@@ -64,6 +51,12 @@ double VectorScaleY(const document::GraphDocument& doc);
 // Window pixel (x, y) of the image control to data coordinates.
 void PixelToData(int32_t x, int32_t y, const document::PixelRect& plot_rect,
                  const document::TRealRect& axis_range, double& data_x, double& data_y);
+
+// Window pixel (x, y) to data coordinates as the document's plot shows
+// them: PixelToData over the y axis as its intensity scale shows it, and y
+// taken back through the scale. Exactly PixelToData on a linear axis.
+void PixelToShownData(int32_t x, int32_t y, const document::GraphDocument& doc, double& data_x,
+                      double& data_y);
 
 // A mapping can draw points only when both axis spans are non-zero and
 // finite, whichever way they run; a zero span draws the frame and nothing

@@ -9,8 +9,11 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "document/TextNumbers.h"
+#include "render/IntensityScale.h"
+#include "render/PlotMapping.h"
 #include "render/RasterLine.h"
 #include "render/TraceDrawing.h"
 
@@ -58,9 +61,11 @@ void DrawXScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, i
 // heights of 19 span 0.8756, so the step is 1 and y = 5 lies on row 217; its
 // number, 19 high, has its top at 14 + 217 - 9 = 222 for a plot top of 14.
 void DrawYScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t h) {
-  const AxisLine axis{doc.AxisRange.Top, doc.AxisRange.Bottom, h,
+  const std::optional<ShownEnds> shown = ShownYRange(doc);
+  if (!shown) return;
+  const AxisLine axis{shown->start, shown->end, h,
                       2.0 * target.label.Measure(kReferenceText).height};
-  WalkAxisTicks(axis, [&](double t, int64_t py) {
+  WalkIntensityTicks(doc.View.YScale, axis, [&](double t, int64_t py) {
     const std::string text = FormatGeneral(t, target.decimal_separator);
     const TextSize size = target.label.Measure(text);
     // TickY + 1 pixels from the left column inward.

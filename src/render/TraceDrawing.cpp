@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "render/IntensityScale.h"
 #include "render/RasterLine.h"
 
 namespace korvelin::render {
@@ -29,22 +30,12 @@ struct TraceState {
   double ShiftX = 0;
   double ShiftY = 0;
   uint32_t Colour = 0;
+  // The y values, offset added, go through this scale (the mapping's).
+  document::IntensityScale YScale = document::IntensityScale::Linear;
 };
 
 bool IsWave(const GraphDocument& doc, int32_t index) {
   return index >= 0 && index < doc.WaveCount && index < document::kMaxWaves;
-}
-
-// How many leading points of the wave have their value in the store. The
-// reader never declares more, but a wave that did would otherwise read pages
-// that do not exist; such a wave draws only the points it has.
-int64_t StoredPoints(const TWave& wave, int32_t value_count) {
-  const int64_t first = wave.first;
-  if (first < 0 || first >= value_count || wave.count <= 0) return 0;
-  if (wave.stride == 0) return wave.count;
-  const int64_t room = wave.stride > 0 ? value_count - 1 - first : first;
-  const int64_t stride = wave.stride > 0 ? wave.stride : -int64_t{wave.stride};
-  return std::min<int64_t>(wave.count, room / stride + 1);
 }
 
 bool SetUpTrace(const GraphDocument& doc, int32_t y_wave, int32_t x_wave, TraceState& st) {
@@ -55,8 +46,8 @@ bool SetUpTrace(const GraphDocument& doc, int32_t y_wave, int32_t x_wave, TraceS
   st.YStride = y.stride;
   st.XIndex = x.first;
   st.XStride = x.stride;
-  st.PointCount = static_cast<int32_t>(
-      std::min(StoredPoints(y, doc.ValueCount), StoredPoints(x, doc.ValueCount)));
+  st.PointCount = static_cast<int32_t>(std::min(document::StoredPoints(y, doc.ValueCount),
+                                                document::StoredPoints(x, doc.ValueCount)));
   st.PaletteIndex = PaletteIndexForWave(y_wave);
   st.Colour = doc.Settings.ColorOn ? (y.rgb & 0xFFFFFF) : 0;
   st.ShiftX = y.offsetx;
@@ -71,13 +62,16 @@ class Points {
     return document::GetValue(store_, st_.XIndex + k * st_.XStride) + st_.ShiftX;
   }
   double Y(int32_t k) const {
-    return document::GetValue(store_, st_.YIndex + k * st_.YStride) + st_.ShiftY;
+    const double y = document::GetValue(store_, st_.YIndex + k * st_.YStride) + st_.ShiftY;
+    return st_.YScale == document::IntensityScale::Linear ? y : ScaledIntensity(st_.YScale, y);
   }
   int32_t Count() const { return st_.PointCount; }
   // Points first .. first + n - 1, shifted, into xs and ys.
   void Read(int32_t first, int32_t n, double* xs, double* ys) const {
     ReadWave(st_.XIndex + first * st_.XStride, st_.XStride, st_.ShiftX, n, xs);
     ReadWave(st_.YIndex + first * st_.YStride, st_.YStride, st_.ShiftY, n, ys);
+    if (st_.YScale == document::IntensityScale::Linear) return;
+    for (int32_t j = 0; j < n; ++j) ys[j] = ScaledIntensity(st_.YScale, ys[j]);
   }
 
  private:
@@ -375,6 +369,7 @@ void DrawRasterTrace(RasterImage& image, const document::GraphDocument& doc,
   if (image.IsNull() || !SetUpTrace(doc, y_wave, x_wave, st)) return;
   const TWave& y = doc.Waves[y_wave];
   st.MarkerHalf = y.msize;  // screen pixels, unscaled
+  st.YScale = mapping.YScale;
   const Points points(doc, st);
   const bool drawable = HasDrawableRange(mapping);
   if (ModeDrawsLines(y.mode)) {
@@ -399,6 +394,7 @@ void DrawVectorTrace(VectorCanvas& canvas, const document::GraphDocument& doc,
   if (!SetUpTrace(doc, y_wave, x_wave, st)) return;
   const TWave& y = doc.Waves[y_wave];
   st.MarkerHalf = RoundHalfEven((VectorScaleX(doc) + VectorScaleY(doc)) * (y.msize * 0.5));
+  st.YScale = mapping.YScale;
   const Points points(doc, st);
   const bool drawable = HasDrawableRange(mapping);
   const uint32_t pen = document::RgbToColorRef(st.Colour);

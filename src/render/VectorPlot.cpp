@@ -9,10 +9,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "document/TextNumbers.h"
 #include "render/AxisScale.h"
+#include "render/IntensityScale.h"
+#include "render/PlotMapping.h"
 #include "render/TraceDrawing.h"
 
 namespace korvelin::render {
@@ -98,9 +101,11 @@ void DrawXScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLa
 void DrawYScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLayout& v) {
   const int64_t tick = RoundHalfEven(doc.Settings.TickY * v.scale_x);
   const int64_t gap = RoundHalfEven(doc.Settings.DistanceY * v.scale_x);
-  const AxisLine axis{v.range.Top, v.range.Bottom, v.hv,
+  const std::optional<ShownEnds> shown = ShownYRange(doc);
+  if (!shown) return;
+  const AxisLine axis{shown->start, shown->end, v.hv,
                       2.0 * target.label.Measure(kReferenceText).height};
-  WalkAxisTicks(axis, [&](double t, int64_t position) {
+  WalkIntensityTicks(doc.View.YScale, axis, [&](double t, int64_t position) {
     const std::string text = FormatGeneral(t, target.decimal_separator);
     const TextSize size = target.label.Measure(text);
     const int64_t y = position + v.tv;

@@ -1,17 +1,24 @@
 // The y axis under the square root and the logarithm: which data values get
 // ticks and where they stand, over ranges from a fraction of a decade to
-// twelve decades; the values the scales have no place for; and, over many
-// random axes, that ticks stay inside the axis, in order and a number apart.
+// twelve decades; the values the scales have no place for; over many random
+// axes, that ticks stay inside the axis, in order and a number apart; a
+// scaled plot drawing, on the screen and the page, exactly what a linear
+// plot of the scaled values draws; and the readout and the zoom taken back
+// through the scale.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "DrawnPlot.h"
 #include "render/IntensityScale.h"
+#include "render/MouseZoom.h"
 
 namespace korvelin::render {
 namespace {
@@ -31,6 +38,8 @@ struct TickCase {
   AxisLine axis;  // scaled ends, units, text units
   Ticks ticks;
 };
+
+void PrintTo(const TickCase& c, std::ostream* os) { *os << c.name; }
 
 class IntensityTicks : public ::testing::TestWithParam<TickCase> {};
 
@@ -165,6 +174,109 @@ TEST(IntensityScale, TicksStayInsideInOrderAndANumberApart) {
           << ticks[t - 1].first << " then " << ticks[t].first;
     }
   }
+}
+
+// A plot without numbers (its ticks stand at other values than a linear
+// plot's) of ys against 1, 2, 3 ...
+struct Plot : testing::DrawnPlot {
+  Plot(IntensityScale scale, const document::TRealRect& range, const std::vector<double>& ys)
+      : DrawnPlot(range, Positions(ys.size()), ys, [&](document::GraphDocument& doc) {
+          doc.Settings.ScaleOn = false;
+          doc.View.YScale = scale;
+        }) {}
+  static std::vector<double> Positions(size_t count) {
+    std::vector<double> xs;
+    for (size_t i = 0; i < count; ++i) xs.push_back(static_cast<double>(i + 1));
+    return xs;
+  }
+};
+
+struct ScaledCase {
+  std::string name;
+  IntensityScale scale;
+  document::TRealRect range;  // Left, Top, Right, Bottom in data units
+  std::vector<double> ys;
+  double shown_top;  // the y ends the scale must show, worked out by hand
+  double shown_bottom;
+};
+
+// The scaled value as a linear plot would be given it; NaN breaks its line.
+double ByHand(IntensityScale scale, double y) {
+  if (scale == Logarithmic) return y > 0 ? std::log10(y) : NAN;
+  return y >= 0 ? std::sqrt(y) : NAN;
+}
+
+void PrintTo(const ScaledCase& c, std::ostream* os) { *os << c.name; }
+
+class ScaledPlot : public ::testing::TestWithParam<ScaledCase> {};
+
+TEST_P(ScaledPlot, DrawsTheLinearPlotOfTheScaledValues) {
+  const ScaledCase& c = GetParam();
+  std::vector<double> scaled;
+  for (const double y : c.ys) scaled.push_back(ByHand(c.scale, y));
+  const document::TRealRect linear_range{c.range.Left, c.shown_top, c.range.Right, c.shown_bottom};
+  Plot plot(c.scale, c.range, c.ys);
+  Plot linear(Linear, linear_range, scaled);
+  EXPECT_EQ(plot.Pixels(), linear.Pixels());
+  const std::vector<uint8_t> pixels = plot.Pixels();
+  EXPECT_GT(std::count(pixels.begin(), pixels.end(), uint8_t{3}), 300);  // the trace's colour
+  EXPECT_EQ(plot.Page(), linear.Page());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ScaledPlot,
+    ::testing::Values(
+        ScaledCase{"ThreeDecades",
+                   Logarithmic,
+                   {0, 1000, 10, 1},
+                   {1, 3, 10, 30, 100, 300, 1000, 500, 50},
+                   3,
+                   0},
+        // Zero and below break the line.
+        ScaledCase{"LogBreaks", Logarithmic, {0, 1000, 10, 1}, {5, 50, 0, 500, -3, 50, 5}, 3, 0},
+        // A bottom below zero shows from the smallest positive value in view:
+        // 0.5, not the 0.01 of the point beyond the x range.
+        ScaledCase{"LogFromSmallestInView",
+                   Logarithmic,
+                   {0, 1000, 8.5, -10},
+                   {3, 0.5, 40, 700, 20, 2, 9, 4, 0.01},
+                   3,
+                   std::log10(0.5)},
+        ScaledCase{
+            "LogDownwards", Logarithmic, {0, 1, 10, 1000}, {1, 3, 10, 30, 100, 300, 1000}, 0, 3},
+        ScaledCase{"RootBreaksBelowZero",
+                   SquareRoot,
+                   {0, 100, 10, 0},
+                   {0, 1, 4, 9, 25, 49, 100, -4, 16},
+                   10,
+                   0},
+        ScaledCase{"RootFromZero",
+                   SquareRoot,
+                   {0, 100, 10, -50},
+                   {0, 1, 4, 9, 25, 49, 100, 64, 16},
+                   10,
+                   0}),
+    [](const ::testing::TestParamInfo<ScaledCase>& info) { return info.param.name; });
+
+// The pointer's y is taken back through the scale: the middle row of a plot
+// showing 1 to 100 on a logarithmic axis reads 10, and a band from the top to
+// there zooms to 10 .. 100 in data units.
+TEST(ScaledPlot, ReadsAndZoomsInDataUnits) {
+  Plot plot(Logarithmic, {0, 100, 10, 1}, {1, 10, 100});
+  MouseState mouse;
+  testing::RecordingPictureCanvas band{672, 496};
+  ImageMouseMove(mouse, plot.doc, band, 336, 14 + 217);
+  EXPECT_NEAR(mouse.MouseDataY, 10, 1e-9);
+  EXPECT_EQ(ReadoutCaption(mouse, '.'), "KORVELIN( 5.00, 10 )");
+  ImageMouseDown(mouse, MouseButton::Left, 60 + 110, 14);
+  ASSERT_EQ(ImageMouseUp(mouse, plot.doc, MouseButton::Left, 60 + 331, 14 + 217),
+            MouseRelease::Zoomed);
+  EXPECT_NEAR(plot.doc.AxisRange.Top, 100, 1e-9);
+  EXPECT_NEAR(plot.doc.AxisRange.Bottom, 10, 1e-9);
+  plot.doc.View.YScale = SquareRoot;  // 0 .. 100 shows roots 0 .. 10
+  plot.doc.AxisRange = {0, 100, 10, 0};
+  ImageMouseMove(mouse, plot.doc, band, 336, 14 + 217);
+  EXPECT_NEAR(mouse.MouseDataY, 25, 1e-9);
 }
 
 }  // namespace

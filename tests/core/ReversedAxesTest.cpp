@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "DrawnPlot.h"
 #include "RecordingCanvas.h"
-#include "TestWaves.h"
 #include "document/AxisHistory.h"
 #include "render/MouseZoom.h"
 #include "render/ScreenPlot.h"
@@ -40,39 +40,14 @@ struct ReversedCase {
 const std::vector<double> kXs = {1, 2, 3, 4, 5, 6, 7, 8, 9};
 const std::vector<double> kYs = {1, 1.5, 2, 6, 9.5, 6, 2, 1.5, 1};
 
-struct Plot {
-  GraphDocument doc;
-  RasterImage raster;
-  RecordingPictureCanvas picture{672, 496};
-  FixedTextMeasurer label;
-  PlotMapping mapping;
+std::vector<double> Signed(std::vector<double> values, double sign) {
+  for (double& v : values) v *= sign;
+  return values;
+}
 
-  Plot(const TRealRect& range, double x_sign, double y_sign) {
-    doc.ClientSize = {672, 496};
-    doc.PlotRect = {60, 14, 612, 448};
-    doc.AxisRange = range;
-    std::vector<double> xs = kXs;
-    std::vector<double> ys = kYs;
-    for (double& x : xs) x *= x_sign;
-    for (double& y : ys) y *= y_sign;
-    const int32_t x = korvelin::testing::AddWave(doc, xs);
-    const int32_t y = korvelin::testing::AddWave(doc, ys);
-    doc.Waves[y].mode = 4;  // lines and markers
-    doc.Waves[y].msize = 3;
-    doc.Traces[doc.TraceCount++] = {x, y};
-    NewRasterImage(raster, 552, 434);
-    ScreenPlotTarget target{raster, picture, label, mapping, FontSpec{}, '.'};
-    DrawScreenPlot(doc, target);
-  }
-  std::vector<uint8_t> Pixels() const {
-    return {raster.Pixels(), raster.Pixels() + int64_t{raster.Width()} * raster.Height()};
-  }
-  std::vector<VectorOp> Page() {
-    RecordingVectorCanvas canvas;
-    testing::ScalingMeasurer page_label;  // page texts measure as large as they are
-    RecordVectorPlot(doc, page_label, FontSpec{}, '.').Play(canvas);
-    return canvas.ops;
-  }
+struct Plot : testing::DrawnPlot {
+  Plot(const TRealRect& range, double x_sign, double y_sign)
+      : DrawnPlot(range, Signed(kXs, x_sign), Signed(kYs, y_sign)) {}
 };
 
 TRealRect Mirror(const ReversedCase& c) {
