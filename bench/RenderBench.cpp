@@ -1,6 +1,7 @@
 // Cost of the window's redraw on the largest document: one trace of 524,288
 // points from a 2 x 524,288 block of diffraction-like data on a 1920 x 1080
-// plot, in the full view and zoomed into the baseline, and as large markers. Two references draw
+// plot, in the full view (on a linear, a square-root and a logarithmic
+// intensity axis) and zoomed into the baseline, and as large markers. Two references draw
 // the same segments: a plain integer Bresenham into an 8-bit buffer (the
 // floor) and QPainter::drawPolyline onto an RGB32 image (the usual way).
 
@@ -72,9 +73,11 @@ class NullPicture : public PictureCanvas {
   int Height() const override { return kHeight + 60; }
 };
 
-void Redraw(benchmark::State& state, bool zoomed) {
+void Redraw(benchmark::State& state, bool zoomed,
+            document::IntensityScale scale = document::IntensityScale::Linear) {
   Pattern& pattern = ThePattern();
   if (zoomed) pattern.Zoomed();
+  pattern.doc.View.YScale = scale;
   RasterImage raster;
   NewRasterImage(raster, kWidth, kHeight);
   NullPicture picture;
@@ -86,6 +89,7 @@ void Redraw(benchmark::State& state, bool zoomed) {
     benchmark::ClobberMemory();
   }
   pattern.FullView();
+  pattern.doc.View.YScale = document::IntensityScale::Linear;
   state.counters["ns_per_point"] = benchmark::Counter(
       static_cast<double>(kPoints),
       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -93,6 +97,14 @@ void Redraw(benchmark::State& state, bool zoomed) {
 
 void BM_RedrawFullView(benchmark::State& state) { Redraw(state, false); }
 void BM_RedrawZoomed(benchmark::State& state) { Redraw(state, true); }
+// The full view under the square root, and under the logarithm, whose
+// bottom of 0 shows from the smallest positive intensity in view.
+void BM_RedrawFullViewSquareRoot(benchmark::State& state) {
+  Redraw(state, false, document::IntensityScale::SquareRoot);
+}
+void BM_RedrawFullViewLogarithmic(benchmark::State& state) {
+  Redraw(state, false, document::IntensityScale::Logarithmic);
+}
 
 // The same points drawn as plus markers of msize 100000, each of whose two
 // lines reaches across the whole plot: the redraw costs the pixels it sets,
@@ -180,6 +192,8 @@ void BM_QPainterPolyline(benchmark::State& state) {
 
 BENCHMARK(BM_RedrawFullView)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RedrawZoomed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawFullViewSquareRoot)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawFullViewLogarithmic)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RedrawLargeMarkers)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorBresenham)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QPainterPolyline)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,10 @@
 #include "render/MouseZoom.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
 #include "document/AxisHistory.h"
 #include "document/TextNumbers.h"
 #include "render/PlotMapping.h"
@@ -60,14 +65,51 @@ std::string Readout(const MouseState& state, char decimal_separator, const char*
   return text;
 }
 
-}  // namespace
-
-std::string ReadoutCaption(const MouseState& state, char decimal_separator) {
-  return Readout(state, decimal_separator, "KORVELIN( ", ", ", " )");
+// value with 5 significant digits, trailing zeros kept: 2.9762, 3.0000,
+// 12.500, 0.052360, 1.2346e+05 beyond fixed notation's reach.
+std::string FiveDigits(double value, char decimal_separator) {
+  char buffer[64];
+  auto written =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 4);
+  const std::string scientific(buffer, written.ptr);
+  const int exponent = std::atoi(scientific.c_str() + scientific.find('e') + 1);
+  std::string text = scientific;
+  if (exponent >= -4 && exponent < 5) {
+    written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                            4 - exponent);
+    text.assign(buffer, written.ptr);
+  }
+  std::replace(text.begin(), text.end(), '.', decimal_separator);
+  return text;
 }
 
-std::string CoordinateText(const MouseState& state, char decimal_separator) {
-  return Readout(state, decimal_separator, "(", ",", ")");
+}  // namespace
+
+std::string ReadoutCaption(const MouseState& state, char decimal_separator, double wavelength) {
+  return Readout(state, decimal_separator, "KORVELIN( ", ", ", " )") +
+         SpacingText(state.MouseDataX, wavelength, decimal_separator);
+}
+
+std::string CoordinateText(const MouseState& state, char decimal_separator, double wavelength) {
+  return Readout(state, decimal_separator, "(", ",", ")") +
+         SpacingText(state.MouseDataX, wavelength, decimal_separator);
+}
+
+std::string SpacingText(double two_theta, double wavelength, char decimal_separator) {
+  constexpr double kPi = 3.14159265358979323846;
+  const double sine = std::sin(two_theta * kPi / 360);
+  const double d = wavelength / (2 * sine);
+  const double q = 4 * kPi * sine / wavelength;
+  if (!(wavelength > 0) || !(two_theta > 0) || !(sine > 0) || !std::isfinite(d) ||
+      !std::isfinite(q)) {
+    return {};
+  }
+  std::string text = "  d ";
+  text += FiveDigits(d, decimal_separator);
+  text += " \u00C5  Q ";
+  text += FiveDigits(q, decimal_separator);
+  text += " \u00C5\u207B\u00B9";
+  return text;
 }
 
 }  // namespace korvelin::render

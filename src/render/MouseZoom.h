@@ -48,9 +48,18 @@ MouseRelease ImageMouseUp(MouseState& state, document::GraphDocument& doc, Mouse
                           int32_t x, int32_t y);
 
 // "KORVELIN( 5.00, 5 )": the caption after a move, x with 4 significant
-// digits and 2 decimals, y with 5 and none.
-std::string ReadoutCaption(const MouseState& state, char decimal_separator);
-// "(5.00,5)": what Copy Coordinate puts on the clipboard.
-std::string CoordinateText(const MouseState& state, char decimal_separator);
+// digits and 2 decimals, y with 5 and none. With a wavelength (angstrom,
+// above 0) x is read as 2-theta in degrees and the d-spacing and Q follow,
+// each with 5 significant digits: "KORVELIN( 30.00, 1234 )  d 2.9762 Å  Q
+// 2.1111 Å⁻¹"; nothing follows where theta is not above 0 or a value is
+// not finite.
+std::string ReadoutCaption(const MouseState& state, char decimal_separator, double wavelength = 0);
+// "(5.00,5)": what Copy Coordinate puts on the clipboard, with the same
+// d-spacing and Q after it as the caption.
+std::string CoordinateText(const MouseState& state, char decimal_separator, double wavelength = 0);
+
+// "  d 2.9762 Å  Q 2.1111 Å⁻¹" for 2-theta in degrees and the wavelength in
+// angstrom, or the empty text where there is nothing to add.
+std::string SpacingText(double two_theta, double wavelength, char decimal_separator);
 
 }  // namespace korvelin::render

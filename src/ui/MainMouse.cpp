@@ -101,7 +101,8 @@ void TMainForm::ImageMouseMove(int x, int y) {
   const document::PixelRect before = mouse_.DragRect;
   render::ImageMouseMove(mouse_, doc_, view_.Canvas(), x, y);
   mouse_moved_ = true;
-  setWindowTitle(QString::fromStdString(render::ReadoutCaption(mouse_, view_.DecimalSeparator())));
+  setWindowTitle(QString::fromStdString(
+      render::ReadoutCaption(mouse_, view_.DecimalSeparator(), doc_.View.Wavelength)));
   if (mouse_.Dragging) RepaintBand(before, mouse_.DragRect);
 }
 
@@ -132,7 +133,8 @@ void TMainForm::miUndoClick() {
 }
 
 void TMainForm::miCopyClick() {
-  clipboard_->SetText(render::CoordinateText(mouse_, view_.DecimalSeparator()));
+  clipboard_->SetText(
+      render::CoordinateText(mouse_, view_.DecimalSeparator(), doc_.View.Wavelength));
 }
 
 void TMainForm::miPasteClick() {

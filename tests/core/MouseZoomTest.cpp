@@ -39,6 +39,27 @@ TEST(MouseZoom, ReadsTheDataUnderThePointer) {
   EXPECT_TRUE(picture.calls.empty()) << "a move without a button draws nothing";
 }
 
+// With a wavelength, x read as 2-theta gives d = lambda / (2 sin theta) and
+// Q = 4 pi sin theta / lambda after the readout: Cu K-alpha at 30 degrees.
+TEST(MouseZoom, TheReadoutAddsDSpacingAndQForAWavelength) {
+  MouseState mouse;
+  mouse.MouseDataX = 30;
+  mouse.MouseDataY = 1234;
+  EXPECT_EQ(ReadoutCaption(mouse, '.', 1.5406),
+            "KORVELIN( 30.00, 1234 )  d 2.9762 \u00C5  Q 2.1111 \u00C5\u207B\u00B9");
+  EXPECT_EQ(CoordinateText(mouse, ',', 1.5406),
+            "(30,00,1234)  d 2,9762 \u00C5  Q 2,1111 \u00C5\u207B\u00B9");
+  EXPECT_EQ(ReadoutCaption(mouse, '.', 0), "KORVELIN( 30.00, 1234 )") << "no wavelength";
+  // Five significant digits, trailing zeros kept, wherever the value lies.
+  EXPECT_EQ(SpacingText(60, 2, '.'), "  d 2.0000 \u00C5  Q 3.1416 \u00C5\u207B\u00B9");
+  EXPECT_EQ(SpacingText(0.001, 1.5406, '.'), "  d 88270 \u00C5  Q 7.1182e-05 \u00C5\u207B\u00B9");
+  for (const double two_theta : {0.0, -10.0, double{NAN}, double{INFINITY}}) {
+    EXPECT_EQ(SpacingText(two_theta, 1.5406, '.'), "") << two_theta;
+  }
+  EXPECT_EQ(SpacingText(30, NAN, '.'), "");
+  EXPECT_EQ(SpacingText(30, -1, '.'), "");
+}
+
 TEST(MouseZoom, TheBandIsDrawnTwiceInExclusiveOrAndTheReleaseZooms) {
   auto doc = Window();
   MouseState mouse;
