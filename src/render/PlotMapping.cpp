@@ -64,10 +64,12 @@ double SmallestPositiveInView(const document::GraphDocument& doc) {
   return smallest;
 }
 
-// The y ends, or an axis of no span where the scale shows nothing: the
-// frame alone is drawn.
-ShownEnds ShownYOrNothing(const document::GraphDocument& doc) {
-  return ShownYRange(doc).value_or(ShownEnds{0, 0});
+// Sets the shown y ends and gives them, or an axis of no span where the
+// scale shows nothing: the frame alone is drawn.
+ShownEnds SetShownY(PlotMapping& mapping, const document::GraphDocument& doc) {
+  mapping.ShownY = ShownYRange(doc);
+  mapping.YScale = doc.View.YScale;
+  return mapping.ShownY.value_or(ShownEnds{0, 0});
 }
 
 }  // namespace
@@ -93,9 +95,8 @@ int32_t RoundHalfEven32(double v) {
 void SetScreenMapping(PlotMapping& mapping, const document::GraphDocument& doc) {
   const document::TRealRect& range = doc.AxisRange;
   const document::PixelRect& plot = doc.PlotRect;
-  const ShownEnds y = ShownYOrNothing(doc);
+  const ShownEnds y = SetShownY(mapping, doc);
   SetClipAndOrigin(mapping, range, y);
-  mapping.YScale = doc.View.YScale;
   mapping.PixelOriginX = 0;
   mapping.PixelOriginY = 0;
   mapping.ScaleX = Ratio(Span(plot.Left, plot.Right), range.Left - range.Right);
@@ -110,9 +111,8 @@ void SetVectorMapping(PlotMapping& mapping, const document::GraphDocument& doc) 
   const document::PixelRect& plot = doc.PlotRect;
   const double scale_x = VectorScaleX(doc);
   const double scale_y = VectorScaleY(doc);
-  const ShownEnds y = ShownYOrNothing(doc);
+  const ShownEnds y = SetShownY(mapping, doc);
   SetClipAndOrigin(mapping, range, y);
-  mapping.YScale = doc.View.YScale;
   mapping.PixelOriginX = RoundHalfEven32(plot.Left * scale_x);
   mapping.PixelOriginY = RoundHalfEven32(plot.Top * scale_y);
   mapping.ScaleX = Ratio(Span(plot.Left, plot.Right) * scale_x, range.Left - range.Right);
@@ -147,7 +147,7 @@ void PixelToShownData(int32_t x, int32_t y, const document::GraphDocument& doc, 
     PixelToData(x, y, doc.PlotRect, doc.AxisRange, data_x, data_y);
     return;
   }
-  const ShownEnds shown = ShownYOrNothing(doc);
+  const ShownEnds shown = ShownYRange(doc).value_or(ShownEnds{0, 0});
   const document::TRealRect range{doc.AxisRange.Left, shown.start, doc.AxisRange.Right, shown.end};
   PixelToData(x, y, doc.PlotRect, range, data_x, data_y);
   data_y = UnscaledIntensity(scale, data_y);

@@ -28,6 +28,9 @@ struct PlotMapping {
   // The y values of points go through this scale before the y mapping;
   // ClipBottom, ClipTop, DataOriginY and ScaleY are in its units.
   IntensityScale YScale = IntensityScale::Linear;
+  // The y axis's ends as the scale shows them, Top first (ShownYRange), for
+  // the ticks; none when the scale shows nothing.
+  std::optional<ShownEnds> ShownY;
 };
 
 // Like RoundHalfEven but for results that must fit 32 bits (page units,

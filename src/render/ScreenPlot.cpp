@@ -61,7 +61,7 @@ void DrawXScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, i
 // heights of 19 span 0.8756, so the step is 1 and y = 5 lies on row 217; its
 // number, 19 high, has its top at 14 + 217 - 9 = 222 for a plot top of 14.
 void DrawYScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t h) {
-  const std::optional<ShownEnds> shown = ShownYRange(doc);
+  const std::optional<ShownEnds>& shown = target.mapping.ShownY;
   if (!shown) return;
   const AxisLine axis{shown->start, shown->end, h,
                       2.0 * target.label.Measure(kReferenceText).height};

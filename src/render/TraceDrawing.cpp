@@ -66,12 +66,11 @@ class Points {
     return st_.YScale == document::IntensityScale::Linear ? y : ScaledIntensity(st_.YScale, y);
   }
   int32_t Count() const { return st_.PointCount; }
-  // Points first .. first + n - 1, shifted, into xs and ys.
+  // Points first .. first + n - 1, shifted, into xs and ys; ys in data
+  // units, before any y scale.
   void Read(int32_t first, int32_t n, double* xs, double* ys) const {
     ReadWave(st_.XIndex + first * st_.XStride, st_.XStride, st_.ShiftX, n, xs);
     ReadWave(st_.YIndex + first * st_.YStride, st_.YStride, st_.ShiftY, n, ys);
-    if (st_.YScale == document::IntensityScale::Linear) return;
-    for (int32_t j = 0; j < n; ++j) ys[j] = ScaledIntensity(st_.YScale, ys[j]);
   }
 
  private:
@@ -135,6 +134,13 @@ int32_t SkipOutside(const Points& p, const PlotMapping& m, XOrder order, int32_t
     }
   }
   return lo;
+}
+
+// Where a trace's walk goes on after point k, which lies outside the x
+// range: past the run of points outside, when the x values are ordered.
+int32_t ResumeAfterOutside(const Points& p, const PlotMapping& m, XOrder& order, int32_t k) {
+  if (order == XOrder::Unknown) order = FindXOrder(p);
+  return SkipOutside(p, m, order, k);
 }
 
 // Points are read and mapped a block at a time before any segment of the
@@ -208,9 +214,7 @@ void RasterTraceLines(RasterImage& image, const PlotMapping& m, const Points& p,
         run.Flush(drawer, colour);
         pen_down = false;
         if (InsideX(m, b.xs[j])) continue;  // a NaN y
-        if (order == XOrder::Unknown) order = FindXOrder(p);
-        const int32_t resume = SkipOutside(p, m, order, k + j);
-        if (resume > k + j + 1) {
+        if (const int32_t resume = ResumeAfterOutside(p, m, order, k + j); resume > k + j + 1) {
           next = resume;
           break;
         }
@@ -231,6 +235,73 @@ void RasterTraceLines(RasterImage& image, const PlotMapping& m, const Points& p,
     k = next;
   }
   run.Flush(drawer, colour);
+}
+
+// On a square-root or logarithmic y axis the scale's function is taken only
+// where a row is needed. The scale keeps the order of values, so a run of
+// points in one pixel column covers the rows from that of its smallest value
+// to that of its largest, and a segment across columns needs the rows of its
+// two ends: a dense trace takes a few scaled values per column instead of one
+// per point, and sets the pixels the mapping of every point would set. The
+// walk is RasterTraceLines's, with the column's values kept in data units.
+void RasterScaledTraceLines(RasterImage& image, const PlotMapping& m, const Points& p,
+                            uint32_t colour) {
+  const bool logarithmic = m.YScale == document::IntensityScale::Logarithmic;
+  const auto row = [&](double y) {
+    return RoundHalfEven((ScaledIntensity(m.YScale, y) - m.DataOriginY) * m.ScaleY) +
+           m.PixelOriginY;
+  };
+  MappedBlock b;
+  RasterLineDrawer drawer(image);
+  bool pen_down = false;
+  bool in_run = false;
+  int64_t prev_x = 0;
+  double prev_y = 0;
+  double run_low = 0;
+  double run_high = 0;
+  const auto flush = [&] {
+    if (!in_run) return;
+    const int64_t a = row(run_low);
+    const int64_t c = row(run_high);
+    drawer.Draw(prev_x, std::min(a, c), prev_x, std::max(a, c), colour);
+    in_run = false;
+  };
+  XOrder order = XOrder::Unknown;
+  for (int32_t k = 0; k < p.Count();) {
+    const int32_t n = std::min(kBlock, p.Count() - k);
+    p.Read(k, n, b.xs, b.ys);
+    MapPositions(b.xs, n, m.DataOriginX, m.ScaleX, m.PixelOriginX, b.x);
+    int32_t next = k + n;
+    for (int32_t j = 0; j < n; ++j) {
+      const double y = b.ys[j];
+      if (!InsideX(m, b.xs[j]) || !(logarithmic ? y > 0 : y >= 0)) {
+        flush();
+        pen_down = false;
+        if (InsideX(m, b.xs[j])) continue;  // a value the scale has no place for
+        if (const int32_t resume = ResumeAfterOutside(p, m, order, k + j); resume > k + j + 1) {
+          next = resume;
+          break;
+        }
+        continue;
+      }
+      if (pen_down) {
+        if (b.x[j] == prev_x) {
+          if (!in_run) run_low = run_high = prev_y;
+          in_run = true;
+          run_low = std::min(run_low, y);
+          run_high = std::max(run_high, y);
+        } else {
+          flush();
+          drawer.Draw(prev_x, row(prev_y), b.x[j], row(y), colour);
+        }
+      }
+      prev_x = b.x[j];
+      prev_y = y;
+      pen_down = true;
+    }
+    k = next;
+  }
+  flush();
 }
 
 // Calls visit(px, py) for each point inside the whole clip box, both bounds
@@ -374,7 +445,11 @@ void DrawRasterTrace(RasterImage& image, const document::GraphDocument& doc,
   const bool drawable = HasDrawableRange(mapping);
   if (ModeDrawsLines(y.mode)) {
     SetPaletteEntry(image, st.PaletteIndex, st.Colour);
-    if (drawable) RasterTraceLines(image, mapping, points, static_cast<uint32_t>(st.PaletteIndex));
+    if (drawable && mapping.YScale != document::IntensityScale::Linear) {
+      RasterScaledTraceLines(image, mapping, points, static_cast<uint32_t>(st.PaletteIndex));
+    } else if (drawable) {
+      RasterTraceLines(image, mapping, points, static_cast<uint32_t>(st.PaletteIndex));
+    }
   }
   if (ModeDrawsMarkers(y.mode)) {
     SetPaletteEntry(image, st.PaletteIndex, st.Colour);

@@ -101,7 +101,7 @@ void DrawXScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLa
 void DrawYScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLayout& v) {
   const int64_t tick = RoundHalfEven(doc.Settings.TickY * v.scale_x);
   const int64_t gap = RoundHalfEven(doc.Settings.DistanceY * v.scale_x);
-  const std::optional<ShownEnds> shown = ShownYRange(doc);
+  const std::optional<ShownEnds>& shown = target.mapping.ShownY;
   if (!shown) return;
   const AxisLine axis{shown->start, shown->end, v.hv,
                       2.0 * target.label.Measure(kReferenceText).height};
@@ -141,11 +141,11 @@ bool IsWave(const GraphDocument& doc, int32_t index) {
 void DrawVectorPlot(const GraphDocument& doc, VectorPlotTarget& target) {
   PageLayout v;
   if (!LayOutPage(doc, v)) return;
+  SetVectorMapping(target.mapping, doc);  // the scale reads the y axis's shown ends
   target.canvas.SetPenColor(kBlack);
   target.canvas.SetPenWidth(kFramePen);
   DrawFrame(target.canvas, v);
   if (doc.Settings.ScaleOn) DrawScale(doc, target, v);
-  SetVectorMapping(target.mapping, doc);
   const int32_t traces = std::clamp(doc.TraceCount, 0, document::kMaxTraces);
   for (int32_t i = 0; i < traces; ++i) {
     DrawVectorTrace(target.canvas, doc, target.mapping, doc.Traces[i].YWave, doc.Traces[i].XWave);
