@@ -14,8 +14,10 @@
 namespace korvelin::platform {
 
 // One page of width x height hundredths of a millimetre whose drawing space
-// is those units, y downwards. Empty when VectorPageSizeError refuses the
-// page.
-QByteArray PdfBytes(const render::VectorRecording& recording, int width, int height);
+// is those units, y downwards. VectorPageStatus's failure for a page no
+// container holds, kVectorNotMade when the page's drawing cannot be
+// compressed.
+document::Result<QByteArray> PdfBytes(const render::VectorRecording& recording, int width,
+                                      int height);
 
 }  // namespace korvelin::platform

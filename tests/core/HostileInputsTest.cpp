@@ -288,7 +288,7 @@ TEST_P(HostileSetting, EndsWithThisLayout) {
   // The commands record a page only when every container can hold it.
   const auto& s = w.doc->Settings;
   if (!c.page_drawn) {
-    EXPECT_NE(VectorPageSizeError(s.MetafileWidth, s.MetafileHeight), "");
+    EXPECT_FALSE(VectorPageStatus(s.MetafileWidth, s.MetafileHeight).ok());
   }
 }
 

@@ -37,12 +37,12 @@ class ParseCommandLineTest : public ::testing::TestWithParam<ParseCase> {};
 TEST_P(ParseCommandLineTest, ReadsModeSizeAndFiles) {
   const ParseCase& c = GetParam();
   const ParsedCommandLine parsed = ParseCommandLine(c.args);
-  EXPECT_EQ(!parsed.error.empty(), c.error) << parsed.error;
+  EXPECT_EQ(!parsed.ok(), c.error) << parsed.reason();
   if (c.error) return;
-  EXPECT_EQ(parsed.line.mode, c.mode);
-  EXPECT_EQ(parsed.line.files, c.files);
-  EXPECT_EQ(parsed.line.export_path, c.export_path);
-  EXPECT_EQ(parsed.line.size, c.size);
+  EXPECT_EQ(parsed.value().mode, c.mode);
+  EXPECT_EQ(parsed.value().files, c.files);
+  EXPECT_EQ(parsed.value().export_path, c.export_path);
+  EXPECT_EQ(parsed.value().size, c.size);
 }
 
 using Files = std::vector<std::string>;
@@ -120,12 +120,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ParseCommandLine, SetsChangeTheSettingsInOrderOrRefuseTheLine) {
   const ParsedCommandLine parsed = ParseCommandLine(
       {"--set", "TickX=9", "--dump", "--set", "ScaleOn=0", "a.pat", "--set", "TickX=2"});
-  ASSERT_EQ(parsed.error, "");
-  EXPECT_EQ(parsed.line.settings.TickX, 2);
-  EXPECT_FALSE(parsed.line.settings.ScaleOn);
-  EXPECT_EQ(parsed.line.files, std::vector<std::string>{"a.pat"});
-  EXPECT_EQ(ParseCommandLine({"--set", "ScaleOn=yes"}).error, "ScaleOn takes 1 or 0, not 'yes'");
-  EXPECT_EQ(ParseCommandLine({"--set"}).error, "--set needs NAME=VALUE");
+  ASSERT_TRUE(parsed.ok()) << parsed.reason();
+  EXPECT_EQ(parsed.value().settings.TickX, 2);
+  EXPECT_FALSE(parsed.value().settings.ScaleOn);
+  EXPECT_EQ(parsed.value().files, std::vector<std::string>{"a.pat"});
+  EXPECT_EQ(ParseCommandLine({"--set", "ScaleOn=yes"}).reason(), "ScaleOn takes 1 or 0, not 'yes'");
+  EXPECT_EQ(ParseCommandLine({"--set"}).reason(), "--set needs NAME=VALUE");
 }
 
 TEST(RunDump, PrintsTheLastAcceptedFileAndNamesTheRejected) {
@@ -178,8 +178,10 @@ TEST(ParseCommandLine, ScaleGoesWithHeadlessPicturesWithinTheSizeLimit) {
        }) {
     const ParsedCommandLine parsed = ParseCommandLine(c.args);
     const std::string line = ::testing::PrintToString(c.args);
-    EXPECT_EQ(parsed.error.empty(), c.scale != 0) << line << ": " << parsed.error;
-    if (c.scale != 0) EXPECT_EQ(parsed.line.scale, c.scale) << line;
+    EXPECT_EQ(parsed.ok(), c.scale != 0) << line << ": " << parsed.reason();
+    if (c.scale != 0) {
+      EXPECT_EQ(parsed.value().scale, c.scale) << line;
+    }
   }
 }
 

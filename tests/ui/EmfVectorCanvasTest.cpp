@@ -92,7 +92,7 @@ std::vector<std::string> Drawing(const std::vector<Record>& records) {
 TEST(EmfBytes, WorkedExampleAsTheFormatsRecords) {
   document::GraphDocument doc;
   testing::SetUpPage(doc);
-  const QByteArray file = EmfBytes(testing::RecordPage(doc), 29700, 21000);
+  const QByteArray file = EmfBytes(testing::RecordPage(doc), 29700, 21000).value();
   const std::vector<Record> records = ReadRecords(file);
   ASSERT_GE(records.size(), 3u);
   const Record& header = records.front();
@@ -173,7 +173,8 @@ TEST(EmfBytes, TracePensAndLongRunsAsPolylines) {
   doc.Waves[marker].mode = 3;
   doc.Waves[marker].mrkThick = 0.25;
   doc.Waves[marker].msize = 2;  // half size round(100 x 1) = 100 units
-  const std::vector<Record> records = ReadRecords(EmfBytes(testing::RecordPage(doc), 29700, 21000));
+  const std::vector<Record> records =
+      ReadRecords(EmfBytes(testing::RecordPage(doc), 29700, 21000).value());
 
   const std::vector<Record> pens = OfType(records, kCreatePen);
   ASSERT_EQ(pens.size(), 3u);
@@ -195,10 +196,10 @@ TEST(EmfBytes, ClampsToThirtyTwoBitsAndRefusesBadPages) {
   render::VectorRecording recording;
   recording.MoveTo(-(int64_t{1} << 40), 5);
   recording.LineTo(int64_t{1} << 40, 5);
-  EXPECT_EQ(Drawing(ReadRecords(EmfBytes(recording, 100, 100))),
+  EXPECT_EQ(Drawing(ReadRecords(EmfBytes(recording, 100, 100).value())),
             (std::vector<std::string>{"M -2147483648 5", "L 2147483647 5"}));
-  EXPECT_TRUE(EmfBytes(recording, 0, 21000).isEmpty());
-  EXPECT_TRUE(EmfBytes(recording, render::kMaxVectorPageSide + 1, 21000).isEmpty());
+  EXPECT_FALSE(EmfBytes(recording, 0, 21000).ok());
+  EXPECT_FALSE(EmfBytes(recording, render::kMaxVectorPageSide + 1, 21000).ok());
 }
 
 }  // namespace

@@ -450,7 +450,7 @@ TEST_F(CommandsTest, PrintDrawsOnePageStretchedOntoThePrintableArea) {
   doc_.Settings.MetafileHeight = render::kMaxVectorPageSide + 1;
   Trigger("miPrint");
   EXPECT_EQ(fakes_.boxes.errors,
-            std::vector<std::string>{render::VectorPageSizeError(29700, 2000001)});
+            std::vector<std::string>{render::VectorPageStatus(29700, 2000001).reason()});
 }
 
 TEST_F(CommandsTest, FontGrowsTheMarginsWithTheScaleOn) {
@@ -563,7 +563,7 @@ TEST(DesktopClipboard, HoldsWhatEachCopyPutAndKeepsItWhenACopyFails) {
 
   doc.Settings.MetafileWidth = 0;
   trigger("miCopyMetafile");
-  EXPECT_EQ(boxes.errors, std::vector<std::string>{render::VectorPageSizeError(0, 21000)});
+  EXPECT_EQ(boxes.errors, std::vector<std::string>{render::VectorPageStatus(0, 21000).reason()});
   EXPECT_EQ(clipboard.mimeData()->formats(), metafile) << "the earlier copy is still there";
 }
 
