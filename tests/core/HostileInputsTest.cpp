@@ -17,6 +17,7 @@
 
 #include "Garbage.h"
 #include "RecordingCanvas.h"
+#include "TestWaves.h"
 #include "document/AxisHistory.h"
 #include "document/SavedWaves.h"
 #include "render/PlotLayout.h"
@@ -32,6 +33,7 @@ using document::LoadStatus;
 using document::PixelRect;
 using document::PixelSize;
 using korvelin::testing::Garbage;
+using korvelin::testing::Lines;
 using testing::RecordingPictureCanvas;
 using testing::RecordingVectorCanvas;
 using testing::VectorOp;
@@ -113,12 +115,6 @@ struct Window {
     return count(VectorOp::LineTo) - 4 - count(VectorOp::Text);
   }
 };
-
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
 
 // A file whose data block has `columns` waves and `rows` rows of small numbers.
 std::string Columns(int columns, int rows, const std::string& commands) {

@@ -43,6 +43,7 @@
 #include "ui/FakeServices.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
+#include "ui/ProgramRun.h"
 
 namespace korvelin::ui {
 namespace {
@@ -63,13 +64,6 @@ std::string ReadAll(const std::string& path) {
 }
 
 // Runs a poppler tool; its standard output, or empty when it failed.
-std::string RunTool(const QString& tool, const QStringList& arguments) {
-  QProcess process;
-  process.start(tool, arguments);
-  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
-  return process.readAllStandardOutput().toStdString();
-}
-
 int PdfPages(const QString& path) {
   const std::string info = RunTool("pdfinfo", {path});
   const size_t at = info.find("Pages:");

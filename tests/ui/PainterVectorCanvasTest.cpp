@@ -16,6 +16,7 @@
 #include "VectorPage.h"
 #include "platform/PainterVectorCanvas.h"
 #include "platform/PdfWriter.h"
+#include "ui/ProgramRun.h"
 
 namespace korvelin::platform {
 namespace {
@@ -147,12 +148,7 @@ TEST(SvgBytes, RunsKeepTheirInkInFewSegments) {
 }
 
 // Runs a poppler tool; its standard output, or empty when it failed.
-std::string RunTool(const QString& tool, const QStringList& arguments) {
-  QProcess process;
-  process.start(tool, arguments);
-  if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
-  return process.readAllStandardOutput().toStdString();
-}
+using ui::RunTool;
 
 TEST(PdfBytes, OnePageOfThePageSizeWithSearchableNumbers) {
   document::GraphDocument doc;
