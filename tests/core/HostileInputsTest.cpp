@@ -173,29 +173,22 @@ TEST_P(HostileFile, EndsWithThisOutcome) {
   EXPECT_TRUE(w.doc->AxisRange == range || std::isnan(range.Left));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, HostileFile,
     ::testing::Values(
         // Nothing or no IGOR line: refused, the empty window keeps its 0..10 scale.
-        FileCase{"Empty", [] { return std::string(); }, LoadStatus::NotPattern, 0, 0, false, false,
-                 true, true},
-        FileCase{"OnlyIgor", [] { return std::string("IGOR"); }, LoadStatus::Loaded, 0, 0, false,
-                 false, true, true},
-        FileCase{"BinaryGarbage", [] { return Garbage(100000, 7); }, LoadStatus::NotPattern, 0, 0,
-                 false, false, true, true},
+        FileCase{"Empty", [] { return std::string(); }, LoadStatus::NotPattern, 0, 0, false, false, true, true},
+        FileCase{"OnlyIgor", [] { return std::string("IGOR"); }, LoadStatus::Loaded, 0, 0, false, false, true, true},
+        FileCase{"BinaryGarbage", [] { return Garbage(100000, 7); }, LoadStatus::NotPattern, 0, 0, false, false, true, true},
         // Taken: garbage lines are no keywords and no data outside a block.
-        FileCase{"GarbageAfterIgor", [] { return "IGOR\r" + Garbage(100000, 7); },
-                 LoadStatus::Loaded, 0, 0, false, false, true, true},
-        FileCase{"MillionCarriageReturnsAfterIgor",
-                 [] { return "IGOR" + std::string(1000000, '\r'); }, LoadStatus::Loaded, 0, 0,
-                 false, false, true, true},
-        FileCase{"MillionCarriageReturnsFirst", [] { return std::string(1000000, '\r') + "IGOR"; },
-                 LoadStatus::NotPattern, 0, 0, false, false, true, true},
+        FileCase{"GarbageAfterIgor", [] { return "IGOR\r" + Garbage(100000, 7); }, LoadStatus::Loaded, 0, 0, false, false, true, true},
+        FileCase{"MillionCarriageReturnsAfterIgor", [] { return "IGOR" + std::string(1000000, '\r'); }, LoadStatus::Loaded, 0, 0, false, false, true, true},
+        FileCase{"MillionCarriageReturnsFirst", [] { return std::string(1000000, '\r') + "IGOR"; }, LoadStatus::NotPattern, 0, 0, false, false, true, true},
         // 300 names on one line: the table's 256 are declared; no graph
         // command, so the second reading draws the 255 columns beside the
         // x scale made for them.
-        FileCase{"ThreeHundredWaves", [] { return Columns(300, 3, ""); }, LoadStatus::Loaded, 256,
-                 255, true, true, true, true},
+        FileCase{"ThreeHundredWaves", [] { return Columns(300, 3, ""); }, LoadStatus::Loaded, 256, 255, true, true, true, true},
         FileCase{"ThreeHundredTraces",
                  [] {
                    std::string commands;
@@ -213,14 +206,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Axis commands: an x axis that is empty, wider than the doubles or
         // too narrow for the pixels keeps the frame and the y scale; no point
         // can be placed on it. A reversed one is drawn running the other way.
-        FileCase{"SetAxisEqual", [] { return kTwoPoints + "X SetAxis bottom 5, 5\r\n"; },
-                 LoadStatus::Loaded, 2, 1, false, false, false, true},
-        FileCase{"SetAxisReversed", [] { return kTwoPoints + "X SetAxis bottom 10, 0\r\n"; },
-                 LoadStatus::Loaded, 2, 1, false, true, true, true},
-        FileCase{"SetAxisHuge", [] { return kTwoPoints + "X SetAxis bottom -1e308, 1e308\r\n"; },
-                 LoadStatus::Loaded, 2, 1, false, false, false, true},
-        FileCase{"SetAxisTiny", [] { return kTwoPoints + "X SetAxis bottom 0, 1e-308\r\n"; },
-                 LoadStatus::Loaded, 2, 1, false, false, false, true},
+        FileCase{"SetAxisEqual", [] { return kTwoPoints + "X SetAxis bottom 5, 5\r\n"; }, LoadStatus::Loaded, 2, 1, false, false, false, true},
+        FileCase{"SetAxisReversed", [] { return kTwoPoints + "X SetAxis bottom 10, 0\r\n"; }, LoadStatus::Loaded, 2, 1, false, true, true, true},
+        FileCase{"SetAxisHuge", [] { return kTwoPoints + "X SetAxis bottom -1e308, 1e308\r\n"; }, LoadStatus::Loaded, 2, 1, false, false, false, true},
+        FileCase{"SetAxisTiny", [] { return kTwoPoints + "X SetAxis bottom 0, 1e-308\r\n"; }, LoadStatus::Loaded, 2, 1, false, false, false, true},
         // Values at the ends of the doubles, shifted by 1e308 more: the sums
         // past the doubles are infinite and left out, the rest is drawn on
         // a scale of 2E307 steps.
@@ -257,6 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  LoadStatus::Loaded, 2, 1, true, true, true, true}),
     [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 // Settings the dialog takes without a question, on the two-point file.
 struct SettingCase {
