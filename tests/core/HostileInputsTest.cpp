@@ -259,6 +259,14 @@ struct SettingCase {
 
 void PrintTo(const SettingCase& c, std::ostream* os) { *os << c.name; }
 
+void SetTicksAndDistances(Window& w, int32_t tick_x, int32_t tick_y, int32_t distance_x,
+                          int32_t distance_y) {
+  w.doc->Settings.TickX = tick_x;
+  w.doc->Settings.TickY = tick_y;
+  w.doc->Settings.DistanceX = distance_x;
+  w.doc->Settings.DistanceY = distance_y;
+}
+
 class HostileSetting : public ::testing::TestWithParam<SettingCase> {};
 
 TEST_P(HostileSetting, EndsWithThisLayout) {
@@ -278,64 +286,25 @@ TEST_P(HostileSetting, EndsWithThisLayout) {
   }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, HostileSetting,
-    ::testing::Values(SettingCase{"Defaults", [](Window&) {}, {60, 14, 644, 464}, true, true},
-                      // The plot keeps its smallest size and lies past the window's corner.
-                      SettingCase{"MarginsLargerThanTheWindow",
-                                  [](Window& w) {
-                                    w.doc->Settings.MarginOn = true;
-                                    w.doc->Settings.Margin = {5000, 4000, 3000, 2000};
-                                  },
-                                  {5000, 4000, 5064, 4064},
-                                  true,
-                                  true},
-                      // Ticks point out of the plot, numbers move in; a negative distance
-                      // below the plot lowers the bottom margin, 28 - 100 = -72 pixels.
-                      SettingCase{"NegativeTicksAndDistances",
-                                  [](Window& w) {
-                                    w.doc->Settings.TickX = -40;
-                                    w.doc->Settings.TickY = -40;
-                                    w.doc->Settings.DistanceX = -100;
-                                    w.doc->Settings.DistanceY = -100;
-                                  },
-                                  {-44, 14, 644, 568},
-                                  true,
-                                  true},
-                      // Numbers placed past the 32-bit range are held at its ends.
-                      SettingCase{"ExtremeTicksAndDistances",
-                                  [](Window& w) {
-                                    w.doc->Settings.MarginOn = true;
-                                    w.doc->Settings.Margin = {0, 0, 0, 0};
-                                    w.doc->Settings.TickX = INT32_MIN;
-                                    w.doc->Settings.TickY = INT32_MAX;
-                                    w.doc->Settings.DistanceX = INT32_MAX;
-                                    w.doc->Settings.DistanceY = INT32_MAX;
-                                  },
-                                  {0, 0, 672, 496},
-                                  true,
-                                  true},
-                      SettingCase{"MetafileOfZeroWidth",
-                                  [](Window& w) { w.doc->Settings.MetafileWidth = 0; },
-                                  {60, 14, 644, 464},
-                                  true,
-                                  false},
-                      SettingCase{"NegativeMetafile",
-                                  [](Window& w) {
-                                    w.doc->Settings.MetafileWidth = -29700;
-                                    w.doc->Settings.MetafileHeight = -1;
-                                  },
-                                  {60, 14, 644, 464},
-                                  true,
-                                  false},
-                      // A 2,000-pixel font: "-000000" is 7,000 x 2,375 pixels, so the
-                      // margins leave the smallest plot, 7000 + 4 from the left.
-                      SettingCase{"FontOf2000Pixels",
-                                  [](Window& w) { w.font.pixel_height = 2000; },
-                                  {7004, 1781, 7068, 1845},
-                                  true,
-                                  true}),
+    ::testing::Values(
+        SettingCase{"Defaults", [](Window&) {}, {60, 14, 644, 464}, true, true},
+        // The plot keeps its smallest size and lies past the window's corner.
+        SettingCase{"MarginsLargerThanTheWindow", [](Window& w) { w.doc->Settings.MarginOn = true; w.doc->Settings.Margin = {5000, 4000, 3000, 2000}; }, {5000, 4000, 5064, 4064}, true, true},
+        // Ticks point out of the plot, numbers move in; a negative distance
+        // below the plot lowers the bottom margin, 28 - 100 = -72 pixels.
+        SettingCase{"NegativeTicksAndDistances", [](Window& w) { SetTicksAndDistances(w, -40, -40, -100, -100); }, {-44, 14, 644, 568}, true, true},
+        // Numbers placed past the 32-bit range are held at its ends.
+        SettingCase{"ExtremeTicksAndDistances", [](Window& w) { w.doc->Settings.MarginOn = true; w.doc->Settings.Margin = {0, 0, 0, 0}; SetTicksAndDistances(w, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX); }, {0, 0, 672, 496}, true, true},
+        SettingCase{"MetafileOfZeroWidth", [](Window& w) { w.doc->Settings.MetafileWidth = 0; }, {60, 14, 644, 464}, true, false},
+        SettingCase{"NegativeMetafile", [](Window& w) { w.doc->Settings.MetafileWidth = -29700; w.doc->Settings.MetafileHeight = -1; }, {60, 14, 644, 464}, true, false},
+        // A 2,000-pixel font: "-000000" is 7,000 x 2,375 pixels, so the
+        // margins leave the smallest plot, 7000 + 4 from the left.
+        SettingCase{"FontOf2000Pixels", [](Window& w) { w.font.pixel_height = 2000; }, {7004, 1781, 7068, 1845}, true, true}),
     [](const ::testing::TestParamInfo<SettingCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 // With a 2,000-pixel font each axis has room for one number, its 0, on
 // the screen, and the page font is the window font scaled by the page.
