@@ -60,7 +60,7 @@ BENCHMARK(BM_ToExactIndexed8)->Unit(benchmark::kMillisecond);
 void BM_EncodePngRunLength(benchmark::State& state) {
   const QImage indexed = *ToExactIndexed8(Picture());
   QByteArray bytes;
-  for (auto _ : state) bytes = EncodePng(indexed);
+  for (auto _ : state) bytes = EncodePng(indexed).value();
   state.counters["bytes"] = static_cast<double>(bytes.size());
 }
 BENCHMARK(BM_EncodePngRunLength)->Unit(benchmark::kMillisecond);
@@ -69,7 +69,7 @@ BENCHMARK(BM_EncodePngRunLength)->Unit(benchmark::kMillisecond);
 void BM_EncodePngFromPicture(benchmark::State& state) {
   const QImage& picture = Picture();
   QByteArray bytes;
-  for (auto _ : state) bytes = EncodePng(picture);
+  for (auto _ : state) bytes = EncodePng(picture).value();
   state.counters["bytes"] = static_cast<double>(bytes.size());
 }
 BENCHMARK(BM_EncodePngFromPicture)->Unit(benchmark::kMillisecond);

@@ -91,11 +91,11 @@ void BM_RecordVectorPlot(benchmark::State& state) {
   state.counters["operations"] = static_cast<double>(operations);
 }
 
-template <QByteArray (*Bytes)(const VectorRecording&, int, int)>
+template <document::Result<QByteArray> (*Bytes)(const VectorRecording&, int, int)>
 void Container(benchmark::State& state, const VectorRecording& recording) {
   QByteArray bytes;
   for (auto _ : state) {
-    bytes = Bytes(recording, 29700, 21000);
+    bytes = Bytes(recording, 29700, 21000).value();
     benchmark::DoNotOptimize(bytes.constData());
   }
   if (bytes.isEmpty()) state.SkipWithError("no bytes were made");

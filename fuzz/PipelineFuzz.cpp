@@ -337,7 +337,7 @@ void ZoomAndUndo(GraphDocument& doc, const Choices& c, CheckingPicture& picture)
 // nothing at all.
 void VectorPlot(const GraphDocument& doc, ScaledTextMeasurer& label, const render::FontSpec& font) {
   const document::DisplaySettings& s = doc.Settings;
-  const bool page = render::VectorPageSizeError(s.MetafileWidth, s.MetafileHeight).empty();
+  const bool page = render::VectorPageStatus(s.MetafileWidth, s.MetafileHeight).ok();
   if (!page && s.MetafileWidth > 0 && s.MetafileHeight > 0) return;
   const render::VectorRecording recording = render::RecordVectorPlot(doc, label, font, ',');
   const bool factors = doc.ClientSize.Width > 0 && doc.ClientSize.Height > 0;

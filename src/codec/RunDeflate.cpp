@@ -54,6 +54,52 @@ size_t SameBytes(const uint8_t* data, size_t size, uint8_t value) {
   return at;
 }
 
+using NodeArray = std::array<int, 2 * kLiteralSymbols>;
+
+// The depth of each of count leaves in a Huffman tree over their weights,
+// weight[0..count) lightest first. Two queues: the leaves in order of
+// weight, and the inner nodes, which are made in order of weight too.
+NodeArray LeafDepths(std::array<uint64_t, 2 * kLiteralSymbols>& weight, int count) {
+  NodeArray parent{};
+  int leaf = 0;
+  int inner = count;
+  auto lightest = [&](int made) {
+    if (leaf < count && (inner >= made || weight[leaf] <= weight[inner])) return leaf++;
+    return inner++;
+  };
+  const int nodes = 2 * count - 1;
+  for (int made = count; made < nodes; ++made) {
+    const int a = lightest(made);
+    const int b = lightest(made);
+    weight[made] = weight[a] + weight[b];
+    parent[a] = parent[b] = made;
+  }
+  // Depths from the root down: a parent is always made after its children.
+  NodeArray depth{};
+  for (int node = nodes - 2; node >= 0; --node) depth[node] = depth[parent[node]] + 1;
+  return depth;
+}
+
+// Codes cut to the limit oversubscribe it; lengthen shorter codes until
+// the lengths fit exactly again. per_length[n] counts the codes of n bits.
+void FitToLimit(NodeArray& per_length, int limit) {
+  uint64_t total = 0;
+  for (int length = 1; length <= limit; ++length) {
+    total += static_cast<uint64_t>(per_length[length]) << (limit - length);
+  }
+  while (total > (uint64_t{1} << limit)) {
+    --per_length[limit];
+    for (int length = limit - 1; length > 0; --length) {
+      if (per_length[length] != 0) {
+        --per_length[length];
+        per_length[length + 1] += 2;
+        break;
+      }
+    }
+    --total;
+  }
+}
+
 }  // namespace
 
 void CodeLengths(const uint32_t* frequency, int symbols, int limit, uint8_t* lengths) {
@@ -75,46 +121,12 @@ void CodeLengths(const uint32_t* frequency, int symbols, int limit, uint8_t* len
   while ((1 << limit) < count) ++limit;
   std::stable_sort(used.begin(), used.begin() + count,
                    [&](uint16_t a, uint16_t b) { return frequency[a] < frequency[b]; });
-  // Two queues: the leaves in order of weight, and the inner nodes, which
-  // are made in order of weight too.
   std::array<uint64_t, 2 * kLiteralSymbols> weight{};
-  std::array<int, 2 * kLiteralSymbols> parent{};
   for (int i = 0; i < count; ++i) weight[i] = frequency[used[i]];
-  int leaf = 0;
-  int inner = count;
-  auto lightest = [&](int made) {
-    if (leaf < count && (inner >= made || weight[leaf] <= weight[inner])) return leaf++;
-    return inner++;
-  };
-  const int nodes = 2 * count - 1;
-  for (int made = count; made < nodes; ++made) {
-    const int a = lightest(made);
-    const int b = lightest(made);
-    weight[made] = weight[a] + weight[b];
-    parent[a] = parent[b] = made;
-  }
-  // Depths from the root down: a parent is always made after its children.
-  std::array<int, 2 * kLiteralSymbols> depth{};
-  std::array<int, 2 * kLiteralSymbols> per_length{};
-  for (int node = nodes - 2; node >= 0; --node) depth[node] = depth[parent[node]] + 1;
+  const NodeArray depth = LeafDepths(weight, count);
+  NodeArray per_length{};
   for (int i = 0; i < count; ++i) ++per_length[std::min(depth[i], limit)];
-  // Codes cut to the limit oversubscribe it; lengthen shorter codes until
-  // the lengths fit exactly again.
-  uint64_t total = 0;
-  for (int length = 1; length <= limit; ++length) {
-    total += static_cast<uint64_t>(per_length[length]) << (limit - length);
-  }
-  while (total > (uint64_t{1} << limit)) {
-    --per_length[limit];
-    for (int length = limit - 1; length > 0; --length) {
-      if (per_length[length] != 0) {
-        --per_length[length];
-        per_length[length + 1] += 2;
-        break;
-      }
-    }
-    --total;
-  }
+  FitToLimit(per_length, limit);
   // The most frequent symbols take the shortest codes.
   int next = count - 1;
   for (int length = 1; length <= limit; ++length) {

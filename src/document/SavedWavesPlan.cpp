@@ -110,16 +110,9 @@ void FitAxisRange(GraphDocument& doc) {
   doc.AxisHistory = FilledHistory(doc.AxisRange);
 }
 
-}  // namespace
-
-// Decides, in file order, which waves fit the 256 waves and 256 traces of
-// the document, and how many of their rows fit its 1,048,576 values: the
-// buffer up to the last row kept, and the x values. Like the plain reading,
-// the first rows are kept: the wave whose x values would pass the table
-// keeps as many rows as fit with their x values, and a wave with no room
-// for a single row is left out.
-Plan MakePlan(const std::vector<SavedWave>& waves, SavedFileReport& report) {
-  Plan plan;
+// Waves with the same x values share one x wave: the groups, in the order
+// their first wave comes, and each wave's group (-1 for a wave of no rows).
+void GroupByX(const std::vector<SavedWave>& waves, Plan& plan) {
   plan.group_of.assign(waves.size(), -1);
   for (size_t i = 0; i < waves.size(); ++i) {
     const SavedWave& wave = waves[i];
@@ -130,6 +123,36 @@ Plan MakePlan(const std::vector<SavedWave>& waves, SavedFileReport& report) {
     if (group == plan.groups.end()) group = plan.groups.insert(group, XGroup{x});
     plan.group_of[i] = static_cast<int32_t>(group - plan.groups.begin());
   }
+}
+
+// The most rows, up to count, whose values still fit the table; needed(n),
+// the values taken with n rows kept, grows with n.
+template <class Needed>
+int32_t MostRowsThatFit(int32_t count, Needed needed) {
+  int32_t lo = 0;
+  int32_t hi = count;
+  while (lo < hi) {
+    const int32_t mid = hi - (hi - lo) / 2;
+    if (needed(mid) <= kMaxValues) {
+      lo = mid;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  return lo;
+}
+
+}  // namespace
+
+// Decides, in file order, which waves fit the 256 waves and 256 traces of
+// the document, and how many of their rows fit its 1,048,576 values: the
+// buffer up to the last row kept, and the x values. Like the plain reading,
+// the first rows are kept: the wave whose x values would pass the table
+// keeps as many rows as fit with their x values, and a wave with no room
+// for a single row is left out.
+Plan MakePlan(const std::vector<SavedWave>& waves, SavedFileReport& report) {
+  Plan plan;
+  GroupByX(waves, plan);
   auto count = [&report](LeftOut reason) { ++report.left_out[static_cast<int>(reason)]; };
   std::vector<bool> made(plan.groups.size(), false);
   int32_t wave_slots = 0;
@@ -145,21 +168,10 @@ Plan MakePlan(const std::vector<SavedWave>& waves, SavedFileReport& report) {
     const int32_t series = SeriesOf(wave);
     const int32_t new_x = made[g] ? 0 : 1;
     const int64_t x_count = plan.groups[g].count;
-    // The values needed with n rows kept; it grows with n.
-    auto needed = [&](int32_t n) {
+    const int32_t lo = MostRowsThatFit(wave.count, [&](int32_t n) {
       return std::max(plan.values, EndOfRows(wave, n)) + x_values +
              std::max<int64_t>(n - x_count, 0);
-    };
-    int32_t lo = 0;
-    int32_t hi = wave.count;
-    while (lo < hi) {
-      const int32_t mid = hi - (hi - lo) / 2;
-      if (needed(mid) <= kMaxValues) {
-        lo = mid;
-      } else {
-        hi = mid - 1;
-      }
-    }
+    });
     if (wave_slots + series + new_x > kMaxWaves || traces + series > kMaxTraces || lo == 0) {
       count(LeftOut::OverCapacity);
       continue;

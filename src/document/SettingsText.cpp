@@ -72,17 +72,19 @@ const Setting kSettings[] = {
 
 }  // namespace
 
-std::string SetSettingFromText(DisplaySettings& settings, std::string_view assignment) {
+Status SetSettingFromText(DisplaySettings& settings, std::string_view assignment) {
   const size_t equals = assignment.find('=');
-  if (equals == std::string_view::npos) return "--set needs NAME=VALUE";
+  if (equals == std::string_view::npos) return Status::Failure("--set needs NAME=VALUE");
   const std::string_view name = assignment.substr(0, equals);
   const std::string_view value = assignment.substr(equals + 1);
   for (const Setting& setting : kSettings) {
     if (name != setting.name) continue;
     if (setting.apply(settings, value)) return {};
-    return std::string(name) + " takes " + setting.takes + ", not '" + std::string(value) + "'";
+    return Status::Failure(std::string(name) + " takes " + setting.takes + ", not '" +
+                           std::string(value) + "'");
   }
-  return "no setting is called '" + std::string(name) + "'; the settings are " + SettingNames();
+  return Status::Failure("no setting is called '" + std::string(name) + "'; the settings are " +
+                         SettingNames());
 }
 
 std::string SettingNames() {

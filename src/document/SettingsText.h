@@ -7,14 +7,15 @@
 #include <string_view>
 
 #include "document/GraphDocument.h"
+#include "document/Status.h"
 
 namespace korvelin::document {
 
-// Applies one assignment to settings. Returns the empty text, or why it was
-// refused (an unknown name, a value that does not parse), with settings
+// Applies one assignment to settings, or says why it was refused (an
+// unknown name, a value that does not parse) and leaves settings
 // unchanged. Flags take 1 or 0; numbers are 32-bit integers; Margin takes
 // left, top, right and bottom separated by commas.
-std::string SetSettingFromText(DisplaySettings& settings, std::string_view assignment);
+Status SetSettingFromText(DisplaySettings& settings, std::string_view assignment);
 
 // The names SetSettingFromText knows, for messages: "ScaleOn, MarginOn, ...".
 std::string SettingNames();

@@ -162,12 +162,12 @@ AtomicFile::~AtomicFile() {
   }
 }
 
-bool AtomicFile::Fail(int error) {
-  if (error_.empty()) error_ = document::SystemReason(error);
-  return false;
+document::Status AtomicFile::Fail(int error) {
+  if (status_.ok()) status_ = document::SystemFailure(error);
+  return status_;
 }
 
-bool AtomicFile::Open() {
+document::Status AtomicFile::Open() {
   if (path_.empty()) return Fail(ENOENT);
   if (path_ == "-") {
     // Standard output as the shell connected it (a pipe, a file opened for
@@ -177,7 +177,7 @@ bool AtomicFile::Open() {
     fd_ = fcntl(1, F_DUPFD_CLOEXEC, 0);
     if (fd_ < 0) return Fail(errno);
     buffer_.reserve(kBufferSize);
-    return true;
+    return {};
   }
   bool special = false;
   target_ = FollowLinks(path_, special);
@@ -201,43 +201,40 @@ bool AtomicFile::Open() {
     fchmod(fd_, exists ? (info.st_mode & 07777) : kNewFileMode);
   }
   buffer_.reserve(kBufferSize);
-  return true;
+  return {};
 }
 
-bool AtomicFile::Write(const void* data, size_t size) {
-  if (fd_ < 0 || !error_.empty()) return error_.empty() ? Fail(EBADF) : false;
+document::Status AtomicFile::Write(const void* data, size_t size) {
+  if (fd_ < 0 || !status_.ok()) return Fail(EBADF);
   const char* bytes = static_cast<const char*>(data);
   if (buffer_.size() + size > kBufferSize) {
-    if (!Flush()) return false;
+    if (!Flush().ok()) return status_;
     if (size >= kBufferSize) {
       buffer_.assign(bytes, bytes + size);
       return Flush();
     }
   }
   buffer_.insert(buffer_.end(), bytes, bytes + size);
-  return true;
+  return {};
 }
 
-bool AtomicFile::Flush() {
-  const std::string error = [&] {
-    size_t done = 0;
-    while (done < buffer_.size()) {
-      const ssize_t wrote = calls_.Write(fd_, buffer_.data() + done, buffer_.size() - done);
-      if (wrote < 0 && errno == EINTR) continue;
-      if (wrote < 0) return document::SystemReason(errno);
-      if (wrote == 0) return document::SystemReason(EIO);
-      done += static_cast<size_t>(wrote);
-    }
-    return std::string();
-  }();
+document::Status AtomicFile::Flush() {
+  size_t done = 0;
+  int error = 0;
+  while (done < buffer_.size() && error == 0) {
+    const ssize_t wrote = calls_.Write(fd_, buffer_.data() + done, buffer_.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote < 0) error = errno;
+    if (wrote == 0) error = EIO;
+    if (wrote > 0) done += static_cast<size_t>(wrote);
+  }
   buffer_.clear();
-  if (!error.empty() && error_.empty()) error_ = error;
-  return error_.empty();
+  return error != 0 ? Fail(error) : status_;
 }
 
-bool AtomicFile::WriteOut() {
-  if (fd_ < 0 || !error_.empty()) return error_.empty() ? Fail(EBADF) : false;
-  const bool written = Flush();
+document::Status AtomicFile::WriteOut() {
+  if (fd_ < 0 || !status_.ok()) return Fail(EBADF);
+  const document::Status written = Flush();
   buffer_.shrink_to_fit();
   return written;
 }
@@ -247,9 +244,9 @@ void AtomicFile::CommitTogether(std::span<AtomicFile* const> files) {
   std::vector<std::pair<dev_t, int>> synced;  // file system, its flush's error
   for (AtomicFile* file : files) {
     struct stat info {};
-    if (file->fd_ < 0 || file->direct_ || !file->error_.empty()) continue;
+    if (file->fd_ < 0 || file->direct_ || !file->status_.ok()) continue;
     if (fstat(file->fd_, &info) != 0) {
-      file->Fail(errno);
+      (void)file->Fail(errno);
       continue;
     }
     auto done = std::find_if(synced.begin(), synced.end(),
@@ -258,15 +255,16 @@ void AtomicFile::CommitTogether(std::span<AtomicFile* const> files) {
       const int error = file->calls_.SyncFileSystem(file->fd_) == 0 ? 0 : errno;
       done = synced.insert(synced.end(), {info.st_dev, error});
     }
-    if (done->second != 0) file->Fail(done->second);
+    if (done->second != 0) (void)file->Fail(done->second);
     file->synced_ = true;
   }
-  for (AtomicFile* file : files) file->Commit();
+  // Each file keeps its own outcome in its status().
+  for (AtomicFile* file : files) (void)file->Commit();
 }
 
-bool AtomicFile::Commit() {
-  if (fd_ < 0 || !error_.empty()) return error_.empty() ? Fail(EBADF) : false;
-  if (!Flush()) return false;
+document::Status AtomicFile::Commit() {
+  if (fd_ < 0 || !status_.ok()) return Fail(EBADF);
+  if (!Flush().ok()) return status_;
   // A full disk can show only now, when the file system places the data.
   if (!direct_ && !synced_ && calls_.Sync(fd_) != 0) return Fail(errno);
   const int fd = fd_;
@@ -278,7 +276,7 @@ bool AtomicFile::Commit() {
     if (renamed != 0) return Fail(errno);
   }
   committed_ = true;
-  return true;
+  return {};
 }
 
 std::string FolderOf(const std::string& path) {
@@ -287,18 +285,21 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string WriteFileAtomically(const std::string& path, std::string_view bytes, FileCalls& calls) {
+document::Status WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                     FileCalls& calls) {
   AtomicFile file(path, calls);
-  if (file.Open() && file.Write(bytes.data(), bytes.size()) && file.Commit()) return {};
-  return file.Error();
+  document::Status status = file.Open();
+  if (status.ok()) status = file.Write(bytes.data(), bytes.size());
+  if (status.ok()) status = file.Commit();
+  return status;
 }
 
-std::string WriteToDescriptor(int fd, std::string_view bytes) {
+document::Status WriteToDescriptor(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t wrote = write(fd, bytes.data(), bytes.size());
     if (wrote < 0 && errno == EINTR) continue;
-    if (wrote < 0) return document::SystemReason(errno);
-    if (wrote == 0) return document::SystemReason(EIO);
+    if (wrote < 0) return document::SystemFailure(errno);
+    if (wrote == 0) return document::SystemFailure(EIO);
     bytes.remove_prefix(static_cast<size_t>(wrote));
   }
   return {};

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "document/Status.h"
+
 namespace korvelin::platform {
 
 // The system calls the writer makes. Tests hand in a version that fails on
@@ -45,19 +47,22 @@ class AtomicFile {
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
+  // Each step answers the file's status(): the first failure stays, and
+  // every later step answers it without touching the file.
+
   // Creates the temporary file (or opens the target that is written
-  // directly). False with Error() set when it cannot.
-  bool Open();
-  // Buffers and writes bytes; false once anything has failed.
-  bool Write(const void* data, size_t size);
-  // Writes what is buffered, flushes, closes and renames into place. False
-  // with Error() set when any step fails; the target is then as it was
-  // (a target written directly holds what reached it).
-  bool Commit();
+  // directly).
+  document::Status Open();
+  // Buffers and writes bytes.
+  document::Status Write(const void* data, size_t size);
+  // Writes what is buffered, flushes, closes and renames into place. On a
+  // failure the target is as it was (a target written directly holds what
+  // reached it).
+  document::Status Commit();
 
   // Writes what is buffered without making it durable or renaming it, and
   // lets the buffer go: a batch writes many files before it commits them.
-  bool WriteOut();
+  document::Status WriteOut();
   // Commits files written out, in the order they were opened, each as
   // Commit does but for its own flush: their data reaches the disk in one
   // flush per file system (syncfs), so a batch pays for durability once per
@@ -65,15 +70,16 @@ class AtomicFile {
   // whole new one. That flush reports every write error on its file system
   // since the group's first file there was opened (Linux 5.8 and later);
   // the group's files there then fail with it and keep their old targets.
-  // A file's failure is its Error().
+  // A file's failure is its status().
   static void CommitTogether(std::span<AtomicFile* const> files);
 
-  // The first failure's reason, "No space left on device"; empty when none.
-  const std::string& Error() const { return error_; }
+  // The first failure, with the system's reason ("No space left on
+  // device"); ok when there was none.
+  const document::Status& status() const { return status_; }
 
  private:
-  bool Fail(int error);
-  bool Flush();
+  document::Status Fail(int error);
+  document::Status Flush();
 
   std::string path_;
   FileCalls& calls_;
@@ -83,7 +89,7 @@ class AtomicFile {
   int fd_ = -1;
   bool committed_ = false;
   bool synced_ = false;  // made durable with its group
-  std::string error_;
+  document::Status status_;
   std::vector<char> buffer_;
 };
 
@@ -99,12 +105,11 @@ void RemoveTemporaryFilesOnSignals();
 // at the root ("out/a.png" gives "out").
 std::string FolderOf(const std::string& path);
 
-// A whole buffer written atomically to path: empty on success, else the reason.
-std::string WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                FileCalls& calls = SystemFileCalls());
+// A whole buffer written atomically to path.
+document::Status WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                     FileCalls& calls = SystemFileCalls());
 
-// Writes all of bytes to an open descriptor (standard output, say): empty on
-// success, else the reason.
-std::string WriteToDescriptor(int fd, std::string_view bytes);
+// Writes all of bytes to an open descriptor (standard output, say).
+document::Status WriteToDescriptor(int fd, std::string_view bytes);
 
 }  // namespace korvelin::platform

@@ -263,13 +263,18 @@ QByteArray WriteMetafile(const render::VectorRecording& recording, int width, in
 
 // libEMF reports a failed write or allocation by throwing; the metafile is
 // then simply not made.
-QByteArray EmfBytes(const render::VectorRecording& recording, int width, int height) {
-  if (!render::VectorPageSizeError(width, height).empty()) return {};
+document::Result<QByteArray> EmfBytes(const render::VectorRecording& recording, int width,
+                                      int height) {
+  const document::Status page = render::VectorPageStatus(width, height);
+  if (!page.ok()) return page;
+  QByteArray bytes;
   try {
-    return WriteMetafile(recording, width, height);
+    bytes = WriteMetafile(recording, width, height);
   } catch (const std::exception&) {
-    return {};
+    bytes.clear();
   }
+  if (bytes.isEmpty()) return document::Status::Failure(render::kVectorNotMade);
+  return bytes;
 }
 
 }  // namespace korvelin::platform

@@ -13,9 +13,10 @@
 namespace korvelin::platform {
 
 // The metafile of the recording on a page of width x height hundredths of a
-// millimetre. Empty when VectorPageSizeError refuses the page or the bytes
-// could not be made (no memory). Needs the application's font database for
-// the character spacing of the texts.
-QByteArray EmfBytes(const render::VectorRecording& recording, int width, int height);
+// millimetre; VectorPageStatus's failure for a page no container holds,
+// kVectorNotMade when the bytes could not be made (no memory). Needs the
+// application's font database for the character spacing of the texts.
+document::Result<QByteArray> EmfBytes(const render::VectorRecording& recording, int width,
+                                      int height);
 
 }  // namespace korvelin::platform

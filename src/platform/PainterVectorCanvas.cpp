@@ -252,8 +252,11 @@ void PlayVectorRecording(const render::VectorRecording& recording, QPainter& pai
   painter.restore();
 }
 
-QByteArray SvgBytes(const render::VectorRecording& recording, int width, int height) {
-  if (!render::VectorPageSizeError(width, height).empty()) return {};
+document::Result<QByteArray> SvgBytes(const render::VectorRecording& recording, int width,
+                                      int height) {
+  const document::Status page = render::VectorPageStatus(width, height);
+  if (!page.ok()) return page;
+  const document::Status not_made = document::Status::Failure(render::kVectorNotMade);
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -264,10 +267,12 @@ QByteArray SvgBytes(const render::VectorRecording& recording, int width, int hei
   generator.setViewBox(QRect(0, 0, width, height));
   generator.setResolution(kHundredthsPerInch);
   QPainter painter;
-  if (!painter.begin(&generator)) return {};
+  if (!painter.begin(&generator)) return not_made;
   PlayVectorRecording(recording, painter, QRectF(0, 0, width, height), width, height);
-  if (!painter.end()) return {};
-  return WithFamilyLists(bytes);
+  if (!painter.end()) return not_made;
+  QByteArray svg = WithFamilyLists(bytes);
+  if (svg.isEmpty()) return not_made;
+  return svg;
 }
 
 }  // namespace korvelin::platform

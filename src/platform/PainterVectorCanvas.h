@@ -84,8 +84,9 @@ void PlayVectorRecording(const render::VectorRecording& recording, QPainter& pai
 // box is the drawing space itself. Each text names its face, the face's
 // metric twin and its generic family ('Times New Roman', 'Liberation Serif',
 // serif), so a machine without the face still draws the numbers as wide as
-// they were placed. Empty when VectorPageSizeError refuses
-// the page or the writer fails.
-QByteArray SvgBytes(const render::VectorRecording& recording, int width, int height);
+// they were placed. VectorPageStatus's failure for a page no container
+// holds, kVectorNotMade when the writer fails.
+document::Result<QByteArray> SvgBytes(const render::VectorRecording& recording, int width,
+                                      int height);
 
 }  // namespace korvelin::platform

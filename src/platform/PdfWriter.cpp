@@ -239,18 +239,9 @@ std::string Deflate(std::string_view data) {
   return std::string(packed.get(), size);  // empty when it failed
 }
 
-}  // namespace
-
-QByteArray PdfBytes(const render::VectorRecording& recording, int width, int height) {
-  return PdfBytes([&](render::VectorCanvas& canvas) { recording.Play(canvas); }, recording.Size(),
-                  width, height);
-}
-
-QByteArray PdfBytes(const std::function<void(render::VectorCanvas&)>& draw, size_t operations,
-                    int width, int height) {
-  if (!render::VectorPageSizeError(width, height).empty()) return {};
-  // The page's points, y upwards from its bottom, become page units with y
-  // downwards from its top.
+// The page's points, y upwards from its bottom, become page units with y
+// downwards from its top.
+std::string PageTransform(int height) {
   std::string page = "1 J 1 j ";
   Append(page, kPointsPerUnit, 10);
   page += " 0 0 ";
@@ -258,18 +249,13 @@ QByteArray PdfBytes(const std::function<void(render::VectorCanvas&)>& draw, size
   page += " 0 ";
   Append(page, height * kPointsPerUnit, 4);
   page += " cm\n";
-  PdfFonts fonts;
-  // Each operation writes a dozen bytes or two, as many again where a
-  // stroke goes back to its start; memory reserved and not written costs
-  // nothing, and the page's operators are never copied as they grow.
-  page.reserve(operations * 40);
-  PdfCanvas canvas(fonts, std::move(page));
-  draw(canvas);
-  canvas.Finish();
-  const std::string packed = Deflate(canvas.Content());
-  if (packed.empty()) return {};
+  return page;
+}
 
-  // The fonts' objects follow the five of the page, each font's together.
+// The file around the packed page: catalog, pages, page, content and
+// producer, then each font's objects together.
+document::Result<QByteArray> PdfFileOf(const std::string& packed, const PdfFonts& fonts, int width,
+                                       int height) {
   constexpr int kFirstFontObject = 6;
   std::vector<std::vector<PdfObject>> font_objects;
   std::string font_resources;
@@ -298,7 +284,7 @@ QByteArray PdfBytes(const std::function<void(render::VectorCanvas&)>& draw, size
         continue;
       }
       const std::string packed_data = Deflate(object.data);
-      if (packed_data.empty()) return {};
+      if (packed_data.empty()) return document::Status::Failure(render::kVectorNotMade);
       file.Stream(
           object.dictionary + (object.dictionary.empty() ? "" : " ") + "/Filter /FlateDecode",
           packed_data);
@@ -306,6 +292,32 @@ QByteArray PdfBytes(const std::function<void(render::VectorCanvas&)>& draw, size
   }
   const std::string bytes = file.Finish(5);
   return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+}  // namespace
+
+document::Result<QByteArray> PdfBytes(const render::VectorRecording& recording, int width,
+                                      int height) {
+  return PdfBytes([&](render::VectorCanvas& canvas) { recording.Play(canvas); }, recording.Size(),
+                  width, height);
+}
+
+document::Result<QByteArray> PdfBytes(const std::function<void(render::VectorCanvas&)>& draw,
+                                      size_t operations, int width, int height) {
+  const document::Status page_status = render::VectorPageStatus(width, height);
+  if (!page_status.ok()) return page_status;
+  std::string page = PageTransform(height);
+  PdfFonts fonts;
+  // Each operation writes a dozen bytes or two, as many again where a
+  // stroke goes back to its start; memory reserved and not written costs
+  // nothing, and the page's operators are never copied as they grow.
+  page.reserve(operations * 40);
+  PdfCanvas canvas(fonts, std::move(page));
+  draw(canvas);
+  canvas.Finish();
+  const std::string packed = Deflate(canvas.Content());
+  if (packed.empty()) return document::Status::Failure(render::kVectorNotMade);
+  return PdfFileOf(packed, fonts, width, height);
 }
 
 }  // namespace korvelin::platform

@@ -16,15 +16,17 @@
 namespace korvelin::platform {
 
 // One page of width x height hundredths of a millimetre whose drawing space
-// is those units, y downwards. Empty when VectorPageSizeError refuses the
-// page.
-QByteArray PdfBytes(const render::VectorRecording& recording, int width, int height);
+// is those units, y downwards. VectorPageStatus's failure for a page no
+// container holds, kVectorNotMade when the page's drawing cannot be
+// compressed.
+document::Result<QByteArray> PdfBytes(const render::VectorRecording& recording, int width,
+                                      int height);
 
 // The same page from a drawing made straight onto its operators, so a
 // plot drawn for the PDF alone needs no recording in between: a trace of
 // half a million points is not stored twice. operations is about how many
 // calls the drawing makes.
-QByteArray PdfBytes(const std::function<void(render::VectorCanvas&)>& draw, size_t operations,
-                    int width, int height);
+document::Result<QByteArray> PdfBytes(const std::function<void(render::VectorCanvas&)>& draw,
+                                      size_t operations, int width, int height);
 
 }  // namespace korvelin::platform

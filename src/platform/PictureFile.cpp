@@ -33,7 +33,7 @@ void WriteBmp(const QImage& image, Sink& file) {
   for (uint32_t i = 0; i < colours; ++i) {
     codec::WriteBmpColour(header.data() + codec::kBmpHeaderSize + 4 * i, image.colorTable()[i]);
   }
-  file.Write(header.data(), header.size());
+  if (!file.Write(header.data(), header.size()).ok()) return;
   std::vector<uint8_t> row(layout.row_bytes, 0);
   for (int y = static_cast<int>(height) - 1; y >= 0; --y) {
     if (indexed) {
@@ -46,16 +46,16 @@ void WriteBmp(const QImage& image, Sink& file) {
         row[3 * x + 2] = static_cast<uint8_t>(qRed(pixels[x]));
       }
     }
-    if (!file.Write(row.data(), row.size())) return;
+    if (!file.Write(row.data(), row.size()).ok()) return;
   }
 }
 
 // Appends to a byte array, as an AtomicFile takes its bytes.
 struct ByteSink {
   QByteArray& bytes;
-  bool Write(const void* data, size_t size) {
+  document::Status Write(const void* data, size_t size) {
     bytes.append(static_cast<const char*>(data), static_cast<qsizetype>(size));
-    return true;
+    return {};
   }
 };
 
@@ -80,42 +80,41 @@ QImage PictureToWrite(const QImage& picture) {
   return indexed ? std::move(*indexed) : picture;
 }
 
-QByteArray PictureBytes(const QImage& image, PictureFormat format, double dots_per_inch) {
+document::Result<QByteArray> PictureBytes(const QImage& image, PictureFormat format,
+                                          double dots_per_inch) {
+  if (image.isNull()) return document::Status::Failure(kNotEncoded);
+  if (format == PictureFormat::Png) return EncodePng(image, dots_per_inch);
+  // Room for the rows, padding and colour table at once: a 1920 x 1080
+  // palette image is 2 MB, appended row by row.
   QByteArray bytes;
-  if (image.isNull()) return bytes;
-  if (format == PictureFormat::Bmp) {
-    // Room for the rows, padding and colour table at once: a 1920 x 1080
-    // palette image is 2 MB, appended row by row.
-    const qsizetype pixel_bytes = image.format() == QImage::Format_Indexed8 ? 1 : 3;
-    bytes.reserve(1078 + (image.width() * pixel_bytes + 3) * qsizetype{image.height()});
-    ByteSink sink{bytes};
-    WriteBmp(image, sink);
-  } else {
-    bytes = EncodePng(image, dots_per_inch);  // empty when it cannot be made
-  }
+  const qsizetype pixel_bytes = image.format() == QImage::Format_Indexed8 ? 1 : 3;
+  bytes.reserve(1078 + (image.width() * pixel_bytes + 3) * qsizetype{image.height()});
+  ByteSink sink{bytes};
+  WriteBmp(image, sink);
   return bytes;
 }
 
-std::string WritePictureFile(const QImage& picture, const std::string& path, PictureFormat format,
-                             FileCalls& calls, double dots_per_inch) {
-  if (picture.isNull()) return "the picture is empty";
+document::Status WritePictureFile(const QImage& picture, const std::string& path,
+                                  PictureFormat format, FileCalls& calls, double dots_per_inch) {
+  if (picture.isNull()) return document::Status::Failure("the picture is empty");
   // PNG is encoded in memory, where writing cannot fail, and then written:
   // the bytes are few (a 1920 x 1080 plot about 20 KB). The encoder finds
   // the palette itself, on the way.
-  QByteArray png;
+  document::Result<QByteArray> png = QByteArray();
   if (format == PictureFormat::Png) {
     png = EncodePng(picture, dots_per_inch);
-    if (png.isEmpty()) return "the picture could not be encoded";
+    if (!png.ok()) return png.status();
   }
   AtomicFile file(path, calls);
-  if (!file.Open()) return file.Error();
+  const document::Status opened = file.Open();
+  if (!opened.ok()) return opened;
   if (format == PictureFormat::Bmp) {
     WriteBmp(PictureToWrite(picture), file);
   } else {
-    file.Write(png.constData(), static_cast<size_t>(png.size()));
+    (void)file.Write(png.value().constData(), static_cast<size_t>(png.value().size()));
   }
-  if (!file.Commit()) return file.Error();
-  return {};
+  // A failed write is the file's status, which the commit answers.
+  return file.Commit();
 }
 
 }  // namespace korvelin::platform

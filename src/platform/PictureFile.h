@@ -28,19 +28,19 @@ std::optional<QImage> ToExactIndexed8(const QImage& picture);
 // format a picture goes out in.
 QImage PictureToWrite(const QImage& picture);
 
-// The bytes of a file of image in format, as WritePictureFile writes them;
-// empty for an empty image or when the encoder fails.
+// The bytes of a file of image in format, as WritePictureFile writes them,
+// or kNotEncoded for an empty image or when the encoder fails.
 // A PNG says it holds dots_per_inch pixels to the inch (96 at ratio 1, 192
 // for a picture of a screen of ratio 2), so it is placed at the window's size.
-QByteArray PictureBytes(const QImage& image, PictureFormat format,
-                        double dots_per_inch = kScreenDotsPerInch);
+document::Result<QByteArray> PictureBytes(const QImage& image, PictureFormat format,
+                                          double dots_per_inch = kScreenDotsPerInch);
 
 // Writes picture in the format, whatever the name's extension, atomically:
-// the file is the old one or the whole new picture. Returns an empty string
-// on success, otherwise the reason it could not be written. Which format a
-// name asks for is the output formats' table's business.
-std::string WritePictureFile(const QImage& picture, const std::string& path, PictureFormat format,
-                             FileCalls& calls = SystemFileCalls(),
-                             double dots_per_inch = kScreenDotsPerInch);
+// the file is the old one or the whole new picture; a failure gives the
+// reason it could not be written. Which format a name asks for is the output
+// formats' table's business.
+document::Status WritePictureFile(const QImage& picture, const std::string& path,
+                                  PictureFormat format, FileCalls& calls = SystemFileCalls(),
+                                  double dots_per_inch = kScreenDotsPerInch);
 
 }  // namespace korvelin::platform

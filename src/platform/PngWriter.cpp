@@ -80,8 +80,9 @@ QByteArray PngBytes(const QImage& image, const QList<QRgb>* palette, const std::
 
 }  // namespace
 
-QByteArray EncodePng(const QImage& picture, double dots_per_inch) {
-  if (picture.isNull()) return {};
+document::Result<QByteArray> EncodePng(const QImage& picture, double dots_per_inch) {
+  const document::Status not_encoded = document::Status::Failure(kNotEncoded);
+  if (picture.isNull()) return not_encoded;
   try {
     if (picture.format() == QImage::Format_Indexed8) {
       const QList<QRgb> palette = picture.colorTable();
@@ -90,14 +91,14 @@ QByteArray EncodePng(const QImage& picture, double dots_per_inch) {
     const QImage image = picture.format() == QImage::Format_RGB32
                              ? picture
                              : picture.convertToFormat(QImage::Format_RGB32);
-    if (image.isNull()) return {};
+    if (image.isNull()) return not_encoded;
     ColourIndex index;
     if (const std::optional<std::string> rows = PaletteRuns(image, index)) {
       return PngBytes(image, &index.Table(), *rows, dots_per_inch);
     }
     return PngBytes(image, nullptr, ColourRows(image), dots_per_inch);
   } catch (const std::bad_alloc&) {
-    return {};
+    return not_encoded;
   }
 }
 

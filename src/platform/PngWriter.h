@@ -16,15 +16,20 @@
 #include <QImage>
 
 #include "codec/PngChunks.h"
+#include "document/Status.h"
 
 namespace korvelin::platform {
 
 using codec::kScreenDotsPerInch;
 
-// The PNG file of image at dots_per_inch, or empty bytes when it cannot be
+// The reason a picture's file could not be made, for every picture format.
+inline constexpr char kNotEncoded[] = "the picture could not be encoded";
+
+// The PNG file of image at dots_per_inch, or kNotEncoded when it cannot be
 // made (a null image, or no memory). Nothing is printed: failures are the
 // caller's to say. A picture drawn F times as large keeps its size on paper
 // at F x 96 dots per inch.
-QByteArray EncodePng(const QImage& image, double dots_per_inch = kScreenDotsPerInch);
+document::Result<QByteArray> EncodePng(const QImage& image,
+                                       double dots_per_inch = kScreenDotsPerInch);
 
 }  // namespace korvelin::platform

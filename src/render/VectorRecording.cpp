@@ -58,13 +58,14 @@ void VectorRecording::Play(VectorCanvas& canvas) const {
   }
 }
 
-std::string VectorPageSizeError(int32_t width, int32_t height) {
+document::Status VectorPageStatus(int32_t width, int32_t height) {
   if (width >= 1 && width <= kMaxVectorPageSide && height >= 1 && height <= kMaxVectorPageSide) {
     return {};
   }
-  return "The metafile size " + std::to_string(width) + " x " + std::to_string(height) +
-         " is not a page: each side must be 1 to " + std::to_string(kMaxVectorPageSide) +
-         " hundredths of a millimetre";
+  return document::Status::Failure(
+      "The metafile size " + std::to_string(width) + " x " + std::to_string(height) +
+      " is not a page: each side must be 1 to " + std::to_string(kMaxVectorPageSide) +
+      " hundredths of a millimetre");
 }
 
 }  // namespace korvelin::render

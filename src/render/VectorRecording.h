@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/Status.h"
 #include "render/Canvas.h"
 
 namespace korvelin::render {
@@ -55,8 +56,12 @@ class VectorRecording final : public VectorCanvas {
 // is the last such product that fits.
 inline constexpr int32_t kMaxVectorPageSide = 2000000;
 
-// Empty when width x height hundredths of a millimetre is a page every
-// container can hold; otherwise the reason, as one sentence without a stop.
-std::string VectorPageSizeError(int32_t width, int32_t height);
+// Ok when width x height hundredths of a millimetre is a page every
+// container can hold; otherwise a failure that gives the sides and the limit.
+document::Status VectorPageStatus(int32_t width, int32_t height);
+
+// The reason a container's bytes could not be made from a recording (no
+// memory, a writer that failed), for every vector format.
+inline constexpr char kVectorNotMade[] = "the vector picture could not be made";
 
 }  // namespace korvelin::render

@@ -80,7 +80,7 @@ struct Worker {
 // on a disk, and every target is still the old file or the whole new one.
 class FileWriter {
  public:
-  using Written = std::function<void(const std::string& path, const std::string& error)>;
+  using Written = std::function<void(const std::string& path, const document::Status& status)>;
   explicit FileWriter(Written written) : written_(std::move(written)) {}
   ~FileWriter() { Finish(); }
   FileWriter(const FileWriter&) = delete;
@@ -139,10 +139,13 @@ class FileWriter {
   // Writes the file beside its target, to be committed with its group.
   void WriteOut(const File& file) {
     auto out = std::make_unique<platform::AtomicFile>(file.path);
-    if (!out->Open() ||
-        !out->Write(file.bytes.constData(), static_cast<size_t>(file.bytes.size())) ||
-        !out->WriteOut()) {
-      written_(file.path, out->Error());
+    document::Status status = out->Open();
+    if (status.ok()) {
+      status = out->Write(file.bytes.constData(), static_cast<size_t>(file.bytes.size()));
+    }
+    if (status.ok()) status = out->WriteOut();
+    if (!status.ok()) {
+      written_(file.path, status);
       return;
     }
     if (group_.empty()) group_started_ = std::chrono::steady_clock::now();
@@ -158,7 +161,7 @@ class FileWriter {
     std::vector<platform::AtomicFile*> files;
     for (const Pending& pending : group_) files.push_back(pending.file.get());
     platform::AtomicFile::CommitTogether(files);
-    for (const Pending& pending : group_) written_(pending.path, pending.file->Error());
+    for (const Pending& pending : group_) written_(pending.path, pending.file->status());
     group_.clear();
     group_bytes_ = 0;
   }
@@ -209,9 +212,9 @@ std::optional<OutputPlan> PlanOutputs(const BatchJob& job, std::ostream& err) {
         << OutputExtensions() << " (or give --format)\n";
     return std::nullopt;
   }
-  const std::string page = PageError(*format, job.settings);
-  if (!page.empty()) {
-    err << "korvelin: " << document::QuoteName(job.pattern) << ": " << page << '\n';
+  const document::Status page = PageStatus(*format, job.settings);
+  if (!page.ok()) {
+    err << "korvelin: " << document::QuoteName(job.pattern) << ": " << page.reason() << '\n';
     return std::nullopt;
   }
   plan.format = *format;
@@ -320,8 +323,8 @@ int ExportEach(const BatchJob& job, std::ostream& err, const std::function<void(
   const size_t threads =
       std::min(job.files.size(), job.threads > 0 ? static_cast<size_t>(job.threads) : cores);
   BatchReport report(err, job.files.size(), job.progress);
-  FileWriter writer([&](const std::string& path, const std::string& error) {
-    if (!error.empty()) report.Fail(path, error);
+  FileWriter writer([&](const std::string& path, const document::Status& status) {
+    if (!status.ok()) report.Fail(path, status.reason());
     report.FinishOne();
   });
   std::promise<void> toolkit_started;

@@ -26,17 +26,21 @@ struct CopySources {
 struct ClipboardFormat {
   OutputFormat format;
   const char* what;  // for the message when the bytes cannot be made
-  QByteArray (*make)(const CopySources&);
+  document::Result<QByteArray> (*make)(const CopySources&);
 };
 
-QByteArray Png(const CopySources& s) {
+document::Result<QByteArray> Png(const CopySources& s) {
   return platform::PictureBytes(s.picture, platform::PictureFormat::Png, s.dots_per_inch);
 }
-QByteArray Bmp(const CopySources& s) {
+document::Result<QByteArray> Bmp(const CopySources& s) {
   return platform::PictureBytes(s.picture, platform::PictureFormat::Bmp);
 }
-QByteArray Emf(const CopySources& s) { return platform::EmfBytes(*s.recording, s.width, s.height); }
-QByteArray Svg(const CopySources& s) { return platform::SvgBytes(*s.recording, s.width, s.height); }
+document::Result<QByteArray> Emf(const CopySources& s) {
+  return platform::EmfBytes(*s.recording, s.width, s.height);
+}
+document::Result<QByteArray> Svg(const CopySources& s) {
+  return platform::SvgBytes(*s.recording, s.width, s.height);
+}
 
 constexpr ClipboardFormat kBitmapFormats[] = {
     {OutputFormat::Png, "PNG picture", Png},
@@ -55,31 +59,31 @@ constexpr ClipboardFormat kMetafileFormats[] = {
     {OutputFormat::Svg, "SVG picture", Svg},
 };
 
+// The copy's own words for a format that cannot be made, whatever the
+// encoder's reason: the user asked for the clipboard, not for a file.
 ClipboardCopy Build(std::span<const ClipboardFormat> formats, const CopySources& sources) {
-  ClipboardCopy copy;
   auto data = std::make_unique<QMimeData>();
   for (const ClipboardFormat& format : formats) {
-    QByteArray bytes = format.make(sources);
-    if (bytes.isEmpty()) {
-      copy.error = std::string("The ") + format.what + " for the clipboard could not be made";
-      return copy;
+    const document::Result<QByteArray> bytes = format.make(sources);
+    if (!bytes.ok()) {
+      return document::Status::Failure(std::string("The ") + format.what +
+                                       " for the clipboard could not be made");
     }
-    data->setData(MimeTypeOf(format.format), bytes);
+    data->setData(MimeTypeOf(format.format), bytes.value());
   }
-  copy.data = std::move(data);
-  return copy;
+  return data;
 }
 
 }  // namespace
 
 ClipboardCopy BitmapCopy(const QImage& picture, double dots_per_inch) {
-  if (picture.isNull()) return {nullptr, "The window has no picture to copy"};
+  if (picture.isNull()) return document::Status::Failure("The window has no picture to copy");
   return Build(kBitmapFormats, {nullptr, 0, 0, platform::PictureToWrite(picture), dots_per_inch});
 }
 
 ClipboardCopy MetafileCopy(const render::VectorRecording& recording, int width, int height) {
-  const std::string page_error = render::VectorPageSizeError(width, height);
-  if (!page_error.empty()) return {nullptr, page_error};
+  const document::Status page = render::VectorPageStatus(width, height);
+  if (!page.ok()) return page;
   return Build(kMetafileFormats, {&recording, width, height, QImage()});
 }
 

@@ -13,23 +13,22 @@
 #include <memory>
 #include <string>
 
+#include "document/Status.h"
 #include "render/VectorRecording.h"
 #include "ui/OutputFormats.h"
 
 namespace korvelin::ui {
 
-struct ClipboardCopy {
-  std::unique_ptr<QMimeData> data;  // null when error is set
-  std::string error;                // the reason, one sentence without a stop
-};
+// The whole set of formats for the clipboard, or why it could not be made.
+using ClipboardCopy = document::Result<std::unique_ptr<QMimeData>>;
 
 // image/png and image/bmp of the picture; the PNG says dots_per_inch, 96
 // times the ratio of the screen the picture was made for.
 ClipboardCopy BitmapCopy(const QImage& picture, double dots_per_inch = 96);
 
 // The recording on a page of width x height hundredths of a millimetre as
-// the EMF and image/svg+xml. A page VectorPageSizeError refuses is an
-// error.
+// the EMF and image/svg+xml. A page VectorPageStatus refuses is a
+// failure with its reason.
 ClipboardCopy MetafileCopy(const render::VectorRecording& recording, int width, int height);
 
 }  // namespace korvelin::ui

@@ -33,26 +33,92 @@ std::optional<double> ParseScale(std::string_view text) {
   return value;
 }
 
-std::string CheckModes(const CommandLine& line, bool size_given, bool scale_given) {
-  if (size_given && (line.mode == RunMode::Help || line.mode == RunMode::Version)) {
-    return "--size goes with --export, --export-each, --dump or the window";
+using document::Status;
+
+// The line as it is read, with what the checks after the last option need.
+struct Parsing {
+  CommandLine line;
+  bool size_given = false;
+  bool scale_given = false;
+};
+
+Status CheckModes(const Parsing& p) {
+  const CommandLine& line = p.line;
+  if (p.size_given && (line.mode == RunMode::Help || line.mode == RunMode::Version)) {
+    return Status::Failure("--size goes with --export, --export-each, --dump or the window");
   }
   const bool scaled_mode = line.mode == RunMode::Export || line.mode == RunMode::ExportEach ||
-                           (line.mode == RunMode::Dump && size_given);
-  if (scale_given && !scaled_mode) {
-    return "--scale goes with --export, --export-each or --dump --size (the window takes the "
-           "screen's)";
+                           (line.mode == RunMode::Dump && p.size_given);
+  if (p.scale_given && !scaled_mode) {
+    return Status::Failure(
+        "--scale goes with --export, --export-each or --dump --size (the window takes the "
+        "screen's)");
   }
   const document::PixelSize device =
       DevicePixels(line.size.value_or(kDefaultExportSize), line.scale);
-  if (scale_given && (device.Width > kMaxSizeSide || device.Height > kMaxSizeSide)) {
-    return "--size times --scale must stay within " + std::to_string(kMaxSizeSide) +
-           " pixels a side";
+  if (p.scale_given && (device.Width > kMaxSizeSide || device.Height > kMaxSizeSide)) {
+    return Status::Failure("--size times --scale must stay within " + std::to_string(kMaxSizeSide) +
+                           " pixels a side");
   }
   if (line.format && line.mode != RunMode::Export && line.mode != RunMode::ExportEach) {
-    return "--format goes with --export or --export-each";
+    return Status::Failure("--format goes with --export or --export-each");
   }
   return {};
+}
+
+Status SetMode(Parsing& p, RunMode mode, const std::string& option) {
+  const bool other = p.line.mode != RunMode::Window && p.line.mode != mode;
+  p.line.mode = mode;
+  if (other) return Status::Failure(option + " cannot be combined with another mode");
+  return {};
+}
+
+constexpr char kFormatNeeds[] = "--format needs png, bmp, emf, svg or pdf";
+constexpr char kScaleNeeds[] = "--scale needs a number from 1 to 4";
+
+bool TakesValue(const std::string& option) {
+  for (const char* name : {"--format", "--set", "--scale", "--size", "--export", "--export-each"}) {
+    if (option == name) return true;
+  }
+  return false;
+}
+
+// An option that takes a value found none: the line ends after it.
+Status MissingValue(const std::string& option) {
+  if (option == "--format") return Status::Failure(kFormatNeeds);
+  if (option == "--set") return Status::Failure("--set needs NAME=VALUE");
+  if (option == "--scale") return Status::Failure(kScaleNeeds);
+  return Status::Failure(option + " needs a value");
+}
+
+// One of the options TakesValue names, with its value.
+Status ApplyValue(Parsing& p, const std::string& option, const std::string& value) {
+  CommandLine& line = p.line;
+  if (option == "--format") {
+    line.format = OutputFormatNamed(value);
+    return line.format ? Status() : Status::Failure(kFormatNeeds);
+  }
+  if (option == "--set") return document::SetSettingFromText(line.settings, value);
+  if (option == "--scale") {
+    const std::optional<double> scale = ParseScale(value);
+    if (!scale) return Status::Failure(kScaleNeeds);
+    line.scale = *scale;
+    p.scale_given = true;
+    return {};
+  }
+  if (option == "--size") {
+    line.size = ParseSize(value);
+    if (!line.size) {
+      return Status::Failure("--size needs WIDTHxHEIGHT, each from 0 to " +
+                             std::to_string(kMaxSizeSide));
+    }
+    p.size_given = true;
+    return {};
+  }
+  const RunMode mode = option == "--export" ? RunMode::Export : RunMode::ExportEach;
+  if (line.mode == mode) return Status::Failure(option + " may be given once");
+  line.export_path = value;
+  return SetMode(p, mode, option);
 }
 
 // What an export's messages call its output: standard output for "-".
@@ -87,71 +153,31 @@ std::optional<document::PixelSize> ParseSize(const std::string& text) {
 }
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
-  ParsedCommandLine parsed;
-  CommandLine& line = parsed.line;
-  bool size_given = false;
-  bool scale_given = false;
-  auto set_mode = [&](RunMode mode, const std::string& option) {
-    if (line.mode != RunMode::Window && line.mode != mode) {
-      parsed.error = option + " cannot be combined with another mode";
-    }
-    line.mode = mode;
-  };
-  for (size_t i = 0; i < args.size() && parsed.error.empty(); ++i) {
+  Parsing p;
+  Status status;
+  for (size_t i = 0; i < args.size() && status.ok(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--") {
-      line.files.insert(line.files.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+      p.line.files.insert(p.line.files.end(), args.begin() + static_cast<long>(i) + 1, args.end());
       break;
     }
     if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
-      line.files.push_back(arg);
+      p.line.files.push_back(arg);
     } else if (arg == "--help") {
-      set_mode(RunMode::Help, arg);
+      status = SetMode(p, RunMode::Help, arg);
     } else if (arg == "--version") {
-      set_mode(RunMode::Version, arg);
+      status = SetMode(p, RunMode::Version, arg);
     } else if (arg == "--dump") {
-      set_mode(RunMode::Dump, arg);
-    } else if (arg == "--format") {
-      if (i + 1 >= args.size() || !(line.format = OutputFormatNamed(args[++i]))) {
-        parsed.error = "--format needs png, bmp, emf, svg or pdf";
-      }
-    } else if (arg == "--set") {
-      if (i + 1 >= args.size()) {
-        parsed.error = "--set needs NAME=VALUE";
-      } else {
-        parsed.error = document::SetSettingFromText(line.settings, args[++i]);
-      }
-    } else if (arg == "--scale") {
-      std::optional<double> scale;
-      if (i + 1 < args.size()) scale = ParseScale(args[++i]);
-      if (scale) {
-        line.scale = *scale;
-        scale_given = true;
-      } else {
-        parsed.error = "--scale needs a number from 1 to 4";
-      }
-    } else if (arg == "--export" || arg == "--export-each" || arg == "--size") {
-      if (i + 1 >= args.size()) {
-        parsed.error = arg + " needs a value";
-      } else if (arg != "--size") {
-        const RunMode mode = arg == "--export" ? RunMode::Export : RunMode::ExportEach;
-        if (line.mode == mode) {
-          parsed.error = arg + " may be given once";
-          break;
-        }
-        set_mode(mode, arg);
-        line.export_path = args[++i];
-      } else if ((line.size = ParseSize(args[++i]))) {
-        size_given = true;
-      } else {
-        parsed.error = "--size needs WIDTHxHEIGHT, each from 0 to " + std::to_string(kMaxSizeSide);
-      }
+      status = SetMode(p, RunMode::Dump, arg);
+    } else if (TakesValue(arg)) {
+      status = i + 1 < args.size() ? ApplyValue(p, arg, args[++i]) : MissingValue(arg);
     } else {
-      parsed.error = "unknown option " + document::QuoteName(arg);
+      status = Status::Failure("unknown option " + document::QuoteName(arg));
     }
   }
-  if (parsed.error.empty()) parsed.error = CheckModes(line, size_given, scale_given);
-  return parsed;
+  if (status.ok()) status = CheckModes(p);
+  if (!status.ok()) return status;
+  return std::move(p.line);
 }
 
 std::string UsageText() {
@@ -250,9 +276,9 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
     err << "korvelin: --size must give a picture of at least 1x1 pixels to export\n";
     return 2;
   }
-  const std::string page = PageError(*format, line.settings);
-  if (!page.empty()) {
-    err << "korvelin: " << ShownOutput(line.export_path) << ": " << page << '\n';
+  const document::Status page = PageStatus(*format, line.settings);
+  if (!page.ok()) {
+    err << "korvelin: " << ShownOutput(line.export_path) << ": " << page.reason() << '\n';
     return 2;
   }
   // The layout does not depend on the files, so the picture is drawn once,

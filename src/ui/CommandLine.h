@@ -38,10 +38,8 @@ struct CommandLine {
   double scale = 1.0;
 };
 
-struct ParsedCommandLine {
-  CommandLine line;
-  std::string error;  // empty when the line is usable
-};
+// The line, or why it is wrong.
+using ParsedCommandLine = document::Result<CommandLine>;
 
 // The client size an export is drawn at when --size is not given.
 inline constexpr document::PixelSize kDefaultExportSize{640, 480};

@@ -97,9 +97,9 @@ bool NameIsTaken(const std::string& path) {
 // The vector plot is stretched onto a page of MetafileWidth x MetafileHeight
 // hundredths of a millimetre; a page no container holds ends the command.
 void CheckPage(const document::DisplaySettings& settings) {
-  const std::string error =
-      render::VectorPageSizeError(settings.MetafileWidth, settings.MetafileHeight);
-  if (!error.empty()) throw std::runtime_error(error);
+  const document::Status page =
+      render::VectorPageStatus(settings.MetafileWidth, settings.MetafileHeight);
+  if (!page.ok()) throw std::runtime_error(page.reason());
 }
 
 }  // namespace
@@ -200,8 +200,8 @@ void TMainForm::miQuitClick() { FormClose(); }
 
 void TMainForm::miCopyBitmapClick() {
   ClipboardCopy copy = BitmapCopy(view_.Picture(), 96 * view_.PixelRatio());
-  if (copy.data == nullptr) throw std::runtime_error(copy.error);
-  clipboard_->SetData(std::move(copy.data));
+  if (!copy.ok()) throw std::runtime_error(copy.reason());
+  clipboard_->SetData(std::move(copy.value()));
 }
 
 // A failure while the plot is drawn (no memory for a long trace) does not
@@ -219,8 +219,8 @@ void TMainForm::miCopyMetafileClick() {
     // The partial drawing is used.
   }
   ClipboardCopy copy = MetafileCopy(recording, settings.MetafileWidth, settings.MetafileHeight);
-  if (copy.data == nullptr) throw std::runtime_error(copy.error);
-  clipboard_->SetData(std::move(copy.data));
+  if (!copy.ok()) throw std::runtime_error(copy.reason());
+  clipboard_->SetData(std::move(copy.value()));
 }
 
 // Shows the Modify Graph dialog and brings it to the front, or closes it;

@@ -52,7 +52,8 @@ platform::PictureFormat PictureFormatFor(OutputFormat format) {
 // The vector plot of the view's layout on its page, in the format. The PDF
 // is drawn straight onto its operators; the other containers play a
 // recording, as the clipboard and the printer do.
-QByteArray VectorBytes(PlotView& view, OutputFormat format, int width, int height) {
+document::Result<QByteArray> VectorBytes(PlotView& view, OutputFormat format, int width,
+                                         int height) {
   const document::GraphDocument& doc = view.Document();
   if (format == OutputFormat::Pdf) {
     const auto draw = [&](render::VectorCanvas& canvas) {
@@ -66,24 +67,21 @@ QByteArray VectorBytes(PlotView& view, OutputFormat format, int width, int heigh
   const render::VectorRecording recording =
       render::RecordVectorPlot(doc, view.Measurer(), view.DrawingFont(), view.DecimalSeparator());
   if (format == OutputFormat::Emf) return platform::EmfBytes(recording, width, height);
-  if (format == OutputFormat::Svg) return platform::SvgBytes(recording, width, height);
-  return {};
+  return platform::SvgBytes(recording, width, height);
 }
 
 document::Result<QByteArray> PageBytes(PlotView& view, OutputFormat format) {
   const document::DisplaySettings& settings = view.Document().Settings;
   const int width = settings.MetafileWidth;
   const int height = settings.MetafileHeight;
-  const std::string page = render::VectorPageSizeError(width, height);
-  if (!page.empty()) return document::Status::Failure(page);
+  const document::Status page = render::VectorPageStatus(width, height);
+  if (!page.ok()) return page;
   // The metafile library keeps one table of drawing objects for the whole
   // process, and the page containers share the toolkit's font engine: one
   // vector picture is made at a time.
   static std::mutex one_at_a_time;
   std::lock_guard<std::mutex> lock(one_at_a_time);
-  QByteArray bytes = VectorBytes(view, format, width, height);
-  if (bytes.isEmpty()) return document::Status::Failure("the vector picture could not be made");
-  return bytes;
+  return VectorBytes(view, format, width, height);
 }
 
 }  // namespace
@@ -114,9 +112,9 @@ void LayOutFor(PlotView& view, OutputFormat format, document::PixelSize client) 
   }
 }
 
-std::string PageError(OutputFormat format, const document::DisplaySettings& settings) {
+document::Status PageStatus(OutputFormat format, const document::DisplaySettings& settings) {
   if (IsWindowPicture(format)) return {};
-  return render::VectorPageSizeError(settings.MetafileWidth, settings.MetafileHeight);
+  return render::VectorPageStatus(settings.MetafileWidth, settings.MetafileHeight);
 }
 
 std::string OutputExtensions() {
@@ -133,14 +131,12 @@ std::string OutputExtensions() {
 // pixels to the inch times its ratio.
 document::Result<QByteArray> PlotBytes(PlotView& view, OutputFormat format) {
   if (!IsWindowPicture(format)) return PageBytes(view, format);
-  const QByteArray bytes =
-      format == OutputFormat::Png
-          ? platform::PictureBytes(view.Picture(), platform::PictureFormat::Png,
-                                   platform::kScreenDotsPerInch * view.PixelRatio())
-          : platform::PictureBytes(platform::PictureToWrite(view.Picture()),
-                                   platform::PictureFormat::Bmp);
-  if (bytes.isEmpty()) return document::Status::Failure("the picture could not be encoded");
-  return bytes;
+  if (format == OutputFormat::Png) {
+    return platform::PictureBytes(view.Picture(), platform::PictureFormat::Png,
+                                  platform::kScreenDotsPerInch * view.PixelRatio());
+  }
+  return platform::PictureBytes(platform::PictureToWrite(view.Picture()),
+                                platform::PictureFormat::Bmp);
 }
 
 document::Status WritePlot(PlotView& view, const std::string& path, OutputFormat format) {
@@ -152,19 +148,15 @@ document::Status WritePlot(PlotView& view, const std::string& path, OutputFormat
 // memory first.
 document::Status WritePlot(PlotView& view, const std::string& path, OutputFormat format,
                            platform::FileCalls& calls) {
-  std::string error;
   if (IsWindowPicture(format)) {
-    error = platform::WritePictureFile(view.Picture(), path, PictureFormatFor(format), calls,
-                                       platform::kScreenDotsPerInch * view.PixelRatio());
-  } else {
-    const document::Result<QByteArray> bytes = PlotBytes(view, format);
-    if (!bytes.ok()) return bytes.status();
-    error = platform::WriteFileAtomically(
-        path,
-        std::string_view(bytes.value().constData(), static_cast<size_t>(bytes.value().size())),
-        calls);
+    return platform::WritePictureFile(view.Picture(), path, PictureFormatFor(format), calls,
+                                      platform::kScreenDotsPerInch * view.PixelRatio());
   }
-  return error.empty() ? document::Status() : document::Status::Failure(error);
+  const document::Result<QByteArray> bytes = PlotBytes(view, format);
+  if (!bytes.ok()) return bytes.status();
+  return platform::WriteFileAtomically(
+      path, std::string_view(bytes.value().constData(), static_cast<size_t>(bytes.value().size())),
+      calls);
 }
 
 }  // namespace korvelin::ui

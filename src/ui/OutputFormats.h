@@ -44,10 +44,11 @@ bool IsWindowPicture(OutputFormat format);
 // Lays the view out for the format: the whole layout and redraw for a
 // picture of the window, the plot rectangle alone for the vector plot.
 void LayOutFor(PlotView& view, OutputFormat format, document::PixelSize client);
-// Why the settings make no page for the format, or the empty text: a vector
-// page needs each side from 1 to 2,000,000 hundredths of a millimetre. A
-// command line that asks for such a page is wrong, and nothing is drawn.
-std::string PageError(OutputFormat format, const document::DisplaySettings& settings);
+// Whether the settings make a page for the format: a vector page needs each
+// side from 1 to 2,000,000 hundredths of a millimetre, a picture of the
+// window needs none. A command line that asks for no page is wrong, and
+// nothing is drawn.
+document::Status PageStatus(OutputFormat format, const document::DisplaySettings& settings);
 // The extensions a picture may have, for messages: ".png, .bmp, .emf, .svg or .pdf".
 std::string OutputExtensions();
 

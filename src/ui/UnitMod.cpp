@@ -110,10 +110,18 @@ void TFormModify::CreateComponents() {
     page_control_->addTab(pages_[i], page_captions[i]);
   }
 
+  for (const std::span<const ControlRow> page :
+       {AxisControls(), WavesControls(), TracesControls()}) {
+    for (const ControlRow& row : page) CreateControl(row);
+  }
+}
+
+// The controls of each tab page, one row each. Positions are relative to the
+// tab page, or to the group box named in the fourth column. A group box
+// comes before the check box that titles it, so the check box is drawn over
+// the frame's top edge.
+std::span<const TFormModify::ControlRow> TFormModify::AxisControls() {
   using F = TFormModify;
-  // Positions are relative to the tab page, or to the group box named in
-  // the fourth column. A group box comes before the check box that titles
-  // it, so the check box is drawn over the frame's top edge.
   static const ControlRow kRows[] = {
       {"GroupBoxAxis", &F::group_box_axis_, Page::Axis, nullptr, 16, 8, 217, 113, nullptr, nullptr},
       {"EditAxisTop", &F::edit_axis_top_, Page::Axis, &F::group_box_axis_, 16, 24, 57, 23, nullptr,
@@ -158,7 +166,13 @@ void TFormModify::CreateComponents() {
        89, 24, nullptr, &F::SpinEditMMHeightChange},
       {"CheckBoxColor", &F::check_box_color_, Page::Axis, nullptr, 248, 200, 57, 17, "Color",
        &F::CheckBoxColorClick},
+  };
+  return kRows;
+}
 
+std::span<const TFormModify::ControlRow> TFormModify::WavesControls() {
+  using F = TFormModify;
+  static const ControlRow kRows[] = {
       {"LabelWaves", &F::label_waves_, Page::Waves, nullptr, 16, 8, 37, 15, "Waves", nullptr},
       {"LabelParameters", &F::label_parameters_, Page::Waves, nullptr, 240, 8, 65, 15, "Parameters",
        nullptr},
@@ -166,7 +180,13 @@ void TFormModify::CreateComponents() {
        &F::ListBoxWavesClick},
       {"ListBoxParams", &F::list_box_params_, Page::Waves, nullptr, 240, 32, 217, 201, nullptr,
        &F::ListBoxParamsClick},
+  };
+  return kRows;
+}
 
+std::span<const TFormModify::ControlRow> TFormModify::TracesControls() {
+  using F = TFormModify;
+  static const ControlRow kRows[] = {
       {"LabelYwave", &F::label_ywave_, Page::Traces, nullptr, 16, 8, 39, 15, "Y-wave", nullptr},
       {"LabelXwave", &F::label_xwave_, Page::Traces, nullptr, 152, 8, 39, 15, "X-wave", nullptr},
       {"ListBoxYwave", &F::list_box_ywave_, Page::Traces, nullptr, 16, 32, 121, 201, nullptr,
@@ -180,7 +200,7 @@ void TFormModify::CreateComponents() {
       {"ButtonRemove", &F::button_remove_, Page::Traces, nullptr, 376, 216, 81, 25, "Remove",
        &F::ButtonRemoveClick},
   };
-  for (const ControlRow& row : kRows) CreateControl(row);
+  return kRows;
 }
 
 void TFormModify::CreateControl(const ControlRow& row) {

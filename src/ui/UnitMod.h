@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <span>
 #include <variant>
 
 #include "document/DialogValues.h"
@@ -123,6 +124,9 @@ class TFormModify : public QWidget {
   };
 
   void CreateComponents();
+  static std::span<const ControlRow> AxisControls();
+  static std::span<const ControlRow> WavesControls();
+  static std::span<const ControlRow> TracesControls();
   void CreateControl(const ControlRow& row);
   void StartTimer();
   void FillLists();

@@ -55,9 +55,9 @@ void HeadlessMessageHandler(QtMsgType type, const QMessageLogContext&, const QSt
 // disk, /dev/full or closed: the failure is named on standard error and the
 // status becomes 1, never a success with the output lost.
 int Print(const std::string& text, int status) {
-  const std::string error = korvelin::platform::WriteToDescriptor(1, text);
-  if (error.empty()) return status;
-  std::cerr << "korvelin: standard output: " << error << '\n';
+  const korvelin::document::Status written = korvelin::platform::WriteToDescriptor(1, text);
+  if (written.ok()) return status;
+  std::cerr << "korvelin: standard output: " << written.reason() << '\n';
   return 1;
 }
 
@@ -146,11 +146,11 @@ int main(int argc, char** argv) {
   korvelin::platform::RemoveTemporaryFilesOnSignals();
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const korvelin::ui::ParsedCommandLine parsed = korvelin::ui::ParseCommandLine(args);
-  if (!parsed.error.empty()) {
-    std::cerr << "korvelin: " << parsed.error << "\nTry 'korvelin --help'.\n";
+  if (!parsed.ok()) {
+    std::cerr << "korvelin: " << parsed.reason() << "\nTry 'korvelin --help'.\n";
     return 2;
   }
-  const CommandLine& line = parsed.line;
+  const CommandLine& line = parsed.value();
   switch (line.mode) {
     case RunMode::Help:
       return Print(korvelin::ui::UsageText(), 0);

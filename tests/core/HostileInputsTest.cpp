@@ -17,6 +17,7 @@
 
 #include "Garbage.h"
 #include "RecordingCanvas.h"
+#include "TestWaves.h"
 #include "document/AxisHistory.h"
 #include "document/SavedWaves.h"
 #include "render/PlotLayout.h"
@@ -32,6 +33,7 @@ using document::LoadStatus;
 using document::PixelRect;
 using document::PixelSize;
 using korvelin::testing::Garbage;
+using korvelin::testing::Lines;
 using testing::RecordingPictureCanvas;
 using testing::RecordingVectorCanvas;
 using testing::VectorOp;
@@ -114,12 +116,6 @@ struct Window {
   }
 };
 
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
 // A file whose data block has `columns` waves and `rows` rows of small numbers.
 std::string Columns(int columns, int rows, const std::string& commands) {
   std::string waves = "WAVES";
@@ -177,29 +173,22 @@ TEST_P(HostileFile, EndsWithThisOutcome) {
   EXPECT_TRUE(w.doc->AxisRange == range || std::isnan(range.Left));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, HostileFile,
     ::testing::Values(
         // Nothing or no IGOR line: refused, the empty window keeps its 0..10 scale.
-        FileCase{"Empty", [] { return std::string(); }, LoadStatus::NotPattern, 0, 0, false, false,
-                 true, true},
-        FileCase{"OnlyIgor", [] { return std::string("IGOR"); }, LoadStatus::Loaded, 0, 0, false,
-                 false, true, true},
-        FileCase{"BinaryGarbage", [] { return Garbage(100000, 7); }, LoadStatus::NotPattern, 0, 0,
-                 false, false, true, true},
+        FileCase{"Empty", [] { return std::string(); }, LoadStatus::NotPattern, 0, 0, false, false, true, true},
+        FileCase{"OnlyIgor", [] { return std::string("IGOR"); }, LoadStatus::Loaded, 0, 0, false, false, true, true},
+        FileCase{"BinaryGarbage", [] { return Garbage(100000, 7); }, LoadStatus::NotPattern, 0, 0, false, false, true, true},
         // Taken: garbage lines are no keywords and no data outside a block.
-        FileCase{"GarbageAfterIgor", [] { return "IGOR\r" + Garbage(100000, 7); },
-                 LoadStatus::Loaded, 0, 0, false, false, true, true},
-        FileCase{"MillionCarriageReturnsAfterIgor",
-                 [] { return "IGOR" + std::string(1000000, '\r'); }, LoadStatus::Loaded, 0, 0,
-                 false, false, true, true},
-        FileCase{"MillionCarriageReturnsFirst", [] { return std::string(1000000, '\r') + "IGOR"; },
-                 LoadStatus::NotPattern, 0, 0, false, false, true, true},
+        FileCase{"GarbageAfterIgor", [] { return "IGOR\r" + Garbage(100000, 7); }, LoadStatus::Loaded, 0, 0, false, false, true, true},
+        FileCase{"MillionCarriageReturnsAfterIgor", [] { return "IGOR" + std::string(1000000, '\r'); }, LoadStatus::Loaded, 0, 0, false, false, true, true},
+        FileCase{"MillionCarriageReturnsFirst", [] { return std::string(1000000, '\r') + "IGOR"; }, LoadStatus::NotPattern, 0, 0, false, false, true, true},
         // 300 names on one line: the table's 256 are declared; no graph
         // command, so the second reading draws the 255 columns beside the
         // x scale made for them.
-        FileCase{"ThreeHundredWaves", [] { return Columns(300, 3, ""); }, LoadStatus::Loaded, 256,
-                 255, true, true, true, true},
+        FileCase{"ThreeHundredWaves", [] { return Columns(300, 3, ""); }, LoadStatus::Loaded, 256, 255, true, true, true, true},
         FileCase{"ThreeHundredTraces",
                  [] {
                    std::string commands;
@@ -217,14 +206,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Axis commands: an x axis that is empty, wider than the doubles or
         // too narrow for the pixels keeps the frame and the y scale; no point
         // can be placed on it. A reversed one is drawn running the other way.
-        FileCase{"SetAxisEqual", [] { return kTwoPoints + "X SetAxis bottom 5, 5\r\n"; },
-                 LoadStatus::Loaded, 2, 1, false, false, false, true},
-        FileCase{"SetAxisReversed", [] { return kTwoPoints + "X SetAxis bottom 10, 0\r\n"; },
-                 LoadStatus::Loaded, 2, 1, false, true, true, true},
-        FileCase{"SetAxisHuge", [] { return kTwoPoints + "X SetAxis bottom -1e308, 1e308\r\n"; },
-                 LoadStatus::Loaded, 2, 1, false, false, false, true},
-        FileCase{"SetAxisTiny", [] { return kTwoPoints + "X SetAxis bottom 0, 1e-308\r\n"; },
-                 LoadStatus::Loaded, 2, 1, false, false, false, true},
+        FileCase{"SetAxisEqual", [] { return kTwoPoints + "X SetAxis bottom 5, 5\r\n"; }, LoadStatus::Loaded, 2, 1, false, false, false, true},
+        FileCase{"SetAxisReversed", [] { return kTwoPoints + "X SetAxis bottom 10, 0\r\n"; }, LoadStatus::Loaded, 2, 1, false, true, true, true},
+        FileCase{"SetAxisHuge", [] { return kTwoPoints + "X SetAxis bottom -1e308, 1e308\r\n"; }, LoadStatus::Loaded, 2, 1, false, false, false, true},
+        FileCase{"SetAxisTiny", [] { return kTwoPoints + "X SetAxis bottom 0, 1e-308\r\n"; }, LoadStatus::Loaded, 2, 1, false, false, false, true},
         // Values at the ends of the doubles, shifted by 1e308 more: the sums
         // past the doubles are infinite and left out, the rest is drawn on
         // a scale of 2E307 steps.
@@ -261,6 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  LoadStatus::Loaded, 2, 1, true, true, true, true}),
     [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 // Settings the dialog takes without a question, on the two-point file.
 struct SettingCase {
@@ -272,6 +258,14 @@ struct SettingCase {
 };
 
 void PrintTo(const SettingCase& c, std::ostream* os) { *os << c.name; }
+
+void SetTicksAndDistances(Window& w, int32_t tick_x, int32_t tick_y, int32_t distance_x,
+                          int32_t distance_y) {
+  w.doc->Settings.TickX = tick_x;
+  w.doc->Settings.TickY = tick_y;
+  w.doc->Settings.DistanceX = distance_x;
+  w.doc->Settings.DistanceY = distance_y;
+}
 
 class HostileSetting : public ::testing::TestWithParam<SettingCase> {};
 
@@ -288,68 +282,29 @@ TEST_P(HostileSetting, EndsWithThisLayout) {
   // The commands record a page only when every container can hold it.
   const auto& s = w.doc->Settings;
   if (!c.page_drawn) {
-    EXPECT_NE(VectorPageSizeError(s.MetafileWidth, s.MetafileHeight), "");
+    EXPECT_FALSE(VectorPageStatus(s.MetafileWidth, s.MetafileHeight).ok());
   }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, HostileSetting,
-    ::testing::Values(SettingCase{"Defaults", [](Window&) {}, {60, 14, 644, 464}, true, true},
-                      // The plot keeps its smallest size and lies past the window's corner.
-                      SettingCase{"MarginsLargerThanTheWindow",
-                                  [](Window& w) {
-                                    w.doc->Settings.MarginOn = true;
-                                    w.doc->Settings.Margin = {5000, 4000, 3000, 2000};
-                                  },
-                                  {5000, 4000, 5064, 4064},
-                                  true,
-                                  true},
-                      // Ticks point out of the plot, numbers move in; a negative distance
-                      // below the plot lowers the bottom margin, 28 - 100 = -72 pixels.
-                      SettingCase{"NegativeTicksAndDistances",
-                                  [](Window& w) {
-                                    w.doc->Settings.TickX = -40;
-                                    w.doc->Settings.TickY = -40;
-                                    w.doc->Settings.DistanceX = -100;
-                                    w.doc->Settings.DistanceY = -100;
-                                  },
-                                  {-44, 14, 644, 568},
-                                  true,
-                                  true},
-                      // Numbers placed past the 32-bit range are held at its ends.
-                      SettingCase{"ExtremeTicksAndDistances",
-                                  [](Window& w) {
-                                    w.doc->Settings.MarginOn = true;
-                                    w.doc->Settings.Margin = {0, 0, 0, 0};
-                                    w.doc->Settings.TickX = INT32_MIN;
-                                    w.doc->Settings.TickY = INT32_MAX;
-                                    w.doc->Settings.DistanceX = INT32_MAX;
-                                    w.doc->Settings.DistanceY = INT32_MAX;
-                                  },
-                                  {0, 0, 672, 496},
-                                  true,
-                                  true},
-                      SettingCase{"MetafileOfZeroWidth",
-                                  [](Window& w) { w.doc->Settings.MetafileWidth = 0; },
-                                  {60, 14, 644, 464},
-                                  true,
-                                  false},
-                      SettingCase{"NegativeMetafile",
-                                  [](Window& w) {
-                                    w.doc->Settings.MetafileWidth = -29700;
-                                    w.doc->Settings.MetafileHeight = -1;
-                                  },
-                                  {60, 14, 644, 464},
-                                  true,
-                                  false},
-                      // A 2,000-pixel font: "-000000" is 7,000 x 2,375 pixels, so the
-                      // margins leave the smallest plot, 7000 + 4 from the left.
-                      SettingCase{"FontOf2000Pixels",
-                                  [](Window& w) { w.font.pixel_height = 2000; },
-                                  {7004, 1781, 7068, 1845},
-                                  true,
-                                  true}),
+    ::testing::Values(
+        SettingCase{"Defaults", [](Window&) {}, {60, 14, 644, 464}, true, true},
+        // The plot keeps its smallest size and lies past the window's corner.
+        SettingCase{"MarginsLargerThanTheWindow", [](Window& w) { w.doc->Settings.MarginOn = true; w.doc->Settings.Margin = {5000, 4000, 3000, 2000}; }, {5000, 4000, 5064, 4064}, true, true},
+        // Ticks point out of the plot, numbers move in; a negative distance
+        // below the plot lowers the bottom margin, 28 - 100 = -72 pixels.
+        SettingCase{"NegativeTicksAndDistances", [](Window& w) { SetTicksAndDistances(w, -40, -40, -100, -100); }, {-44, 14, 644, 568}, true, true},
+        // Numbers placed past the 32-bit range are held at its ends.
+        SettingCase{"ExtremeTicksAndDistances", [](Window& w) { w.doc->Settings.MarginOn = true; w.doc->Settings.Margin = {0, 0, 0, 0}; SetTicksAndDistances(w, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX); }, {0, 0, 672, 496}, true, true},
+        SettingCase{"MetafileOfZeroWidth", [](Window& w) { w.doc->Settings.MetafileWidth = 0; }, {60, 14, 644, 464}, true, false},
+        SettingCase{"NegativeMetafile", [](Window& w) { w.doc->Settings.MetafileWidth = -29700; w.doc->Settings.MetafileHeight = -1; }, {60, 14, 644, 464}, true, false},
+        // A 2,000-pixel font: "-000000" is 7,000 x 2,375 pixels, so the
+        // margins leave the smallest plot, 7000 + 4 from the left.
+        SettingCase{"FontOf2000Pixels", [](Window& w) { w.font.pixel_height = 2000; }, {7004, 1781, 7068, 1845}, true, true}),
     [](const ::testing::TestParamInfo<SettingCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 // With a 2,000-pixel font each axis has room for one number, its 0, on
 // the screen, and the page font is the window font scaled by the page.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "TestWaves.h"
 #include "document/IgorReader.h"
 #include "document/TablesError.h"
 
@@ -20,31 +21,15 @@ namespace korvelin::document {
 namespace {
 
 using Doc = std::unique_ptr<GraphDocument>;
+using korvelin::testing::Lines;
+using korvelin::testing::Points;
 
 Doc NewDoc() { return std::make_unique<GraphDocument>(); }
-
-// Joins lines with the given line end (CR LF unless told otherwise).
-std::string Lines(std::initializer_list<std::string_view> lines, std::string_view end = "\r\n") {
-  std::string text;
-  for (std::string_view line : lines) {
-    text.append(line);
-    text.append(end);
-  }
-  return text;
-}
 
 Doc Load(const std::string& text) {
   Doc doc = NewDoc();
   EXPECT_TRUE(LoadPatternText(*doc, text).accepted());
   return doc;
-}
-
-std::vector<double> Points(const GraphDocument& doc, int32_t wave) {
-  const TWave& w = doc.Waves[wave];
-  std::vector<double> points;
-  for (int32_t i = 0; i < w.count; ++i)
-    points.push_back(GetValue(doc.Values, w.first + i * w.stride));
-  return points;
 }
 
 // prefix + from, prefix + (from + 1), ... : count numbered items in a row.
@@ -416,12 +401,27 @@ TEST(ToFloatDef, AcceptsTheNumberSyntaxOnly) {
   EXPECT_TRUE(std::signbit(ToFloatDef("-0", 1)));
 }
 
+// Loads the tokens as rows of two numbers and expects each stored value,
+// the sign of a zero included, to be the one ToFloatDef reads from its token.
+void ExpectRowsStoreWhatToFloatDefReads(std::vector<std::string> tokens) {
+  if (tokens.size() % 2 != 0) tokens.push_back("1");
+  std::string text = "IGOR\nWAVES a b\nBEGIN\n";
+  for (size_t i = 0; i < tokens.size(); i += 2) text += tokens[i] + "\t" + tokens[i + 1] + "\n";
+  Doc doc = Load(text + "END\n");
+  ASSERT_EQ(doc->ValueCount, static_cast<int32_t>(tokens.size()));
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    const double expected = ToFloatDef(tokens[i], 0);
+    const double stored = GetValue(doc->Values, static_cast<int32_t>(i));
+    EXPECT_TRUE(stored == expected && std::signbit(stored) == std::signbit(expected))
+        << "token '" << tokens[i] << "' stored " << stored << ", expected " << expected;
+  }
+}
+
 // Rows of numbers take a shorter road than other lines; whatever a token
 // holds, the stored value must be the one ToFloatDef gives for it.
 TEST(ToFloatDef, RowsOfNumbersStoreWhatToFloatDefReads) {
   std::mt19937 random(11);
   const std::string_view alphabet = "0123456789.eE+-xinfa$ ";
-  std::string text = "IGOR\nWAVES a b\nBEGIN\n";
   std::vector<std::string> tokens;
   for (int row = 0; row < 5000; ++row) {
     for (int column = 0; column < 2; ++column) {
@@ -431,18 +431,9 @@ TEST(ToFloatDef, RowsOfNumbersStoreWhatToFloatDefReads) {
       // Starting the row with a digit or sign keeps it on the short road.
       if (column == 0) token.insert(token.begin(), "+-1."[random() % 4]);
       tokens.push_back(token);
-      text += token;
-      text += column == 0 ? "\t" : "\n";
     }
   }
-  Doc doc = Load(text + "END\n");
-  ASSERT_EQ(doc->ValueCount, 10000);
-  for (int32_t i = 0; i < 10000; ++i) {
-    const double expected = ToFloatDef(tokens[i], 0);
-    const double stored = GetValue(doc->Values, i);
-    EXPECT_TRUE(stored == expected && std::signbit(stored) == std::signbit(expected))
-        << "token '" << tokens[i] << "' stored " << stored << ", expected " << expected;
-  }
+  ExpectRowsStoreWhatToFloatDefReads(tokens);
 }
 
 // Plain decimals (digits, one point, no exponent) of every length around
@@ -450,7 +441,6 @@ TEST(ToFloatDef, RowsOfNumbersStoreWhatToFloatDefReads) {
 // integer parts beyond 2^53, 22 digits after the point.
 TEST(ToFloatDef, PlainDecimalsOfEveryLengthStoreWhatToFloatDefReads) {
   std::mt19937 random(53);
-  std::string text = "IGOR\nWAVES a b\nBEGIN\n";
   std::vector<std::string> tokens = {"9007199254740992",
                                      "9007199254740993",
                                      "-9007199254740993.0",
@@ -474,51 +464,21 @@ TEST(ToFloatDef, PlainDecimalsOfEveryLengthStoreWhatToFloatDefReads) {
     if (point == digits) token += '.';
     tokens.push_back(token);
   }
-  if (tokens.size() % 2 != 0) tokens.push_back("1");
-  for (size_t i = 0; i < tokens.size(); i += 2) text += tokens[i] + "\t" + tokens[i + 1] + "\n";
-  Doc doc = Load(text + "END\n");
-  ASSERT_EQ(doc->ValueCount, static_cast<int32_t>(tokens.size()));
-  for (size_t i = 0; i < tokens.size(); ++i) {
-    const double expected = ToFloatDef(tokens[i], 0);
-    const double stored = GetValue(doc->Values, static_cast<int32_t>(i));
-    ASSERT_TRUE(stored == expected && std::signbit(stored) == std::signbit(expected))
-        << "token '" << tokens[i] << "' stored " << stored << ", expected " << expected;
-  }
+  ExpectRowsStoreWhatToFloatDefReads(tokens);
 }
 
 // The tokens where fast conversions and ToFloatDef part ways: overflow,
-// underflow to a subnormal or to zero, the largest and smallest doubles.
+// underflow to a subnormal or to zero, the largest and smallest doubles;
+// each in both columns of its row.
 TEST(ToFloatDef, RowsStoreWhatToFloatDefReadsAtTheEdgesOfTheDoubles) {
-  const std::vector<std::string> tokens = {"1e400",
-                                           "-1e400",
-                                           "1e-310",
-                                           "-1e-310",
-                                           "4.9e-324",
-                                           "1e-400",
-                                           "2.2250738585072011e-308",
-                                           "2.2250738585072014e-308",
-                                           "1.7976931348623157e308",
-                                           "1.7976931348623159e308",
-                                           "0e999",
-                                           "-0",
-                                           "00000.000",
-                                           "1.",
-                                           ".5",
-                                           "-.5e-3",
-                                           "+1e308",
-                                           "123456789012345678901234567890"};
-  std::string text = "IGOR\nWAVES a b\nBEGIN\n";
-  for (const std::string& token : tokens) text += token + "\t" + token + "\n";
-  Doc doc = Load(text + "END\n");
-  ASSERT_EQ(doc->ValueCount, static_cast<int32_t>(2 * tokens.size()));
-  for (size_t i = 0; i < tokens.size(); ++i) {
-    const double expected = ToFloatDef(tokens[i], 0);
-    for (int32_t column = 0; column < 2; ++column) {
-      const double stored = GetValue(doc->Values, static_cast<int32_t>(2 * i) + column);
-      EXPECT_TRUE(stored == expected && std::signbit(stored) == std::signbit(expected))
-          << "token '" << tokens[i] << "' stored " << stored << ", expected " << expected;
-    }
+  std::vector<std::string> tokens;
+  for (const char* token :
+       {"1e400", "-1e400", "1e-310", "-1e-310", "4.9e-324", "1e-400", "2.2250738585072011e-308",
+        "2.2250738585072014e-308", "1.7976931348623157e308", "1.7976931348623159e308", "0e999",
+        "-0", "00000.000", "1.", ".5", "-.5e-3", "+1e308", "123456789012345678901234567890"}) {
+    tokens.insert(tokens.end(), 2, token);
   }
+  ExpectRowsStoreWhatToFloatDefReads(tokens);
 }
 
 TEST(ToIntDef, AcceptsDecimalAndDollarHex) {

@@ -30,6 +30,7 @@ TEST_P(PlotLayoutCase, PlacesThePlot) {
   EXPECT_EQ(ComputePlotRect(c.client, {56, 19}, settings), c.plot);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, PlotLayoutCase,
     ::testing::Values(
@@ -39,25 +40,11 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"NarrowClientGetsMinimumWidth", true, false, {}, {50, 480}, {60, 14, 124, 448}},
         LayoutCase{"EmptyClientGetsMinimumPlot", true, false, {}, {0, 0}, {60, 14, 124, 78}},
         LayoutCase{"MarginsWinOverScale", true, true, {0, 0, 0, 0}, {641, 300}, {0, 0, 640, 300}},
-        LayoutCase{"NegativeMarginsReachPastThePicture",
-                   false,
-                   true,
-                   {-100, -50, 0, 0},
-                   {100, 100},
-                   {-100, -50, 100, 100}},
-        LayoutCase{"HugeNegativeMarginStaysAllocatable",
-                   false,
-                   true,
-                   {-2000000000, 0, 0, 0},
-                   {100, 100},
-                   {-1048576, 0, -1048576 + 16384, 100}},
-        LayoutCase{"MarginsLargerThanTheWindow",
-                   false,
-                   true,
-                   {2000000000, 2000000000, 2000000000, 2000000000},
-                   {640, 480},
-                   {1048576, 1048576, 1048576 + 64, 1048576 + 64}}),
+        LayoutCase{"NegativeMarginsReachPastThePicture", false, true, {-100, -50, 0, 0}, {100, 100}, {-100, -50, 100, 100}},
+        LayoutCase{"HugeNegativeMarginStaysAllocatable", false, true, {-2000000000, 0, 0, 0}, {100, 100}, {-1048576, 0, -1048576 + 16384, 100}},
+        LayoutCase{"MarginsLargerThanTheWindow", false, true, {2000000000, 2000000000, 2000000000, 2000000000}, {640, 480}, {1048576, 1048576, 1048576 + 64, 1048576 + 64}}),
     [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
+// clang-format on
 
 TEST(ComputePlotRect, HugeDistancesStayWithinTheirBounds) {
   DisplaySettings settings;

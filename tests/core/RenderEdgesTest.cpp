@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "RecordingCanvas.h"
@@ -270,14 +269,6 @@ TEST(ScaleFontSize, RoundsHalvesAwayFromZeroBothWays) {
   EXPECT_EQ(ScaleFontSize(-2, 1, 4), -1);  // -0.5
   EXPECT_EQ(ScaleFontSize(int64_t{1} << 40, 96, 72), 0x7FFFFFFF);
   EXPECT_EQ(ScaleFontSize(-(int64_t{1} << 40), 96, 72), -0x7FFFFFFF);
-}
-
-TEST(VectorPageSizeError, RefusesEachSideOnItsOwn) {
-  EXPECT_EQ(VectorPageSizeError(29700, 21000), "");
-  EXPECT_NE(VectorPageSizeError(29700, 0), "");
-  EXPECT_NE(VectorPageSizeError(29700, kMaxVectorPageSide + 1), "");
-  EXPECT_NE(VectorPageSizeError(-29700, 21000), "");
-  EXPECT_NE(VectorPageSizeError(std::numeric_limits<int32_t>::max(), 21000), "");
 }
 
 // Only the left button starts a drag, and a button the window does not

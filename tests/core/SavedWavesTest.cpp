@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "TestWaves.h"
 #include "document/DocumentJson.h"
 #include "document/Loading.h"
 #include "document/SavedWaves.h"
@@ -24,20 +25,13 @@ namespace korvelin::document {
 namespace {
 
 using Doc = std::unique_ptr<GraphDocument>;
+using korvelin::testing::Lines;
+using korvelin::testing::Points;
 
 Doc NewDoc() {
   auto doc = std::make_unique<GraphDocument>();
   InitValueStore(doc->Values);
   return doc;
-}
-
-std::string Lines(const std::vector<std::string>& lines, std::string_view end = "\r\n") {
-  std::string text;
-  for (const std::string& line : lines) {
-    text.append(line);
-    text.append(end);
-  }
-  return text;
 }
 
 struct Graph {
@@ -56,14 +50,6 @@ std::string PlainJson(const std::string& text) {
   Doc doc = NewDoc();
   LoadPatternText(*doc, text);
   return DumpDocumentJson(*doc);
-}
-
-std::vector<double> Points(const GraphDocument& doc, int32_t wave, int32_t count) {
-  const TWave& w = doc.Waves[wave];
-  std::vector<double> points;
-  for (int32_t i = 0; i < count; ++i)
-    points.push_back(GetValue(doc.Values, w.first + i * w.stride));
-  return points;
 }
 
 int32_t TracePoints(const GraphDocument& doc, const TTrace& t) {
@@ -94,7 +80,7 @@ struct ShapeCase {
 
 void PrintTo(const ShapeCase& c, std::ostream* os) { *os << c.name; }
 
-class SavedFileShape : public testing::TestWithParam<ShapeCase> {};
+class SavedFileShape : public ::testing::TestWithParam<ShapeCase> {};
 
 TEST_P(SavedFileShape, DrawsItsWavesAgainstTheirScales) {
   const ShapeCase& c = GetParam();
@@ -125,7 +111,7 @@ TEST_P(SavedFileShape, DrawsItsWavesAgainstTheirScales) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, SavedFileShape,
-    testing::Values(
+    ::testing::Values(
         ShapeCase{"ScaleByStartAndStep", {"IGOR", "WAVES/D test", "BEGIN", "3", "5", "4", "END", "X SetScale/P x 0.5,0.25,\"\", test; SetScale y 0,0,\"\", test"}, {"test vs test_x"}, {{0.5, 0.75, 1.0}}, {{3, 5, 4}}, RealRect(0.5, 5, 1.0, 3), "read as saved waves: 1 trace"},
         ShapeCase{"TwoWavesInTwoBlocks", {"IGOR", "WAVES/D 'first'", "BEGIN", "1", "2", "END", "WAVES/S second", "BEGIN", "10", "20", "30", "END", "X SetScale/P x 100,10,\"s\", second"}, {"first vs first_x", "second vs second_x"}, {{0, 1}, {100, 110, 120}}, {{1, 2}, {10, 20, 30}}, RealRect(0, 30, 120, 1), "read as saved waves: 2 traces"},
         ShapeCase{"ScaleByFirstAndLastWithCommasAndQuotedName", {"IGOR", "WAVES/D 'TS1_rough1_026'", "BEGIN", "0.5", "0.25", "0.125", "1", "2", "END", "X SetScale/I x, 1, 8, \"Step\", 'TS1_rough1_026'"}, {"TS1_rough1_026 vs TS1_rough1_026_x"}, {{1, 2.75, 4.5, 6.25, 8}}, {{0.5, 0.25, 0.125, 1, 2}}, RealRect(1, 2, 8, 0.125), "read as saved waves: 1 trace"},
@@ -137,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
         ShapeCase{"DisplayWithoutXWave", {"IGOR", "WAVES/D int", "BEGIN", "1", "3", "END", "X Display int"}, {"int vs int_x"}, {{0, 1}}, {{1, 3}}, RealRect(0, 3, 1, 1), "read as saved waves: 1 trace"},
         ShapeCase{"ComplexWaveAndSharedTwoDimensionalBlock", {"IGOR", "WAVES/C z", "BEGIN", "1 2", "END", "waves/s/n=(2,2) m, n", "BEGIN", "1 2", "3 4", "END"}, {"m_0 vs m_x", "m_1 vs m_x"}, {{0, 1}, {0, 1}}, {{1, 3}, {2, 4}}, RealRect(0, 4, 1, 1), "read as saved waves: 2 traces; left out: complex wave (1), shares a 2-D block (1)"},
         ShapeCase{"BlockWithoutRowsAndFlagsApart", {"IGOR", "WAVES/D a, b", "BEGIN", "END", "WAVES /D /N=(2,0) c d", "BEGIN", "1 -1", "", "2 -2", "END"}, {"c vs c_x", "d vs c_x"}, {{0, 1}, {0, 1}}, {{1, 2}, {-1, -2}}, RealRect(0, 2, 1, -2), "read as saved waves: 2 traces; left out: no values (2)"}),
-    [](const testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.name); });
 // clang-format on
 
 // x values from one SetScale command on a wave w of `rows` rows 0, 1, ...
@@ -150,7 +136,7 @@ struct ScaleCase {
 
 void PrintTo(const ScaleCase& c, std::ostream* os) { *os << c.name; }
 
-class SavedFileScale : public testing::TestWithParam<ScaleCase> {};
+class SavedFileScale : public ::testing::TestWithParam<ScaleCase> {};
 
 TEST_P(SavedFileScale, GivesTheseXValues) {
   const ScaleCase& c = GetParam();
@@ -169,7 +155,7 @@ TEST_P(SavedFileScale, GivesTheseXValues) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, SavedFileScale,
-    testing::Values(
+    ::testing::Values(
         ScaleCase{"FallingStep", "SetScale/P x 2,-1,\"\", w", 3, {2, 1, 0}},
         ScaleCase{"Inclusive", "SetScale/I x 0,1,\"\", w", 3, {0, 0.5, 1}},
         ScaleCase{"InclusiveOfOnePoint", "SetScale/I x 5,9,\"\", w", 1, {5}},
@@ -182,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScaleCase{"EndsBeyondDoublesIgnored", "SetScale/P x 1e308,1e308,\"\", w", 3, {0, 1, 2}},
         ScaleCase{"InsideAStringIgnored", "Note w, \"x; SetScale/P x 5,5,\\\"\\\", w\"", 2, {0, 1}},
         ScaleCase{"AfterCommentIgnored", "// SetScale/P x 5,5,\"\", w", 2, {0, 1}}),
-    [](const testing::TestParamInfo<ScaleCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<ScaleCase>& info) { return std::string(info.param.name); });
 // clang-format on
 
 // Files the plain reading draws, or that declare no wave, are read exactly
@@ -195,7 +181,7 @@ struct PlainCase {
 
 void PrintTo(const PlainCase& c, std::ostream* os) { *os << c.name; }
 
-class PlainReading : public testing::TestWithParam<PlainCase> {};
+class PlainReading : public ::testing::TestWithParam<PlainCase> {};
 
 TEST_P(PlainReading, StaysByteForByte) {
   const PlainCase& c = GetParam();
@@ -210,14 +196,14 @@ TEST_P(PlainReading, StaysByteForByte) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, PlainReading,
-    testing::Values(
+    ::testing::Values(
         PlainCase{"DisplayBesideSizeFlag", {"IGOR", "WAVES/D/N=(3) tth, cnt", "BEGIN", "1 10", "2 20", "3 30", "END", "X Display cnt vs tth"}, false},
         PlainCase{"GraphWithAxisAndStyle", {"IGOR", "WAVES/D tth, int1", "BEGIN", "10 100", "10.5 120", "END", "X Display int1 vs tth", "X ModifyGraph mode(int1)=4", "X SetAxis bottom 10, 11", "X SetScale/P x 0,1,\"\", int1"}, false},
         PlainCase{"TraceOfWavesWithoutRows", {"IGOR", "WAVES a b", "BEGIN", "END", "X Display a vs b"}, true},
         PlainCase{"NoWaveDeclared", {"IGOR", "X SetAxis left 0, 5"}, true},
         PlainCase{"FirstLineOnly", {"IGOR"}, true},
         PlainCase{"NotAPatternFile", {"IGOR Text", "WAVES a", "BEGIN", "1", "END"}, false}),
-    [](const testing::TestParamInfo<PlainCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<PlainCase>& info) { return std::string(info.param.name); });
 // clang-format on
 
 std::string TwoDimensionalFile(std::string_view end) {
@@ -380,7 +366,7 @@ TEST(SavedFileMessage, NamesTheFileAndWhatWasLeftOut) {
   EXPECT_EQ(SavedFileMessage(LoadRecord{"plain.pat", {}, SavedFileReport{}}), "");
 }
 
-class LoadGraphFileTest : public testing::Test {
+class LoadGraphFileTest : public ::testing::Test {
  protected:
   void TearDown() override { std::filesystem::remove(path_); }
   std::string Write(const std::string& text) {

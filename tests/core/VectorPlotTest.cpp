@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "RecordingCanvas.h"
@@ -198,10 +201,20 @@ TEST(FontPointSize, ConvertsAtNinetySixPixelsToTheInchHalvesAwayFromZero) {
   EXPECT_EQ(WithPointSize(FontSpec{}, 0x7FFFFFFF).pixel_height, 0x7FFFFFFF);
 }
 
-TEST(VectorPageSizeError, AcceptsOnlyPagesEveryContainerHolds) {
-  EXPECT_EQ(VectorPageSizeError(1, kMaxVectorPageSide), "");
-  EXPECT_NE(VectorPageSizeError(kMaxVectorPageSide + 1, 21000), "");
-  EXPECT_EQ(VectorPageSizeError(0, 5),
+// Each side is refused on its own.
+TEST(VectorPageStatus, AcceptsOnlyPagesEveryContainerHolds) {
+  EXPECT_TRUE(VectorPageStatus(1, kMaxVectorPageSide).ok());
+  EXPECT_TRUE(VectorPageStatus(29700, 21000).ok());
+  for (const auto& [width, height] : std::initializer_list<std::pair<int32_t, int32_t>>{
+           {kMaxVectorPageSide + 1, 21000},
+           {29700, 0},
+           {29700, kMaxVectorPageSide + 1},
+           {-29700, 21000},
+           {INT32_MAX, 21000},
+       }) {
+    EXPECT_FALSE(VectorPageStatus(width, height).ok()) << width << " x " << height;
+  }
+  EXPECT_EQ(VectorPageStatus(0, 5).reason(),
             "The metafile size 0 x 5 is not a page: each side must be 1 to 2000000 hundredths "
             "of a millimetre");
 }

@@ -106,7 +106,7 @@ TEST_P(AtomicFileFailure, IsReportedAndKeepsTheOldFileWhole) {
   FailingCalls calls(c.step, c.error, c.at);
   // Large enough for several writes through the 64 KiB buffer.
   const std::string bytes(200000, 'x');
-  EXPECT_EQ(WriteFileAtomically(target, bytes, calls), c.reason);
+  EXPECT_EQ(WriteFileAtomically(target, bytes, calls).reason(), c.reason);
   EXPECT_TRUE(Read(target) == "the old picture") << "the old file is replaced";
   EXPECT_EQ(Names(folder), std::vector<std::string>{"plot.png"}) << "no temporary file is left";
 }
@@ -131,25 +131,26 @@ TEST(AtomicFile, WritesNewFilesWithUsualModesAndKeepsTheModeOfReplacedOnes) {
   const mode_t mask = umask(0);
   umask(mask);
   const std::string fresh = folder + "/fresh.bmp";
-  EXPECT_EQ(WriteFileAtomically(fresh, "new"), "");
+  EXPECT_TRUE(WriteFileAtomically(fresh, "new").ok());
   struct stat info {};
   ASSERT_EQ(stat(fresh.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
 
   chmod(fresh.c_str(), 0640);
-  EXPECT_EQ(WriteFileAtomically(fresh, "newer"), "");
+  EXPECT_TRUE(WriteFileAtomically(fresh, "newer").ok());
   ASSERT_EQ(stat(fresh.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
   EXPECT_EQ(Read(fresh), "newer");
 
   // The name's bytes are used as given, also when they are no UTF-8.
   const std::string raw = folder + "/o\xff\xfe.png";
-  EXPECT_EQ(WriteFileAtomically(raw, "raw"), "");
+  EXPECT_TRUE(WriteFileAtomically(raw, "raw").ok());
   EXPECT_EQ(Read(raw), "raw");
 
-  EXPECT_EQ(WriteFileAtomically(folder, "x"), "Is a directory");
-  EXPECT_EQ(WriteFileAtomically(folder + "/no/such/folder.png", "x"), "No such file or directory");
-  EXPECT_EQ(WriteFileAtomically("", "x"), "No such file or directory");
+  EXPECT_EQ(WriteFileAtomically(folder, "x").reason(), "Is a directory");
+  EXPECT_EQ(WriteFileAtomically(folder + "/no/such/folder.png", "x").reason(),
+            "No such file or directory");
+  EXPECT_EQ(WriteFileAtomically("", "x").reason(), "No such file or directory");
 }
 
 TEST(AtomicFile, ALinkHasItsFileReplacedAndStaysALink) {
@@ -158,30 +159,30 @@ TEST(AtomicFile, ALinkHasItsFileReplacedAndStaysALink) {
   mkdir((folder + "/pictures").c_str(), 0755);
   std::ofstream(folder + "/pictures/real.png") << "old";
   ASSERT_EQ(symlink("pictures/real.png", (folder + "/link.png").c_str()), 0);
-  EXPECT_EQ(WriteFileAtomically(folder + "/link.png", "new"), "");
+  EXPECT_TRUE(WriteFileAtomically(folder + "/link.png", "new").ok());
   struct stat info {};
   ASSERT_EQ(lstat((folder + "/link.png").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
   EXPECT_EQ(Read(folder + "/pictures/real.png"), "new");
   // A link to a file not there yet creates it.
   ASSERT_EQ(symlink("pictures/later.png", (folder + "/dangling.png").c_str()), 0);
-  EXPECT_EQ(WriteFileAtomically(folder + "/dangling.png", "made"), "");
+  EXPECT_TRUE(WriteFileAtomically(folder + "/dangling.png", "made").ok());
   EXPECT_EQ(Read(folder + "/pictures/later.png"), "made");
 }
 
 TEST(AtomicFile, DevicesAndPipesAreWrittenDirectly) {
   QTemporaryDir dir;
   const std::string folder = dir.path().toStdString();
-  EXPECT_EQ(WriteFileAtomically("/dev/null", "gone"), "");
-  EXPECT_EQ(WriteFileAtomically("/dev/full", "lost"), "No space left on device");
+  EXPECT_TRUE(WriteFileAtomically("/dev/null", "gone").ok());
+  EXPECT_EQ(WriteFileAtomically("/dev/full", "lost").reason(), "No space left on device");
   ASSERT_EQ(symlink("/dev/full", (folder + "/full.png").c_str()), 0);
-  EXPECT_EQ(WriteFileAtomically(folder + "/full.png", "lost"), "No space left on device");
+  EXPECT_EQ(WriteFileAtomically(folder + "/full.png", "lost").reason(), "No space left on device");
 
   const std::string fifo = folder + "/pipe.png";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   std::string received;
   std::thread reader([&] { received = Read(fifo); });
-  EXPECT_EQ(WriteFileAtomically(fifo, "through the pipe"), "");
+  EXPECT_TRUE(WriteFileAtomically(fifo, "through the pipe").ok());
   reader.join();
   EXPECT_EQ(received, "through the pipe");
   struct stat info {};
@@ -203,15 +204,16 @@ TEST(AtomicFile, FilesCommittedTogetherShareOneFlush) {
       const std::string target = folder + "/" + std::to_string(i) + ".png";
       std::ofstream(target, std::ios::binary) << "old";
       files.push_back(std::make_unique<AtomicFile>(target, calls));
-      ASSERT_TRUE(files.back()->Open() && files.back()->Write("new", 3) &&
-                  files.back()->WriteOut());
+      ASSERT_TRUE(files.back()->Open().ok() && files.back()->Write("new", 3).ok() &&
+                  files.back()->WriteOut().ok());
       group.push_back(files.back().get());
     }
     AtomicFile::CommitTogether(group);
     EXPECT_EQ(calls.file_system_syncs, 1);
     EXPECT_EQ(calls.syncs, 0);
     for (int i = 0; i < 5; ++i) {
-      EXPECT_EQ(files[static_cast<size_t>(i)]->Error(), error != 0 ? "Input/output error" : "");
+      EXPECT_EQ(files[static_cast<size_t>(i)]->status().reason(),
+                error != 0 ? "Input/output error" : "");
       EXPECT_EQ(Read(folder + "/" + std::to_string(i) + ".png"), error != 0 ? "old" : "new");
     }
     files.clear();
@@ -222,10 +224,10 @@ TEST(AtomicFile, FilesCommittedTogetherShareOneFlush) {
 TEST(WriteToDescriptor, NamesTheReasonOfAFailedWrite) {
   const int full = open("/dev/full", O_WRONLY);
   ASSERT_GE(full, 0);
-  EXPECT_EQ(WriteToDescriptor(full, "x"), "No space left on device");
+  EXPECT_EQ(WriteToDescriptor(full, "x").reason(), "No space left on device");
   close(full);
-  EXPECT_EQ(WriteToDescriptor(-1, "x"), "Bad file descriptor");
-  EXPECT_EQ(WriteToDescriptor(-1, ""), "");
+  EXPECT_EQ(WriteToDescriptor(-1, "x").reason(), "Bad file descriptor");
+  EXPECT_TRUE(WriteToDescriptor(-1, "").ok());
 }
 
 }  // namespace

@@ -25,30 +25,32 @@ TEST(MetafileCopy, OffersTheMetafileAndSvgButNoPdfNorPicture) {
   document::GraphDocument doc;
   testing::SetUpPage(doc);
   const ClipboardCopy copy = MetafileCopy(testing::RecordPage(doc), 29700, 21000);
-  ASSERT_NE(copy.data, nullptr) << copy.error;
-  EXPECT_EQ(copy.data->formats(), (QStringList{kEmfMimeType, "image/svg+xml"}));
-  EXPECT_FALSE(copy.data->hasFormat("application/pdf"));
-  EXPECT_FALSE(copy.data->hasImage());
+  ASSERT_TRUE(copy.ok()) << copy.reason();
+  const QMimeData& data = *copy.value();
+  EXPECT_EQ(data.formats(), (QStringList{kEmfMimeType, "image/svg+xml"}));
+  EXPECT_FALSE(data.hasFormat("application/pdf"));
+  EXPECT_FALSE(data.hasImage());
   // An enhanced metafile starts with its header record (type 1) and names
   // itself " EMF" at byte 40.
-  const QByteArray emf = copy.data->data(kEmfMimeType);
+  const QByteArray emf = data.data(kEmfMimeType);
   ASSERT_GT(emf.size(), 44);
   EXPECT_EQ(emf[0], '\x01');
   EXPECT_EQ(emf.mid(40, 4), QByteArray(" EMF"));
-  EXPECT_TRUE(copy.data->data("image/svg+xml").startsWith("<?xml"));
+  EXPECT_TRUE(data.data("image/svg+xml").startsWith("<?xml"));
 
   const ClipboardCopy no_page = MetafileCopy(testing::RecordPage(doc), 0, 21000);
-  EXPECT_EQ(no_page.data, nullptr);
-  EXPECT_FALSE(no_page.error.empty());
+  EXPECT_FALSE(no_page.ok());
+  EXPECT_EQ(no_page.value(), nullptr);
+  EXPECT_EQ(no_page.reason(), render::VectorPageStatus(0, 21000).reason());
 }
 
 TEST(BitmapCopy, OffersPngAndBmpOfTheSamePicture) {
-  EXPECT_EQ(BitmapCopy(QImage()).error, "The window has no picture to copy");
+  EXPECT_EQ(BitmapCopy(QImage()).reason(), "The window has no picture to copy");
   const ClipboardCopy copy = BitmapCopy(Picture());
-  ASSERT_NE(copy.data, nullptr) << copy.error;
-  EXPECT_EQ(copy.data->formats(), (QStringList{"image/png", "image/bmp"}));
+  ASSERT_TRUE(copy.ok()) << copy.reason();
+  EXPECT_EQ(copy.value()->formats(), (QStringList{"image/png", "image/bmp"}));
   for (const char* format : {"png", "bmp"}) {
-    const QByteArray bytes = copy.data->data(QString("image/") + format);
+    const QByteArray bytes = copy.value()->data(QString("image/") + format);
     EXPECT_EQ(testing::PixelsOf(QImage::fromData(bytes, format)), Picture()) << format;
   }
 }

@@ -37,95 +37,52 @@ class ParseCommandLineTest : public ::testing::TestWithParam<ParseCase> {};
 TEST_P(ParseCommandLineTest, ReadsModeSizeAndFiles) {
   const ParseCase& c = GetParam();
   const ParsedCommandLine parsed = ParseCommandLine(c.args);
-  EXPECT_EQ(!parsed.error.empty(), c.error) << parsed.error;
+  EXPECT_EQ(!parsed.ok(), c.error) << parsed.reason();
   if (c.error) return;
-  EXPECT_EQ(parsed.line.mode, c.mode);
-  EXPECT_EQ(parsed.line.files, c.files);
-  EXPECT_EQ(parsed.line.export_path, c.export_path);
-  EXPECT_EQ(parsed.line.size, c.size);
+  EXPECT_EQ(parsed.value().mode, c.mode);
+  EXPECT_EQ(parsed.value().files, c.files);
+  EXPECT_EQ(parsed.value().export_path, c.export_path);
+  EXPECT_EQ(parsed.value().size, c.size);
 }
 
 using Files = std::vector<std::string>;
 using Size = document::PixelSize;
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseCommandLineTest,
     ::testing::Values(
         ParseCase{"NoArguments", {}, RunMode::Window, {}, "", {}, false},
-        ParseCase{"FilesOpenTheWindow",
-                  {"a.pat", "b.pat"},
-                  RunMode::Window,
-                  Files{"a.pat", "b.pat"},
-                  "",
-                  {},
-                  false},
-        ParseCase{"DashDashEndsOptions",
-                  {"--", "--dump", "-x"},
-                  RunMode::Window,
-                  Files{"--dump", "-x"},
-                  "",
-                  {},
-                  false},
+        ParseCase{"FilesOpenTheWindow", {"a.pat", "b.pat"}, RunMode::Window, Files{"a.pat", "b.pat"}, "", {}, false},
+        ParseCase{"DashDashEndsOptions", {"--", "--dump", "-x"}, RunMode::Window, Files{"--dump", "-x"}, "", {}, false},
         ParseCase{"SingleDashIsAFile", {"-"}, RunMode::Window, Files{"-"}, "", {}, false},
-        ParseCase{"Export",
-                  {"--export", "o.png", "a.pat"},
-                  RunMode::Export,
-                  Files{"a.pat"},
-                  "o.png",
-                  {},
-                  false},
-        ParseCase{"ExportWithSizeAfterFiles",
-                  {"--export", "o.bmp", "a.pat", "--size", "1920x1080"},
-                  RunMode::Export,
-                  Files{"a.pat"},
-                  "o.bmp",
-                  Size{1920, 1080},
-                  false},
-        ParseCase{"DumpWithSize",
-                  {"--dump", "--size", "0x0", "a.pat"},
-                  RunMode::Dump,
-                  Files{"a.pat"},
-                  "",
-                  Size{0, 0},
-                  false},
+        ParseCase{"Export", {"--export", "o.png", "a.pat"}, RunMode::Export, Files{"a.pat"}, "o.png", {}, false},
+        ParseCase{"ExportWithSizeAfterFiles", {"--export", "o.bmp", "a.pat", "--size", "1920x1080"}, RunMode::Export, Files{"a.pat"}, "o.bmp", Size{1920, 1080}, false},
+        ParseCase{"DumpWithSize", {"--dump", "--size", "0x0", "a.pat"}, RunMode::Dump, Files{"a.pat"}, "", Size{0, 0}, false},
         ParseCase{"Help", {"--help"}, RunMode::Help, {}, "", {}, false},
         ParseCase{"Version", {"--version"}, RunMode::Version, {}, "", {}, false},
         ParseCase{"UnknownOption", {"--frobnicate"}, RunMode::Window, {}, "", {}, true},
         ParseCase{"ExportWithoutPath", {"--export"}, RunMode::Window, {}, "", {}, true},
-        ParseCase{"SizeOpensTheWindowAtIt",
-                  {"--size", "10x10", "a.pat"},
-                  RunMode::Window,
-                  Files{"a.pat"},
-                  "",
-                  Size{10, 10},
-                  false},
+        ParseCase{"SizeOpensTheWindowAtIt", {"--size", "10x10", "a.pat"}, RunMode::Window, Files{"a.pat"}, "", Size{10, 10}, false},
         ParseCase{"SizeWithHelp", {"--help", "--size", "10x10"}, RunMode::Window, {}, "", {}, true},
-        ParseCase{"ExportTwice",
-                  {"--export", "a.png", "--export", "b.png", "a.pat"},
-                  RunMode::Window,
-                  {},
-                  "",
-                  {},
-                  true},
+        ParseCase{"ExportTwice", {"--export", "a.png", "--export", "b.png", "a.pat"}, RunMode::Window, {}, "", {}, true},
         ParseCase{"SizeWithoutValue", {"--dump", "--size"}, RunMode::Window, {}, "", {}, true},
         ParseCase{"TwoModes", {"--dump", "--export", "o.png"}, RunMode::Window, {}, "", {}, true},
-        ParseCase{
-            "SizeTooLarge", {"--dump", "--size", "16385x10"}, RunMode::Window, {}, "", {}, true},
-        ParseCase{
-            "SizeWithJunk", {"--dump", "--size", "10x10px"}, RunMode::Window, {}, "", {}, true},
-        ParseCase{
-            "SizeWithoutHeight", {"--dump", "--size", "640"}, RunMode::Window, {}, "", {}, true}),
+        ParseCase{"SizeTooLarge", {"--dump", "--size", "16385x10"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{"SizeWithJunk", {"--dump", "--size", "10x10px"}, RunMode::Window, {}, "", {}, true},
+        ParseCase{"SizeWithoutHeight", {"--dump", "--size", "640"}, RunMode::Window, {}, "", {}, true}),
     [](const ::testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
+// clang-format on
 
 TEST(ParseCommandLine, SetsChangeTheSettingsInOrderOrRefuseTheLine) {
   const ParsedCommandLine parsed = ParseCommandLine(
       {"--set", "TickX=9", "--dump", "--set", "ScaleOn=0", "a.pat", "--set", "TickX=2"});
-  ASSERT_EQ(parsed.error, "");
-  EXPECT_EQ(parsed.line.settings.TickX, 2);
-  EXPECT_FALSE(parsed.line.settings.ScaleOn);
-  EXPECT_EQ(parsed.line.files, std::vector<std::string>{"a.pat"});
-  EXPECT_EQ(ParseCommandLine({"--set", "ScaleOn=yes"}).error, "ScaleOn takes 1 or 0, not 'yes'");
-  EXPECT_EQ(ParseCommandLine({"--set"}).error, "--set needs NAME=VALUE");
+  ASSERT_TRUE(parsed.ok()) << parsed.reason();
+  EXPECT_EQ(parsed.value().settings.TickX, 2);
+  EXPECT_FALSE(parsed.value().settings.ScaleOn);
+  EXPECT_EQ(parsed.value().files, std::vector<std::string>{"a.pat"});
+  EXPECT_EQ(ParseCommandLine({"--set", "ScaleOn=yes"}).reason(), "ScaleOn takes 1 or 0, not 'yes'");
+  EXPECT_EQ(ParseCommandLine({"--set"}).reason(), "--set needs NAME=VALUE");
 }
 
 TEST(RunDump, PrintsTheLastAcceptedFileAndNamesTheRejected) {
@@ -178,8 +135,10 @@ TEST(ParseCommandLine, ScaleGoesWithHeadlessPicturesWithinTheSizeLimit) {
        }) {
     const ParsedCommandLine parsed = ParseCommandLine(c.args);
     const std::string line = ::testing::PrintToString(c.args);
-    EXPECT_EQ(parsed.error.empty(), c.scale != 0) << line << ": " << parsed.error;
-    if (c.scale != 0) EXPECT_EQ(parsed.line.scale, c.scale) << line;
+    EXPECT_EQ(parsed.ok(), c.scale != 0) << line << ": " << parsed.reason();
+    if (c.scale != 0) {
+      EXPECT_EQ(parsed.value().scale, c.scale) << line;
+    }
   }
 }
 

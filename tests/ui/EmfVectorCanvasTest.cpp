@@ -8,115 +8,48 @@
 #include <string>
 #include <vector>
 
+#include "EmfRecords.h"
 #include "VectorPage.h"
 #include "platform/EmfVectorCanvas.h"
 
 namespace korvelin::platform {
 namespace {
 
-enum : uint32_t {
-  kHeader = 1,
-  kSetWindowExt = 9,
-  kSetViewportExt = 11,
-  kEof = 14,
-  kSetMapMode = 17,
-  kSetBkMode = 18,
-  kSetTextAlign = 22,
-  kSetTextColor = 24,
-  kMoveTo = 27,
-  kSelectObject = 37,
-  kCreatePen = 38,
-  kDeleteObject = 40,
-  kLineTo = 54,
-  kCreateFont = 82,
-  kTextOutW = 84,
-  kPolylineTo16 = 89,
-};
-
-struct Record {
-  uint32_t type = 0;
-  QByteArray data;  // the whole record, type and size included
-  // The value at offset; 0 past the record's end.
-  template <class T = int32_t>
-  T At(int offset) const {
-    T v{};
-    if (offset >= 0 && offset + static_cast<int>(sizeof v) <= data.size()) {
-      std::memcpy(&v, data.constData() + offset, sizeof v);
-    }
-    return v;
-  }
-  // The characters of an ExtTextOutW record.
-  std::string Text() const {
-    std::string text;
-    for (int i = 0; i < At(44); ++i) text += static_cast<char>(At<uint16_t>(At(48) + 2 * i));
-    return text;
-  }
-};
-
-// Splits the file into records; stops at the first size that does not fit,
-// which the checks then see as a missing end record.
-std::vector<Record> ReadRecords(const QByteArray& file) {
-  std::vector<Record> records;
-  for (qsizetype offset = 0; offset + 8 <= file.size();) {
-    uint32_t head[2];
-    std::memcpy(head, file.constData() + offset, 8);
-    if (head[1] < 8 || head[1] % 4 != 0 || offset + head[1] > file.size()) break;
-    records.push_back({head[0], file.mid(offset, head[1])});
-    offset += head[1];
-  }
-  return records;
-}
-
-std::vector<Record> OfType(const std::vector<Record>& records, uint32_t type) {
-  std::vector<Record> out;
-  for (const Record& r : records) {
-    if (r.type == type) out.push_back(r);
-  }
-  return out;
-}
-
-// Moves and lines as "M x y" and "L x y", texts as "T x y text", in order.
-std::vector<std::string> Drawing(const std::vector<Record>& records) {
-  std::vector<std::string> out;
-  for (const Record& r : records) {
-    const auto xy = [&r](int at) {
-      return std::to_string(r.At(at)) + " " + std::to_string(r.At(at + 4));
-    };
-    if (r.type == kMoveTo) out.push_back("M " + xy(8));
-    if (r.type == kLineTo) out.push_back("L " + xy(8));
-    if (r.type == kTextOutW) out.push_back("T " + xy(36) + " " + r.Text());
-  }
-  return out;
-}
+using korvelin::testing::Drawing;
+using korvelin::testing::OfType;
+using korvelin::testing::ReadRecords;
+using korvelin::testing::Record;
+namespace emf = korvelin::testing::emf;
 
 TEST(EmfBytes, WorkedExampleAsTheFormatsRecords) {
   document::GraphDocument doc;
   testing::SetUpPage(doc);
-  const QByteArray file = EmfBytes(testing::RecordPage(doc), 29700, 21000);
+  const QByteArray file = EmfBytes(testing::RecordPage(doc), 29700, 21000).value();
   const std::vector<Record> records = ReadRecords(file);
   ASSERT_GE(records.size(), 3u);
   const Record& header = records.front();
-  ASSERT_EQ(header.type, kHeader);
+  ASSERT_EQ(header.type, emf::kHeader);
   EXPECT_EQ(header.At(40), 0x464D4520);  // " EMF"
   EXPECT_EQ(header.At(48), file.size());
   EXPECT_EQ(static_cast<size_t>(header.At(52)), records.size());
-  EXPECT_EQ(records.back().type, kEof);
+  EXPECT_EQ(records.back().type, emf::kEof);
   // The frame in hundredths of a millimetre, the window extent the drawing
   // space and the viewport the frame in the header's device pixels.
   EXPECT_EQ(header.data.mid(24, 16), QByteArray::fromHex("00000000000000000474000008520000"));
-  EXPECT_EQ(OfType(records, kSetMapMode).at(0).At(8), 8);  // MM_ANISOTROPIC
-  const Record window = OfType(records, kSetWindowExt).at(0);
+  EXPECT_EQ(OfType(records, emf::kSetMapMode).at(0).At(8), 8);  // MM_ANISOTROPIC
+  const Record window = OfType(records, emf::kSetWindowExt).at(0);
   EXPECT_EQ(std::make_pair(window.At(8), window.At(12)), std::make_pair(29700, 21000));
-  const Record viewport = OfType(records, kSetViewportExt).at(0);
+  const Record viewport = OfType(records, emf::kSetViewportExt).at(0);
   EXPECT_EQ(std::make_pair(viewport.At(8), viewport.At(12)), std::make_pair(950, 672));
-  EXPECT_EQ(viewport.data.mid(8, 8), header.data.mid(16, 8));  // rclBounds
-  EXPECT_EQ(OfType(records, kSetTextAlign).at(0).At(8), 0);    // TA_TOP | TA_LEFT
-  EXPECT_EQ(OfType(records, kSetBkMode).at(0).At(8), 1);       // TRANSPARENT
+  EXPECT_EQ(viewport.data.mid(8, 8), header.data.mid(16, 8));     // rclBounds
+  EXPECT_EQ(OfType(records, emf::kSetTextAlign).at(0).At(8), 0);  // TA_TOP | TA_LEFT
+  EXPECT_EQ(OfType(records, emf::kSetBkMode).at(0).At(8), 1);     // TRANSPARENT
   // No rectangle, clip or any other record beside these.
-  const std::set<uint32_t> allowed = {kHeader,     kSetWindowExt, kSetViewportExt, kEof,
-                                      kSetMapMode, kSetBkMode,    kSetTextAlign,   kSetTextColor,
-                                      kMoveTo,     kSelectObject, kCreatePen,      kDeleteObject,
-                                      kLineTo,     kCreateFont,   kTextOutW};
+  const std::set<uint32_t> allowed = {emf::kHeader,       emf::kSetWindowExt, emf::kSetViewportExt,
+                                      emf::kEof,          emf::kSetMapMode,   emf::kSetBkMode,
+                                      emf::kSetTextAlign, emf::kSetTextColor, emf::kMoveTo,
+                                      emf::kSelectObject, emf::kCreatePen,    emf::kDeleteObject,
+                                      emf::kLineTo,       emf::kCreateFont,   emf::kTextOutW};
   for (const Record& r : records) EXPECT_TRUE(allowed.count(r.type)) << r.type;
 
   // Frame, then each x tick and its number, then each y tick and its number.
@@ -138,14 +71,14 @@ TEST(EmfBytes, WorkedExampleAsTheFormatsRecords) {
   EXPECT_EQ(drawing[26 + 8], "T 2400 11385 4");
 
   // One solid pen of 50 units, black; one font of 800 units (600 points).
-  const std::vector<Record> pens = OfType(records, kCreatePen);
+  const std::vector<Record> pens = OfType(records, emf::kCreatePen);
   ASSERT_EQ(pens.size(), 1u);
   EXPECT_EQ(pens[0].data.mid(12, 16), QByteArray::fromHex("00000000320000000000000000000000"));
-  const Record font = OfType(records, kCreateFont).at(0);
+  const Record font = OfType(records, emf::kCreateFont).at(0);
   EXPECT_EQ(font.At(12), -800);
   EXPECT_EQ(font.data.mid(40, 10), QByteArray("T\0i\0m\0e\0s\0", 10));
   // Characters, not glyph indices, with an advance for each.
-  const Record ten = OfType(records, kTextOutW).at(5);
+  const Record ten = OfType(records, emf::kTextOutW).at(5);
   EXPECT_EQ(ten.At(52) & 0x10, 0);  // no ETO_GLYPH_INDEX
   ASSERT_NE(ten.At(72), 0);
   EXPECT_GT(ten.At(ten.At(72)) + ten.At(ten.At(72) + 4), 0);
@@ -173,13 +106,14 @@ TEST(EmfBytes, TracePensAndLongRunsAsPolylines) {
   doc.Waves[marker].mode = 3;
   doc.Waves[marker].mrkThick = 0.25;
   doc.Waves[marker].msize = 2;  // half size round(100 x 1) = 100 units
-  const std::vector<Record> records = ReadRecords(EmfBytes(testing::RecordPage(doc), 29700, 21000));
+  const std::vector<Record> records =
+      ReadRecords(EmfBytes(testing::RecordPage(doc), 29700, 21000).value());
 
-  const std::vector<Record> pens = OfType(records, kCreatePen);
+  const std::vector<Record> pens = OfType(records, emf::kCreatePen);
   ASSERT_EQ(pens.size(), 3u);
   EXPECT_EQ(std::make_pair(pens[1].At(16), pens[1].At(24)), std::make_pair(125, 0x0080FF));
   EXPECT_EQ(std::make_pair(pens[2].At(16), pens[2].At(24)), std::make_pair(12, 0));
-  const std::vector<Record> polylines = OfType(records, kPolylineTo16);
+  const std::vector<Record> polylines = OfType(records, emf::kPolylineTo16);
   ASSERT_EQ(polylines.size(), 3u);
   EXPECT_EQ(polylines[0].At(24) + polylines[1].At(24) + polylines[2].At(24), 39999);
   // The last point: x = round(9.99975 x 2400) + 3000.
@@ -195,10 +129,10 @@ TEST(EmfBytes, ClampsToThirtyTwoBitsAndRefusesBadPages) {
   render::VectorRecording recording;
   recording.MoveTo(-(int64_t{1} << 40), 5);
   recording.LineTo(int64_t{1} << 40, 5);
-  EXPECT_EQ(Drawing(ReadRecords(EmfBytes(recording, 100, 100))),
+  EXPECT_EQ(Drawing(ReadRecords(EmfBytes(recording, 100, 100).value())),
             (std::vector<std::string>{"M -2147483648 5", "L 2147483647 5"}));
-  EXPECT_TRUE(EmfBytes(recording, 0, 21000).isEmpty());
-  EXPECT_TRUE(EmfBytes(recording, render::kMaxVectorPageSide + 1, 21000).isEmpty());
+  EXPECT_FALSE(EmfBytes(recording, 0, 21000).ok());
+  EXPECT_FALSE(EmfBytes(recording, render::kMaxVectorPageSide + 1, 21000).ok());
 }
 
 }  // namespace

@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "EmfRecords.h"
 #include "PixelsOf.h"
 #include "platform/AtomicFile.h"
 #include "platform/InputPrompt.h"
@@ -43,6 +44,7 @@
 #include "ui/FakeServices.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
+#include "ui/ProgramRun.h"
 
 namespace korvelin::ui {
 namespace {
@@ -62,46 +64,18 @@ std::string ReadAll(const std::string& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("(missing)");
 }
 
-// Runs a poppler tool; its standard output, or empty when it failed.
-std::string RunTool(const QString& tool, const QStringList& arguments) {
-  QProcess process;
-  process.start(tool, arguments);
-  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
-  return process.readAllStandardOutput().toStdString();
-}
-
+// The pages pdfinfo counts in a PDF file; -1 when it cannot read it.
 int PdfPages(const QString& path) {
   const std::string info = RunTool("pdfinfo", {path});
   const size_t at = info.find("Pages:");
   return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
 }
 
-// An enhanced metafile's records: the header must say " EMF" and the file's
-// size, the last record must be the end; the moves and lines are returned as
-// "M x y" and "L x y" in order. A record that does not fit ends the reading.
-std::vector<std::string> EmfStrokes(const QByteArray& file, bool& well_formed) {
-  std::vector<std::string> strokes;
-  uint32_t last = 0;
-  qsizetype offset = 0;
-  while (offset + 8 <= file.size()) {
-    uint32_t head[4] = {};
-    std::memcpy(head, file.constData() + offset, std::min<qsizetype>(16, file.size() - offset));
-    if (head[1] < 8 || head[1] % 4 != 0 || offset + head[1] > file.size()) break;
-    if (head[0] == 27 || head[0] == 54) {
-      strokes.push_back((head[0] == 27 ? "M " : "L ") + std::to_string(int32_t(head[2])) + " " +
-                        std::to_string(int32_t(head[3])));
-    }
-    last = head[0];
-    offset += head[1];
-  }
-  int32_t signature = 0;
-  int32_t size = 0;
-  if (file.size() >= 52) {
-    std::memcpy(&signature, file.constData() + 40, 4);
-    std::memcpy(&size, file.constData() + 48, 4);
-  }
-  well_formed = file.size() >= 52 && file.constData()[0] == 1 && signature == 0x464D4520 &&
-                size == file.size() && offset == file.size() && last == 14;
+// The moves and lines of a metafile, "M x y" and "L x y", in order.
+std::vector<std::string> EmfStrokes(const QByteArray& file) {
+  std::vector<std::string> strokes =
+      korvelin::testing::Drawing(korvelin::testing::ReadRecords(file));
+  std::erase_if(strokes, [](const std::string& op) { return op[0] == 'T'; });
   return strokes;
 }
 
@@ -368,9 +342,8 @@ TEST_F(CommandsTest, CopyMetafileOffersEveryFormatOfOneGraph) {
   const QMimeData& data = *fakes_.clipboard.data;
   EXPECT_EQ(data.formats(), (QStringList{kEmfMimeType, "image/svg+xml"}));
 
-  bool well_formed = false;
-  const std::vector<std::string> strokes = EmfStrokes(data.data(kEmfMimeType), well_formed);
-  EXPECT_TRUE(well_formed);
+  EXPECT_TRUE(korvelin::testing::WellFormed(data.data(kEmfMimeType)));
+  const std::vector<std::string> strokes = EmfStrokes(data.data(kEmfMimeType));
   ASSERT_GE(strokes.size(), 2u);
   EXPECT_EQ(std::vector<std::string>(strokes.begin(), strokes.begin() + 2), FrameTopEdge(doc_));
 
@@ -399,10 +372,9 @@ TEST_F(CommandsTest, ADegenerateRangeStillGivesTheFrameOnEveryOutput) {
     form_->DrawScreenPlot();
     Trigger("miCopyMetafile");
     ASSERT_NE(fakes_.clipboard.data, nullptr);
-    bool well_formed = false;
-    const std::vector<std::string> strokes =
-        EmfStrokes(fakes_.clipboard.data->data(kEmfMimeType), well_formed);
-    EXPECT_TRUE(well_formed);
+    const QByteArray emf = fakes_.clipboard.data->data(kEmfMimeType);
+    EXPECT_TRUE(korvelin::testing::WellFormed(emf));
+    const std::vector<std::string> strokes = EmfStrokes(emf);
     ASSERT_GE(strokes.size(), 8u);
     EXPECT_EQ(std::vector<std::string>(strokes.begin(), strokes.begin() + 2), FrameTopEdge(doc_));
     EXPECT_EQ(PdfPages(PrintToPdf("degenerate.pdf")), 1);
@@ -450,7 +422,7 @@ TEST_F(CommandsTest, PrintDrawsOnePageStretchedOntoThePrintableArea) {
   doc_.Settings.MetafileHeight = render::kMaxVectorPageSide + 1;
   Trigger("miPrint");
   EXPECT_EQ(fakes_.boxes.errors,
-            std::vector<std::string>{render::VectorPageSizeError(29700, 2000001)});
+            std::vector<std::string>{render::VectorPageStatus(29700, 2000001).reason()});
 }
 
 TEST_F(CommandsTest, FontGrowsTheMarginsWithTheScaleOn) {
@@ -563,7 +535,7 @@ TEST(DesktopClipboard, HoldsWhatEachCopyPutAndKeepsItWhenACopyFails) {
 
   doc.Settings.MetafileWidth = 0;
   trigger("miCopyMetafile");
-  EXPECT_EQ(boxes.errors, std::vector<std::string>{render::VectorPageSizeError(0, 21000)});
+  EXPECT_EQ(boxes.errors, std::vector<std::string>{render::VectorPageStatus(0, 21000).reason()});
   EXPECT_EQ(clipboard.mimeData()->formats(), metafile) << "the earlier copy is still there";
 }
 

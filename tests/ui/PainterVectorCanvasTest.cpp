@@ -16,6 +16,7 @@
 #include "VectorPage.h"
 #include "platform/PainterVectorCanvas.h"
 #include "platform/PdfWriter.h"
+#include "ui/ProgramRun.h"
 
 namespace korvelin::platform {
 namespace {
@@ -71,7 +72,7 @@ Svg ReadSvg(const QByteArray& bytes) {
 TEST(SvgBytes, TheDrawingSpaceOnAPageInMillimetres) {
   document::GraphDocument doc;
   testing::SetUpPage(doc);
-  const Svg svg = ReadSvg(SvgBytes(testing::RecordPage(doc), 29700, 21000));
+  const Svg svg = ReadSvg(SvgBytes(testing::RecordPage(doc), 29700, 21000).value());
   ASSERT_TRUE(svg.well_formed);
   EXPECT_EQ(svg.width, "297mm");
   EXPECT_EQ(svg.height, "210mm");
@@ -112,7 +113,7 @@ TEST(SvgBytes, TextsNameTheirFaceItsMetricTwinAndItsGenericFamily) {
     render::FontSpec font;
     font.name = face;
     const Svg svg =
-        ReadSvg(SvgBytes(render::RecordVectorPlot(doc, label, font, '.'), 29700, 21000));
+        ReadSvg(SvgBytes(render::RecordVectorPlot(doc, label, font, '.'), 29700, 21000).value());
     ASSERT_TRUE(svg.well_formed) << face;
     EXPECT_EQ(svg.texts.size(), 12u) << face;
     EXPECT_EQ(svg.families, std::set<QString>{families}) << face;
@@ -131,7 +132,7 @@ TEST(SvgBytes, RunsKeepTheirInkInFewSegments) {
   for (int i = 1; i <= 20000; ++i) recording.LineTo(100 + i, 600 + i % 2);
   recording.MoveTo(50, 50);
   recording.LineTo(50, 50);
-  const Svg svg = ReadSvg(SvgBytes(recording, 30000, 1000));
+  const Svg svg = ReadSvg(SvgBytes(recording, 30000, 1000).value());
   ASSERT_TRUE(svg.well_formed);
   ASSERT_EQ(svg.lines.size(), 3u + 20000u + 1u);
   EXPECT_EQ(svg.lines[0], QLineF(100, 500, 100, 900));
@@ -147,12 +148,7 @@ TEST(SvgBytes, RunsKeepTheirInkInFewSegments) {
 }
 
 // Runs a poppler tool; its standard output, or empty when it failed.
-std::string RunTool(const QString& tool, const QStringList& arguments) {
-  QProcess process;
-  process.start(tool, arguments);
-  if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
-  return process.readAllStandardOutput().toStdString();
-}
+using ui::RunTool;
 
 TEST(PdfBytes, OnePageOfThePageSizeWithSearchableNumbers) {
   document::GraphDocument doc;
@@ -161,7 +157,7 @@ TEST(PdfBytes, OnePageOfThePageSizeWithSearchableNumbers) {
   const QString path = dir.filePath("page.pdf");
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(PdfBytes(testing::RecordPage(doc), 29700, 21000));
+  file.write(PdfBytes(testing::RecordPage(doc), 29700, 21000).value());
   file.close();
   const std::string info = RunTool("pdfinfo", {path});
   ASSERT_FALSE(info.empty()) << "pdfinfo (poppler-utils, see scripts/setup) did not run";
@@ -170,8 +166,8 @@ TEST(PdfBytes, OnePageOfThePageSizeWithSearchableNumbers) {
   EXPECT_NE(info.find("Page size:       841.89 x 595.276 pts"), std::string::npos) << info;
   const std::string text = RunTool("pdftotext", {"-layout", path, "-"});
   EXPECT_NE(text.find("10"), std::string::npos) << text;
-  EXPECT_TRUE(PdfBytes(render::VectorRecording(), 0, 21000).isEmpty());
-  EXPECT_TRUE(SvgBytes(render::VectorRecording(), 29700, render::kMaxVectorPageSide + 1).isEmpty());
+  EXPECT_FALSE(PdfBytes(render::VectorRecording(), 0, 21000).ok());
+  EXPECT_FALSE(SvgBytes(render::VectorRecording(), 29700, render::kMaxVectorPageSide + 1).ok());
 }
 
 // The printer's way: the page stretched onto a rectangle of the device. At

@@ -54,7 +54,7 @@ TEST(EncodePng, StatesResolutionAndColourSpace) {
       {many, 2},
   };
   for (const auto& [picture, colour_type] : cases) {
-    const QByteArray png = EncodePng(picture);
+    const QByteArray png = EncodePng(picture).value();
     ASSERT_GT(png.size(), kColourTypeAt);
     EXPECT_EQ(png[kColourTypeAt], colour_type);
     const QImage read = QImage::fromData(png);
@@ -62,7 +62,7 @@ TEST(EncodePng, StatesResolutionAndColourSpace) {
     EXPECT_EQ(read.dotsPerMeterY(), 3780);
     EXPECT_EQ(read.colorSpace(), QColorSpace(QColorSpace::SRgb));
   }
-  const QImage doubled = QImage::fromData(EncodePng(FewColours(), 2 * kScreenDotsPerInch));
+  const QImage doubled = QImage::fromData(EncodePng(FewColours(), 2 * kScreenDotsPerInch).value());
   EXPECT_EQ(doubled.dotsPerMeterX(), 7559);
 }
 
@@ -75,7 +75,7 @@ TEST(WritePictureFile, WritesPngAndBmpThatReadBackExactly) {
     for (const auto& [name, format] :
          {std::pair{"p.png", PictureFormat::Png}, std::pair{"p.BMP", PictureFormat::Bmp}}) {
       const std::string path = dir.filePath(name).toStdString();
-      ASSERT_EQ(WritePictureFile(picture, path, format), "") << name;
+      ASSERT_TRUE(WritePictureFile(picture, path, format).ok()) << name;
       EXPECT_EQ(testing::PixelsOf(QImage(QString::fromStdString(path))), picture) << name;
     }
   }
@@ -89,18 +89,20 @@ TEST(EncodePng, APictureAndItsPaletteImageMakeTheSameBytes) {
   for (int x = 0; x < 97; ++x) plot.setPixel(x, (x * 7) % 31, qRgb(x, 255 - x, x / 2));
   const std::optional<QImage> indexed = ToExactIndexed8(plot);
   ASSERT_TRUE(indexed);
-  const QByteArray png = EncodePng(plot);
-  EXPECT_EQ(png, EncodePng(*indexed));
+  const QByteArray png = EncodePng(plot).value();
+  EXPECT_EQ(png, EncodePng(*indexed).value());
   EXPECT_EQ(testing::PixelsOf(QImage::fromData(png)), plot);
 }
 
 TEST(WritePictureFile, ExplainsWhatCouldNotBeWritten) {
   QTemporaryDir dir;
-  EXPECT_NE(WritePictureFile(QImage(), dir.filePath("p.png").toStdString(), PictureFormat::Png),
-            "");
-  EXPECT_NE(WritePictureFile(FewColours(), dir.filePath("missing/p.png").toStdString(),
-                             PictureFormat::Png),
-            "");
+  EXPECT_EQ(
+      WritePictureFile(QImage(), dir.filePath("p.png").toStdString(), PictureFormat::Png).reason(),
+      "the picture is empty");
+  EXPECT_EQ(WritePictureFile(FewColours(), dir.filePath("missing/p.png").toStdString(),
+                             PictureFormat::Png)
+                .reason(),
+            "No such file or directory");
 }
 
 }  // namespace

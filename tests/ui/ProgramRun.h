@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string>
 
 namespace korvelin::ui {
 
@@ -51,6 +52,15 @@ inline Outcome RunProgram(
   outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
   outcome.err = QString::fromLocal8Bit(process.readAllStandardError());
   return outcome;
+}
+
+// The standard output of a tool (pdfinfo, pdftotext) run to its end; empty
+// when it fails or takes over a minute.
+inline std::string RunTool(const QString& tool, const QStringList& arguments) {
+  QProcess process;
+  process.start(tool, arguments);
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
+  return process.readAllStandardOutput().toStdString();
 }
 
 }  // namespace korvelin::ui
