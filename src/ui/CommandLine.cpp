@@ -52,6 +52,7 @@ std::string CheckModes(const CommandLine& line, bool size_given, bool scale_give
   if (line.format && line.mode != RunMode::Export && line.mode != RunMode::ExportEach) {
     return "--format goes with --export or --export-each";
   }
+  if (line.newer && line.mode != RunMode::ExportEach) return "--newer goes with --export-each";
   return {};
 }
 
@@ -111,6 +112,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       set_mode(RunMode::Version, arg);
     } else if (arg == "--dump") {
       set_mode(RunMode::Dump, arg);
+    } else if (arg == "--newer") {
+      line.newer = true;
     } else if (arg == "--format") {
       if (i + 1 >= args.size() || !(line.format = OutputFormatNamed(args[++i]))) {
         parsed.error = "--format needs png, bmp, emf, svg or pdf";
@@ -159,8 +162,8 @@ std::string UsageText() {
          "       korvelin --export OUT.png|.bmp|.emf|.svg|.pdf [--size WxH] [--scale F]\n"
          "                [--set ...] FILE...\n"
          "       korvelin --export OUT|- --format png|bmp|emf|svg|pdf [--size WxH] ... FILE...\n"
-         "       korvelin --export-each PATTERN [--format F] [--size WxH] [--scale F]\n"
-         "                [--set ...] FILE...\n"
+         "       korvelin --export-each PATTERN [--newer] [--format F] [--size WxH]\n"
+         "                [--scale F] [--set ...] FILE...\n"
          "       korvelin --dump [--size WxH [--scale F]] [--set ...] FILE...\n"
          "       korvelin --help | --version\n"
          "\n"
@@ -176,6 +179,8 @@ std::string UsageText() {
          "                 draw each file alone, on every core, and write its picture\n"
          "                 to PATTERN with {name} (the file's name without extension)\n"
          "                 and {dir} (its folder) filled in: out/{name}.png\n"
+         "  --newer        with --export-each, leave out each file whose output exists\n"
+         "                 and is newer than the file\n"
          "  --dump         print the loaded document as one JSON object\n"
          "  --size WxH     the window's client area (for --export 640x480 unless\n"
          "                 given); with --dump, adds the window's layout at that size\n"
@@ -278,6 +283,7 @@ int RunExportEach(const CommandLine& line, std::ostream& err, bool progress,
   }
   BatchJob job{line.export_path, client, line.files, 0, progress, line.settings, line.format};
   job.scale = line.scale;
+  job.newer = line.newer;
   return ExportEach(job, err, start_toolkit);
 }
 
