@@ -64,6 +64,8 @@ void FileWatch::Check() {
     // The read may have moved the follower to another file.
     if (follower_.Path() == path) follower_.ReadDone();
   }
+  // One millisecond past the wait: a timer may fire a little early, and a
+  // look before the wait is over only sets the timer again.
   const int64_t left = follower_.QuietLeft();
   if (left >= 0) {
     quiet_.start(static_cast<int>(left) + 1);
