@@ -17,13 +17,15 @@
 namespace korvelin::document {
 
 // Whether the axis range or its history differ from what the last load
-// left: every slot and the range equal to slot 15. A zoom, an applied range
-// or a Modify apply makes it true; undoing back to the loaded range makes it
+// left, which is every slot and the range equal to slot 15. A zoom or a
+// range applied in the dialog makes it true; undoing back to the loaded range makes it
 // false again, as the user is then looking at the file's own range.
 bool ViewChosenByUser(const GraphDocument& doc);
 
-// The document's waves as the shown file gave them, so that a reload can
-// tell the styles the user set in the dialog from the file's own.
+// Reads files into a document that already shows one. It remembers the
+// waves as the shown file gave them, so that a reload can tell the styles
+// the user set in the dialog from the file's own, and keeps the second
+// document the new file is read into.
 class Reloader {
  public:
   Reloader();
