@@ -47,11 +47,14 @@ void FileWatch::Follow(const std::string& path) {
 }
 
 // The system drops a file from its watch when the file is deleted or
-// replaced by a rename, so the file is watched again whenever it is there.
+// replaced by a rename, so the file (and a folder made anew) is watched
+// again whenever it is there; the poll covers the time between.
 void FileWatch::WatchPaths() {
   const QString file = QString::fromStdString(follower_.Path());
   const QString folder = QFileInfo(file).absolutePath();
-  if (!watcher_->directories().contains(folder)) watcher_->addPath(folder);
+  if (!watcher_->directories().contains(folder) && QFileInfo::exists(folder)) {
+    watcher_->addPath(folder);
+  }
   if (!watcher_->files().contains(file) && QFileInfo::exists(file)) watcher_->addPath(file);
 }
 
