@@ -195,5 +195,22 @@ TEST_F(ReloadCommandsTest, FollowingMovesToEachFileShownAndStopsWhenUnchecked) {
   EXPECT_EQ(doc_.Waves[1].rgb, 0xFF0000u);
 }
 
+// The one run on the real clock: the system's notification and the quiet
+// timer bring a rewrite onto the picture with no call from the test, which
+// waits only until the picture has changed.
+TEST(FollowFileOnTheRealClock, ARewriteReachesThePictureByItself) {
+  PatternDir files;
+  document::GraphDocument doc;
+  korvelin::testing::FakeServices fakes;
+  NoPrompt prompt;
+  MainFormOptions options{{files.Write("scan1.pat", DiagonalPattern())}, {320, 240}};
+  options.services = fakes.Services(&prompt);
+  TMainForm form(doc, options);
+  form.findChild<QAction*>("miFollowFile")->trigger();
+  files.Write("scan1.pat", DiagonalPattern("(0,0,65535)", 20));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return doc.Waves[1].rgb == 0x0000FFu; }, 5000));
+  EXPECT_GT(korvelin::testing::CountColour(form.Picture(), doc.PlotRect, 0x0000FF), 0);
+}
+
 }  // namespace
 }  // namespace korvelin::ui
