@@ -7,7 +7,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -193,6 +195,16 @@ TEST_F(ReloadCommandsTest, FollowingMovesToEachFileShownAndStopsWhenUnchecked) {
   files_.Write("scan2.pat", DiagonalPattern("(0,0,65535)"));
   SettleFollowedFile();
   EXPECT_EQ(doc_.Waves[1].rgb, 0xFF0000u);
+
+  // Checked again, the watch and its timers still go with the window.
+  Trigger("miFollowFile");
+  EXPECT_TRUE(form_->Watch().Active());
+  const QPointer<platform::FileWatch> watch(&form_->Watch());
+  const QPointer<QTimer> timer(form_->Watch().findChild<QTimer*>());
+  ASSERT_FALSE(timer.isNull());
+  form_.reset();
+  EXPECT_TRUE(watch.isNull());
+  EXPECT_TRUE(timer.isNull());
 }
 
 // The one run on the real clock: the system's notification and the quiet
