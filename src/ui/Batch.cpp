@@ -15,6 +15,7 @@
 #include <mutex>
 #include <thread>
 
+#include "document/FileFollower.h"
 #include "document/Loading.h"
 #include "document/QuotedName.h"
 #include "platform/AtomicFile.h"
@@ -221,6 +222,23 @@ std::optional<OutputPlan> PlanOutputs(const BatchJob& job, std::ostream& err) {
   return plan;
 }
 
+// The inputs whose output is already newer than they are, left out of job
+// and plan together. An input that cannot be looked at stays, so that its
+// failure is named as any other.
+void LeaveOutUpToDate(BatchJob& job, OutputPlan& plan) {
+  size_t kept = 0;
+  for (size_t i = 0; i < job.files.size(); ++i) {
+    const document::FileStamp input = document::StatFileStamp(job.files[i]);
+    const document::FileStamp output = document::StatFileStamp(plan.outputs[i]);
+    if (input.exists && output.exists && output.modified_ns > input.modified_ns) continue;
+    job.files[kept] = std::move(job.files[i]);
+    plan.outputs[kept] = std::move(plan.outputs[i]);
+    ++kept;
+  }
+  job.files.resize(kept);
+  plan.outputs.resize(kept);
+}
+
 // What the batch tells the user: failures as they happen and, on a
 // terminal, the count of files done. Counted and shown under one lock, so
 // the counts appear in order and the line left on the terminal is the last.
@@ -316,9 +334,11 @@ std::string OutputNameFor(const std::string& pattern, const std::string& input) 
   return name;
 }
 
-int ExportEach(const BatchJob& job, std::ostream& err, const std::function<void()>& start_toolkit) {
-  const std::optional<OutputPlan> plan = PlanOutputs(job, err);
+int ExportEach(const BatchJob& all, std::ostream& err, const std::function<void()>& start_toolkit) {
+  std::optional<OutputPlan> plan = PlanOutputs(all, err);
   if (!plan) return 2;
+  BatchJob job = all;
+  if (job.newer) LeaveOutUpToDate(job, *plan);
   const size_t cores = std::max(1u, std::thread::hardware_concurrency());
   const size_t threads =
       std::min(job.files.size(), job.threads > 0 ? static_cast<size_t>(job.threads) : cores);

@@ -31,6 +31,9 @@ struct BatchJob {
   document::DisplaySettings settings{};
   std::optional<OutputFormat> format{};  // none: by the pattern's extension
   double scale = 1.0;                    // device pixels per window pixel, as --scale gives it
+  // Leaves out every file whose output exists and was modified after it
+  // (--newer), so a run over a folder that keeps filling draws the new ones.
+  bool newer = false;
 };
 
 // Draws every file alone and writes its picture. A file that is rejected or

@@ -63,6 +63,9 @@ Status CheckModes(const Parsing& p) {
   if (line.format && line.mode != RunMode::Export && line.mode != RunMode::ExportEach) {
     return Status::Failure("--format goes with --export or --export-each");
   }
+  if (line.newer && line.mode != RunMode::ExportEach) {
+    return Status::Failure("--newer goes with --export-each");
+  }
   return {};
 }
 
@@ -169,6 +172,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       status = SetMode(p, RunMode::Version, arg);
     } else if (arg == "--dump") {
       status = SetMode(p, RunMode::Dump, arg);
+    } else if (arg == "--newer") {
+      p.line.newer = true;
     } else if (TakesValue(arg)) {
       status = i + 1 < args.size() ? ApplyValue(p, arg, args[++i]) : MissingValue(arg);
     } else {
@@ -185,8 +190,8 @@ std::string UsageText() {
          "       korvelin --export OUT.png|.bmp|.emf|.svg|.pdf [--size WxH] [--scale F]\n"
          "                [--set ...] FILE...\n"
          "       korvelin --export OUT|- --format png|bmp|emf|svg|pdf [--size WxH] ... FILE...\n"
-         "       korvelin --export-each PATTERN [--format F] [--size WxH] [--scale F]\n"
-         "                [--set ...] FILE...\n"
+         "       korvelin --export-each PATTERN [--newer] [--format F] [--size WxH]\n"
+         "                [--scale F] [--set ...] FILE...\n"
          "       korvelin --dump [--size WxH [--scale F]] [--set ...] FILE...\n"
          "       korvelin --help | --version\n"
          "\n"
@@ -202,6 +207,8 @@ std::string UsageText() {
          "                 draw each file alone, on every core, and write its picture\n"
          "                 to PATTERN with {name} (the file's name without extension)\n"
          "                 and {dir} (its folder) filled in: out/{name}.png\n"
+         "  --newer        with --export-each, leave out each file whose output exists\n"
+         "                 and is newer than the file\n"
          "  --dump         print the loaded document as one JSON object\n"
          "  --size WxH     the window's client area (for --export 640x480 unless\n"
          "                 given); with --dump, adds the window's layout at that size\n"
@@ -304,6 +311,7 @@ int RunExportEach(const CommandLine& line, std::ostream& err, bool progress,
   }
   BatchJob job{line.export_path, client, line.files, 0, progress, line.settings, line.format};
   job.scale = line.scale;
+  job.newer = line.newer;
   return ExportEach(job, err, start_toolkit);
 }
 

@@ -36,6 +36,7 @@ struct CommandLine {
   // --scale: the picture a window of `size` shows on a screen of this many
   // device pixels per window pixel, from 1 to kMaxScale.
   double scale = 1.0;
+  bool newer = false;  // --newer: --export-each leaves out files whose output is newer
 };
 
 // The line, or why it is wrong.

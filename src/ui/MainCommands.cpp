@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,6 +15,7 @@
 #include <QPrinter>
 #include <new>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
@@ -21,6 +23,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
+#include "platform/FileWatch.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PainterVectorCanvas.h"
 #include "platform/PictureFile.h"
@@ -42,6 +45,7 @@ struct MenuRow {
   const char* caption;       // nullptr for a separator
   QKeyCombination shortcut;
   Handler handler;
+  bool checkable = false;  // a check item, unchecked at start
 };
 
 constexpr QKeyCombination kNone{};
@@ -49,7 +53,10 @@ constexpr char kSaveCaption[] = "Save Bitmap";
 
 // Every shortcut is Ctrl and a letter, including the unusual ones: Ctrl+C
 // and Ctrl+V act on coordinates and strings, not on the picture, Ctrl+X
-// copies the metafile and Ctrl+A shows the About box.
+// copies the metafile and Ctrl+A shows the About box. The commands for a
+// file that changes or belongs to a series come after each menu's first
+// items, which keep their places: F5 reloads, Page Down and Page Up step
+// through the folder as through pages, Ctrl+L follows the file live.
 const MenuRow kMenuRows[] = {
     {"miFile", "File", "miOpen", "Open", Qt::CTRL | Qt::Key_O, &TMainForm::miOpenClick},
     {"miFile", "File", "miSave", kSaveCaption, Qt::CTRL | Qt::Key_S, &TMainForm::miSaveClick},
@@ -57,6 +64,13 @@ const MenuRow kMenuRows[] = {
     {"miFile", "File", "miPrint", "Print", Qt::CTRL | Qt::Key_P, &TMainForm::miPrintClick},
     {"miFile", "File", "miBar2", nullptr, kNone, nullptr},
     {"miFile", "File", "miQuit", "Quit", Qt::CTRL | Qt::Key_Q, &TMainForm::miQuitClick},
+    {"miFile", "File", "miBar6", nullptr, kNone, nullptr},
+    {"miFile", "File", "miReload", "Reload", QKeyCombination(Qt::Key_F5),
+     &TMainForm::miReloadClick},
+    {"miFile", "File", "miNextFile", "Next File", QKeyCombination(Qt::Key_PageDown),
+     &TMainForm::miNextFileClick},
+    {"miFile", "File", "miPreviousFile", "Previous File", QKeyCombination(Qt::Key_PageUp),
+     &TMainForm::miPreviousFileClick},
     {"miEdit", "Edit", "miUndo", "Undo Axis", Qt::CTRL | Qt::Key_U, &TMainForm::miUndoClick},
     {"miEdit", "Edit", "miBar3", nullptr, kNone, nullptr},
     {"miEdit", "Edit", "miCopy", "Copy Coordinate", Qt::CTRL | Qt::Key_C, &TMainForm::miCopyClick},
@@ -68,6 +82,9 @@ const MenuRow kMenuRows[] = {
      &TMainForm::miCopyMetafileClick},
     {"miView", "View", "miModify", "Modify", Qt::CTRL | Qt::Key_M, &TMainForm::miModifyClick},
     {"miView", "View", "miFont", "Font", Qt::CTRL | Qt::Key_F, &TMainForm::miFontClick},
+    {"miView", "View", "miBar7", nullptr, kNone, nullptr},
+    {"miView", "View", "miFollowFile", "Follow File", Qt::CTRL | Qt::Key_L,
+     &TMainForm::miFollowFileClick, true},
     {"miHelp", "Help", "miHelpMe", "Help", Qt::CTRL | Qt::Key_H, &TMainForm::miHelpMeClick},
     {"miHelp", "Help", "miBar5", nullptr, kNone, nullptr},
     {"miHelp", "Help", "miAbout", "About", Qt::CTRL | Qt::Key_A, &TMainForm::miAboutClick},
@@ -123,12 +140,14 @@ void TMainForm::CreateMenu() {
     QAction* action = menu->addAction(row.caption);
     action->setObjectName(row.item);
     action->setShortcut(QKeySequence(row.shortcut));
+    action->setCheckable(row.checkable);
     // Shortcuts act whenever the window has the keyboard focus, whatever
     // widget inside it holds it.
     action->setShortcutContext(Qt::WindowShortcut);
     connect(action, &QAction::triggered, this,
             [this, handler = row.handler] { RunCommand(handler); });
   }
+  follow_action_ = findChild<QAction*>("miFollowFile");
 }
 
 void TMainForm::RunCommand(Handler handler) {
@@ -242,5 +261,67 @@ void TMainForm::miFontClick() {
 void TMainForm::miHelpMeClick() { boxes_->Information(this, "Help", "Help me, please!"); }
 
 void TMainForm::miAboutClick() { boxes_->Information(this, "About KORVELIN", kAboutText); }
+
+// The picture names the file it shows in its tooltip, whole, so that the
+// caption can keep to the readout.
+void TMainForm::ShowFile(const document::LoadRecord& load) {
+  shown_file_ = load.path;
+  image_->setToolTip(QFileInfo(QString::fromStdString(load.path)).absoluteFilePath());
+  // A file that shows nothing says so in the empty plot area, until a
+  // redraw has a trace to show.
+  view_.SetNotice(document::SavedFileNotice(load.saved));
+  DrawScreenPlot();
+  if (form_modify_ != nullptr) form_modify_->DocumentLoaded();
+  if (follow_action_->isChecked() && file_watch_->Path() != load.path)
+    file_watch_->Follow(load.path);
+}
+
+// A file that is gone or no longer read whole leaves the picture as it was
+// and says why.
+void TMainForm::miReloadClick() {
+  if (shown_file_.empty()) return;
+  const document::LoadRecord load = reloader_.Reload(doc_, shown_file_);
+  if (load.result.status != document::LoadStatus::Loaded) {
+    throw std::runtime_error(document::QuoteName(load.path) + ": " + load.result.reason);
+  }
+  ShowFile(load);
+}
+
+void TMainForm::miNextFileClick() { StepThroughFolder(document::SeriesStep::Next); }
+
+void TMainForm::miPreviousFileClick() { StepThroughFolder(document::SeriesStep::Previous); }
+
+// The nearest file that reads whole is shown; those on the way are named on
+// standard error, as the command line names a rejected file. At either end
+// of the folder nothing changes.
+void TMainForm::StepThroughFolder(document::SeriesStep step) {
+  if (shown_file_.empty()) return;
+  for (const std::string& candidate : document::SeriesCandidates(shown_file_, step)) {
+    const document::LoadRecord load = reloader_.Reload(doc_, candidate);
+    if (load.result.status == document::LoadStatus::Loaded) {
+      ShowFile(load);
+      return;
+    }
+    *diagnostics_ << "korvelin: " << document::QuoteName(candidate) << ": " << load.result.reason
+                  << '\n';
+  }
+}
+
+// The item's check mark is the state, toggled by the menu before this runs:
+// checked follows the shown file (and every file shown after it), unchecked
+// stops every timer of the watch.
+void TMainForm::miFollowFileClick() {
+  file_watch_->Follow(follow_action_->isChecked() ? shown_file_ : std::string());
+}
+
+// A followed file that cannot be read whole just now (empty, cut short,
+// refused) keeps the last good picture without a box: the writer's next
+// change brings the next read.
+void TMainForm::FollowedFileChanged(const std::string& path) {
+  RunGuarded([&] {
+    const document::LoadRecord load = reloader_.Reload(doc_, path);
+    if (load.result.status == document::LoadStatus::Loaded) ShowFile(load);
+  });
+}
 
 }  // namespace korvelin::ui

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 
 #include "document/QuotedName.h"
 #include "platform/ApplicationTitle.h"
@@ -18,6 +19,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
 #include "platform/FileDrop.h"
+#include "platform/FileWatch.h"
 #include "platform/InputPrompt.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PictureControl.h"
@@ -60,6 +62,10 @@ TMainForm::TMainForm(document::GraphDocument& doc, MainFormOptions options)
     own_prompt_ = std::make_unique<platform::QtInputPrompt>(this);
     prompt = own_prompt_.get();
   }
+  diagnostics_ = options.diagnostics != nullptr ? options.diagnostics : &std::cerr;
+  file_watch_ = std::make_unique<platform::FileWatch>(
+      [this](const std::string& path) { FollowedFileChanged(path); },
+      std::move(options.follow_clock));
   view_.SetDecimalSeparator(LocaleDecimalSeparator());
   CreateComponents();
   CreateMenu();
@@ -186,11 +192,8 @@ document::LoadResult TMainForm::LoadFile(const std::string& path) {
   const document::LoadResult& result = loads_.back().result;
   if (result.accepted()) {
     platform::SetApplicationTitle(kCaption);
-    // A file that shows nothing says so in the empty plot area, until a
-    // redraw has a trace to show.
-    view_.SetNotice(document::SavedFileNotice(loads_.back().saved));
-    DrawScreenPlot();
-    if (form_modify_ != nullptr) form_modify_->DocumentLoaded();
+    reloader_.Loaded(doc_);
+    ShowFile(loads_.back());
   }
   const bool stopped = result.status == document::LoadStatus::Failed ||
                        result.status == document::LoadStatus::Incomplete;

@@ -10,20 +10,25 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QSize>
+#include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "document/FileSeries.h"
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
 #include "document/Loading.h"
+#include "document/Reloading.h"
 #include "render/Canvas.h"
 #include "render/MouseZoom.h"
 #include "render/PlotLayout.h"
 #include "ui/PlotView.h"
 #include "ui/UnitMod.h"
 
+class QAction;
 class QCloseEvent;
 class QMenu;
 
@@ -32,6 +37,7 @@ class Clipboard;
 class FileCalls;
 class FileDialogs;
 class FileDropHook;
+class FileWatch;
 class FontDialog;
 class InputPrompt;
 class MessageBoxes;
@@ -66,6 +72,12 @@ struct MainFormOptions {
   MainFormServices services{};
   // The display settings the window starts with.
   document::DisplaySettings settings{};
+  // Where Next File and Previous File name the files they skip; standard
+  // error when not set.
+  std::ostream* diagnostics = nullptr;
+  // The milliseconds Follow File measures its quiet wait in; a steady clock
+  // when not set.
+  std::function<int64_t()> follow_clock{};
 };
 
 class TFormModify;
@@ -116,6 +128,13 @@ class TMainForm : public QMainWindow, public ModifyHost {
   void miFontClick();
   void miHelpMeClick();
   void miAboutClick();
+  // Reading the shown file again and stepping through its folder; each
+  // keeps the view the user chose (Reloading.h). miFollowFileClick acts on
+  // the check mark its menu item has just been given.
+  void miReloadClick();
+  void miNextFileClick();
+  void miPreviousFileClick();
+  void miFollowFileClick();
   // Runs one command to its end through RunGuarded.
   void RunCommand(void (TMainForm::*handler)());
   // The one error path of the window: every command and every event's work
@@ -141,6 +160,10 @@ class TMainForm : public QMainWindow, public ModifyHost {
   const render::FontSpec& Font() const { return view_.Font(); }
   const render::MouseState& Mouse() const { return mouse_; }
   TFormModify& FormModify() { return *form_modify_; }
+  // The file the picture shows, as it was named; empty before the first.
+  const std::string& ShownFile() const { return shown_file_; }
+  // What Follow File watches; nothing is watched while it is unchecked.
+  platform::FileWatch& Watch() { return *file_watch_; }
   // The command-line files of FormCreate and every dropped file, in order.
   const std::vector<document::LoadRecord>& Loads() const { return loads_; }
 
@@ -161,6 +184,10 @@ class TMainForm : public QMainWindow, public ModifyHost {
   void RepaintBand(const document::PixelRect& before, const document::PixelRect& after);
   // A pointer position in window pixels as a pixel of the picture.
   QPoint PicturePixel(QPointF position) const;
+  // MainCommands.cpp: after a file came into the document, whichever way.
+  void ShowFile(const document::LoadRecord& load);
+  void StepThroughFolder(document::SeriesStep step);
+  void FollowedFileChanged(const std::string& path);
 
   document::GraphDocument& doc_;
   PlotView view_;
@@ -190,6 +217,12 @@ class TMainForm : public QMainWindow, public ModifyHost {
   // error before any box waits for OK.
   bool creating_ = false;
   std::vector<std::string> startup_errors_;
+  std::string shown_file_;
+  document::Reloader reloader_;
+  std::ostream* diagnostics_ = nullptr;
+  QAction* follow_action_ = nullptr;
+  // Last of the members: its timers stop before anything they reach goes.
+  std::unique_ptr<platform::FileWatch> file_watch_;
 };
 
 }  // namespace korvelin::ui

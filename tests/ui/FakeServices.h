@@ -15,6 +15,7 @@
 
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
+#include "platform/InputPrompt.h"
 #include "platform/MessageBoxes.h"
 #include "ui/MainUnit.h"
 
@@ -119,6 +120,14 @@ class FakePrintDialog : public platform::PrintDialog {
 
  private:
   Log* log_;
+};
+
+// The Modify Graph dialog's prompt, cancelled whenever it is asked.
+class NoPrompt : public platform::InputPrompt {
+ public:
+  std::optional<std::string> Ask(std::string_view, std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
 };
 
 // Every fake, logging into one list, ready to hand to a window.

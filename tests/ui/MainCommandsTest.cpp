@@ -50,14 +50,8 @@ namespace korvelin::ui {
 namespace {
 
 using korvelin::testing::DiagonalPattern;
+using korvelin::testing::NoPrompt;
 using korvelin::testing::PatternDir;
-
-class NoPrompt : public platform::InputPrompt {
- public:
-  std::optional<std::string> Ask(std::string_view, std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-};
 
 std::string ReadAll(const std::string& path) {
   QFile file(QString::fromStdString(path));
@@ -147,11 +141,14 @@ TEST_F(CommandsTest, TheMenuBarHoldsEveryRowInOrder) {
   }
   EXPECT_EQ(menus, (std::vector<std::string>{
                        "miFile File: miOpen \"Open\" Ctrl+O miSave \"Save Bitmap\" Ctrl+S miBar1 "
-                       "miPrint \"Print\" Ctrl+P miBar2 miQuit \"Quit\" Ctrl+Q",
+                       "miPrint \"Print\" Ctrl+P miBar2 miQuit \"Quit\" Ctrl+Q miBar6 miReload "
+                       "\"Reload\" F5 miNextFile \"Next File\" PgDown miPreviousFile "
+                       "\"Previous File\" PgUp",
                        "miEdit Edit: miUndo \"Undo Axis\" Ctrl+U miBar3 miCopy \"Copy Coordinate\" "
                        "Ctrl+C miPaste \"Paste String\" Ctrl+V miBar4 miCopyBitmap \"Copy Bitmap\" "
                        "Ctrl+B miCopyMetafile \"Copy Metafile\" Ctrl+X",
-                       "miView View: miModify \"Modify\" Ctrl+M miFont \"Font\" Ctrl+F",
+                       "miView View: miModify \"Modify\" Ctrl+M miFont \"Font\" Ctrl+F miBar7 "
+                       "miFollowFile \"Follow File\" Ctrl+L",
                        "miHelp Help: miHelpMe \"Help\" Ctrl+H miBar5 miAbout \"About\" Ctrl+A",
                    }));
 }

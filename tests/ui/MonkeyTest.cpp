@@ -42,6 +42,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -557,6 +558,7 @@ class Monkey {
   Monkey(uint64_t seed, int actions) : seed_(seed), actions_(actions), dice_(seed) {
     MainFormOptions options{{}, {640, 480}};
     options.services = fakes_.Services(&prompt_);
+    options.diagnostics = &skipped_files_;  // Next File over hostile files
     form_ = std::make_unique<TMainForm>(doc_, options);
     image_ = form_->findChild<QWidget*>("Image");
     dialog_ = &form_->FormModify();
@@ -745,9 +747,10 @@ class Monkey {
   // Every menu command but Print, with the services' answers drawn first.
   void Command() {
     static const std::vector<const char*> kItems = {
-        "miOpen",   "miOpen",   "miSave",  "miQuit",       "miUndo",
-        "miCopy",   "miPaste",  "miPaste", "miCopyBitmap", "miCopyMetafile",
-        "miModify", "miModify", "miFont",  "miHelpMe",     "miAbout"};
+        "miOpen",   "miOpen",     "miSave",         "miQuit",       "miUndo",
+        "miCopy",   "miPaste",    "miPaste",        "miCopyBitmap", "miCopyMetafile",
+        "miModify", "miModify",   "miFont",         "miHelpMe",     "miAbout",
+        "miReload", "miNextFile", "miPreviousFile", "miFollowFile"};
     const char* item = dice_.Pick(kItems);
     std::string detail;
     if (std::strcmp(item, "miOpen") == 0) {
@@ -1134,6 +1137,7 @@ class Monkey {
   DicePrompt prompt_{dice_};
   korvelin::testing::FakeServices fakes_;
   QPrinter printer_{QPrinter::HighResolution};
+  std::ostringstream skipped_files_;
   std::unique_ptr<TMainForm> form_;
   QWidget* image_ = nullptr;
   TFormModify* dialog_ = nullptr;

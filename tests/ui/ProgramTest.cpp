@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -369,6 +370,42 @@ TEST(Program, ExportEachFindsCollisionsThroughTheFileSystem) {
   EXPECT_EQ(QDir(root).entryList({"*.png"}, QDir::Files), QStringList());
   EXPECT_EQ(QDir(root + "/A").entryList({"*.png"}, QDir::Files | QDir::System),
             QStringList{"C.png"});
+}
+
+// --newer: an output newer than its input stands untouched, an older one
+// is drawn again, a missing one is made; without --export-each it is a
+// wrong command line.
+TEST(Program, ExportEachNewerDrawsOnlyWhatChangedSinceItsPicture) {
+  PatternDir dir;
+  const QString root = QString::fromStdString(dir.Path(""));
+  QStringList inputs;
+  for (const char* name : {"scan1.pat", "scan2.pat", "scan3.pat"}) {
+    inputs << QString::fromStdString(dir.Write(name, DiagonalPattern()));
+  }
+  const QDateTime written = QFileInfo(inputs[0]).lastModified();
+  const auto stale_output = [&](const char* name, int seconds) {
+    QFile file(root + "/" + name);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("old picture");
+    file.flush();  // a write after the time would set it anew
+    EXPECT_TRUE(file.setFileTime(written.addSecs(seconds), QFileDevice::FileModificationTime));
+  };
+  stale_output("scan1.png", 60);   // newer than its input: left alone
+  stale_output("scan2.png", -60);  // older: drawn again
+  const Outcome outcome = RunProgram(
+      QStringList{"--export-each", root + "/{name}.png", "--newer"} + inputs, Environment());
+  EXPECT_EQ(outcome.exit_code, 0) << outcome.err.toStdString();
+  const auto contents = [&](const char* name) {
+    QFile file(root + "/" + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  EXPECT_EQ(contents("scan1.png"), "old picture");
+  EXPECT_TRUE(contents("scan2.png").startsWith("\x89PNG"));
+  EXPECT_TRUE(contents("scan3.png").startsWith("\x89PNG"));
+
+  const Outcome wrong = RunProgram({"--newer", inputs[0]}, Environment());
+  EXPECT_EQ(wrong.exit_code, 2);
+  EXPECT_TRUE(wrong.err.contains("--newer goes with --export-each")) << wrong.err.toStdString();
 }
 
 // Any name the file system takes can be written, up to its 255 bytes: the
