@@ -1,6 +1,8 @@
 #include "document/SettingsText.h"
 
+#include <charconv>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "document/TextNumbers.h"
@@ -28,30 +30,48 @@ std::optional<PixelRect> Margins(std::string_view text) {
   return PixelRect{sides[0], sides[1], sides[2], sides[3]};
 }
 
+// What --set reaches: the display settings and the view options.
+struct Targets {
+  DisplaySettings& display;
+  ViewOptions& view;
+};
+
 struct Setting {
   const char* name;
   const char* takes;  // what the value must be, for the message
-  bool (*apply)(DisplaySettings&, std::string_view);
+  bool (*apply)(Targets&, std::string_view);
 };
 
 template <bool DisplaySettings::*field>
-bool SetFlag(DisplaySettings& s, std::string_view v) {
+bool SetFlag(Targets& t, std::string_view v) {
   const std::optional<bool> flag = Flag(v);
-  if (flag) s.*field = *flag;
+  if (flag) t.display.*field = *flag;
   return flag.has_value();
 }
 
 template <int32_t DisplaySettings::*field>
-bool SetInteger(DisplaySettings& s, std::string_view v) {
+bool SetInteger(Targets& t, std::string_view v) {
   const std::optional<int32_t> value = WholeInt32(v);
-  if (value) s.*field = *value;
+  if (value) t.display.*field = *value;
   return value.has_value();
 }
 
-bool SetMargin(DisplaySettings& s, std::string_view v) {
+bool SetMargin(Targets& t, std::string_view v) {
   const std::optional<PixelRect> margin = Margins(v);
-  if (margin) s.Margin = *margin;
+  if (margin) t.display.Margin = *margin;
   return margin.has_value();
+}
+
+bool SetYScale(Targets& t, std::string_view v) {
+  const std::optional<IntensityScale> scale = IntensityScaleNamed(v);
+  if (scale) t.view.YScale = *scale;
+  return scale.has_value();
+}
+
+bool SetWavelength(Targets& t, std::string_view v) {
+  const std::optional<double> wavelength = WavelengthFromText(v, '.');
+  if (wavelength) t.view.Wavelength = *wavelength;
+  return wavelength.has_value();
 }
 
 constexpr const char* kFlag = "1 or 0";
@@ -68,18 +88,43 @@ const Setting kSettings[] = {
     {"DistanceY", kInteger, &SetInteger<&DisplaySettings::DistanceY>},
     {"MetafileWidth", kInteger, &SetInteger<&DisplaySettings::MetafileWidth>},
     {"MetafileHeight", kInteger, &SetInteger<&DisplaySettings::MetafileHeight>},
+    {"YScale", "linear, sqrt or log", &SetYScale},
+    {"Wavelength", "a wavelength in angstrom from 0 (none) to 1000", &SetWavelength},
 };
 
 }  // namespace
 
-Status SetSettingFromText(DisplaySettings& settings, std::string_view assignment) {
+std::optional<IntensityScale> IntensityScaleNamed(std::string_view name) {
+  if (name == "linear") return IntensityScale::Linear;
+  if (name == "sqrt") return IntensityScale::SquareRoot;
+  if (name == "log") return IntensityScale::Logarithmic;
+  return std::nullopt;
+}
+
+std::optional<double> WavelengthFromText(std::string_view text, char decimal_separator) {
+  std::string plain(text);
+  if (decimal_separator != '.') {
+    if (plain.find('.') != std::string::npos) return std::nullopt;
+    for (char& c : plain) c = c == decimal_separator ? '.' : c;
+  }
+  double value = 0;
+  const char* end = plain.data() + plain.size();
+  const auto [stop, error] = std::from_chars(plain.data(), end, value);
+  if (plain.empty() || error != std::errc() || stop != end) return std::nullopt;
+  if (!(value >= 0 && value <= kMaxWavelength)) return std::nullopt;
+  return value;
+}
+
+Status SetSettingFromText(DisplaySettings& settings, ViewOptions& view,
+                          std::string_view assignment) {
+  Targets targets{settings, view};
   const size_t equals = assignment.find('=');
   if (equals == std::string_view::npos) return Status::Failure("--set needs NAME=VALUE");
   const std::string_view name = assignment.substr(0, equals);
   const std::string_view value = assignment.substr(equals + 1);
   for (const Setting& setting : kSettings) {
     if (name != setting.name) continue;
-    if (setting.apply(settings, value)) return {};
+    if (setting.apply(targets, value)) return {};
     return Status::Failure(std::string(name) + " takes " + setting.takes + ", not '" +
                            std::string(value) + "'");
   }

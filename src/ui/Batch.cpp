@@ -282,6 +282,7 @@ bool LoadForBatch(Worker& worker, const BatchJob& job, size_t i, BatchReport& re
   document::ResetDocument(*worker.doc);
   document::SetDefaults(*worker.doc);
   worker.doc->Settings = job.settings;
+  worker.doc->View = job.view;
   const document::LoadRecord load = document::LoadFile(*worker.doc, job.files[i]);
   if (load.result.status != document::LoadStatus::Loaded) {
     report.Fail(job.files[i], load.result.reason);

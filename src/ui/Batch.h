@@ -34,6 +34,7 @@ struct BatchJob {
   // Leaves out every file whose output exists and was modified after it
   // (--newer), so a run over a folder that keeps filling draws the new ones.
   bool newer = false;
+  document::ViewOptions view{};  // the intensity scale each picture is drawn with
 };
 
 // Draws every file alone and writes its picture. A file that is rejected or

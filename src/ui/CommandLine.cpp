@@ -101,7 +101,7 @@ Status ApplyValue(Parsing& p, const std::string& option, const std::string& valu
     line.format = OutputFormatNamed(value);
     return line.format ? Status() : Status::Failure(kFormatNeeds);
   }
-  if (option == "--set") return document::SetSettingFromText(line.settings, value);
+  if (option == "--set") return document::SetSettingFromText(line.settings, line.view, value);
   if (option == "--scale") {
     const std::optional<double> scale = ParseScale(value);
     if (!scale) return Status::Failure(kScaleNeeds);
@@ -217,7 +217,8 @@ std::string UsageText() {
          "  --set NAME=VALUE\n"
          "                 a display setting (repeatable): ScaleOn, MarginOn, ColorOn\n"
          "                 (1 or 0), Margin=L,T,R,B, TickX, TickY, DistanceX, DistanceY\n"
-         "                 (pixels), MetafileWidth, MetafileHeight (1/100 mm)\n"
+         "                 (pixels), MetafileWidth, MetafileHeight (1/100 mm),\n"
+         "                 YScale=linear|sqrt|log, Wavelength (angstrom, 0: none)\n"
          "  --             every later argument is a file\n"
          "\n"
          "Exit status: 0 on success, 1 when a file was rejected (named on standard\n"
@@ -241,6 +242,7 @@ LoadedFiles LoadForRun(const CommandLine& line) {
   LoadedFiles loaded{std::make_unique<document::GraphDocument>(), {}};
   document::InitValueStore(loaded.doc->Values);
   loaded.doc->Settings = line.settings;
+  loaded.doc->View = line.view;
   loaded.loads = document::LoadFiles(*loaded.doc, line.files);
   return loaded;
 }
@@ -312,6 +314,7 @@ int RunExportEach(const CommandLine& line, std::ostream& err, bool progress,
   BatchJob job{line.export_path, client, line.files, 0, progress, line.settings, line.format};
   job.scale = line.scale;
   job.newer = line.newer;
+  job.view = line.view;
   return ExportEach(job, err, start_toolkit);
 }
 

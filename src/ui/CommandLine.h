@@ -32,6 +32,8 @@ struct CommandLine {
   std::vector<std::string> files;
   // The defaults with every --set NAME=VALUE applied, in order.
   document::DisplaySettings settings{};
+  // The view options every --set YScale= and Wavelength= gave.
+  document::ViewOptions view{};
   std::optional<OutputFormat> format{};  // --format; none: by export_path's extension
   // --scale: the picture a window of `size` shows on a screen of this many
   // device pixels per window pixel, from 1 to kMaxScale.

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -20,10 +21,13 @@
 #include <string>
 
 #include "document/QuotedName.h"
+#include "document/SettingsText.h"
+#include "document/TextNumbers.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
 #include "platform/FileWatch.h"
+#include "platform/InputPrompt.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PainterVectorCanvas.h"
 #include "platform/PictureFile.h"
@@ -46,10 +50,14 @@ struct MenuRow {
   QKeyCombination shortcut;
   Handler handler;
   bool checkable = false;  // a check item, unchecked at start
+  // The submenu of the menu the item sits in; the check items of one
+  // submenu are radio items, one of them checked.
+  const char* submenu = nullptr;
 };
 
 constexpr QKeyCombination kNone{};
 constexpr char kSaveCaption[] = "Save Bitmap";
+constexpr char kIntensityScale[] = "Intensity Scale";
 
 // Every shortcut is Ctrl and a letter, including the unusual ones: Ctrl+C
 // and Ctrl+V act on coordinates and strings, not on the picture, Ctrl+X
@@ -85,6 +93,14 @@ const MenuRow kMenuRows[] = {
     {"miView", "View", "miBar7", nullptr, kNone, nullptr},
     {"miView", "View", "miFollowFile", "Follow File", Qt::CTRL | Qt::Key_L,
      &TMainForm::miFollowFileClick, true},
+    {"miView", "View", "miBar8", nullptr, kNone, nullptr},
+    {"miView", "View", "miLinear", "Linear", Qt::CTRL | Qt::Key_1, &TMainForm::miLinearClick, true,
+     kIntensityScale},
+    {"miView", "View", "miSquareRoot", "Square Root", Qt::CTRL | Qt::Key_2,
+     &TMainForm::miSquareRootClick, true, kIntensityScale},
+    {"miView", "View", "miLogarithmic", "Logarithmic", Qt::CTRL | Qt::Key_3,
+     &TMainForm::miLogarithmicClick, true, kIntensityScale},
+    {"miView", "View", "miWavelength", "Wavelength\u2026", kNone, &TMainForm::miWavelengthClick},
     {"miHelp", "Help", "miHelpMe", "Help", Qt::CTRL | Qt::Key_H, &TMainForm::miHelpMeClick},
     {"miHelp", "Help", "miBar5", nullptr, kNone, nullptr},
     {"miHelp", "Help", "miAbout", "About", Qt::CTRL | Qt::Key_A, &TMainForm::miAboutClick},
@@ -128,6 +144,8 @@ void TMainForm::CreateMenu() {
   // a 2,000-pixel plot font must not make the menu bar fill the screen.
   bar->setFont(QApplication::font(bar));
   QMenu* menu = nullptr;
+  QMenu* submenu = nullptr;
+  QActionGroup* group = nullptr;
   for (const MenuRow& row : kMenuRows) {
     if (menu == nullptr || menu->objectName() != row.menu) {
       menu = bar->addMenu(row.menu_caption);
@@ -137,7 +155,17 @@ void TMainForm::CreateMenu() {
       menu->addSeparator()->setObjectName(row.item);
       continue;
     }
-    QAction* action = menu->addAction(row.caption);
+    QMenu* into = menu;
+    if (row.submenu != nullptr) {
+      if (submenu == nullptr || submenu->title() != row.submenu || submenu->parent() != menu) {
+        submenu = menu->addMenu(row.submenu);
+        submenu->menuAction()->setObjectName("miIntensityScale");
+        group = new QActionGroup(submenu);
+      }
+      into = submenu;
+    }
+    QAction* action = into->addAction(row.caption);
+    if (row.submenu != nullptr) group->addAction(action);
     action->setObjectName(row.item);
     action->setShortcut(QKeySequence(row.shortcut));
     action->setCheckable(row.checkable);
@@ -148,6 +176,7 @@ void TMainForm::CreateMenu() {
             [this, handler = row.handler] { RunCommand(handler); });
   }
   follow_action_ = findChild<QAction*>("miFollowFile");
+  SetIntensityScale(doc_.View.YScale);
 }
 
 void TMainForm::RunCommand(Handler handler) {
@@ -256,6 +285,44 @@ void TMainForm::miFontClick() {
   view_.SetFont(*font);
   setFont(platform::ToQFont(*font));
   FormResize();
+}
+
+void TMainForm::miLinearClick() { SetIntensityScale(document::IntensityScale::Linear); }
+
+void TMainForm::miSquareRootClick() { SetIntensityScale(document::IntensityScale::SquareRoot); }
+
+void TMainForm::miLogarithmicClick() { SetIntensityScale(document::IntensityScale::Logarithmic); }
+
+// The range, its history and the dialog stay in data units: only the
+// drawing and the readout change.
+void TMainForm::SetIntensityScale(document::IntensityScale scale) {
+  static constexpr std::pair<document::IntensityScale, const char*> kItems[] = {
+      {document::IntensityScale::Linear, "miLinear"},
+      {document::IntensityScale::SquareRoot, "miSquareRoot"},
+      {document::IntensityScale::Logarithmic, "miLogarithmic"}};
+  for (const auto& [item_scale, item] : kItems) {
+    if (QAction* action = findChild<QAction*>(item)) action->setChecked(item_scale == scale);
+  }
+  if (doc_.View.YScale == scale) return;
+  doc_.View.YScale = scale;
+  DrawScreenPlot();
+}
+
+// The wavelength in angstrom as the window writes numbers; 0 turns the d
+// and Q of the readout off. A text that is not a wavelength says so and
+// changes nothing.
+void TMainForm::miWavelengthClick() {
+  const char separator = view_.DecimalSeparator();
+  const std::string current = document::FormatGeneral(doc_.View.Wavelength, separator);
+  const std::optional<std::string> typed =
+      prompt_->Ask("Wavelength", "Wavelength in angstrom (0 for none)", current);
+  if (!typed) return;
+  const std::optional<double> wavelength = document::WavelengthFromText(*typed, separator);
+  if (!wavelength) {
+    boxes_->Error(this, "'" + *typed + "' is not a wavelength from 0 to 1000 angstrom");
+    return;
+  }
+  doc_.View.Wavelength = *wavelength;
 }
 
 void TMainForm::miHelpMeClick() { boxes_->Information(this, "Help", "Help me, please!"); }

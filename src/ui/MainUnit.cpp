@@ -62,6 +62,7 @@ TMainForm::TMainForm(document::GraphDocument& doc, MainFormOptions options)
     own_prompt_ = std::make_unique<platform::QtInputPrompt>(this);
     prompt = own_prompt_.get();
   }
+  prompt_ = prompt;
   diagnostics_ = options.diagnostics != nullptr ? options.diagnostics : &std::cerr;
   file_watch_ = std::make_unique<platform::FileWatch>(
       [this](const std::string& path) { FollowedFileChanged(path); },
@@ -70,6 +71,7 @@ TMainForm::TMainForm(document::GraphDocument& doc, MainFormOptions options)
   CreateComponents();
   CreateMenu();
   PlaceClientArea(options.client_size);
+  doc_.View = options.view;
   FormCreate(options.files, options.settings);
   // After the window and its files, as the program starts: hidden.
   form_modify_ = new TFormModify(doc_, *this, *prompt, view_.DecimalSeparator(), this);

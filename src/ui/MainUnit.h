@@ -72,6 +72,8 @@ struct MainFormOptions {
   MainFormServices services{};
   // The display settings the window starts with.
   document::DisplaySettings settings{};
+  // The view options (intensity scale, wavelength) it starts with.
+  document::ViewOptions view{};
   // Where Next File and Previous File name the files they skip; standard
   // error when not set.
   std::ostream* diagnostics = nullptr;
@@ -135,6 +137,13 @@ class TMainForm : public QMainWindow, public ModifyHost {
   void miNextFileClick();
   void miPreviousFileClick();
   void miFollowFileClick();
+  // The intensity scale of the y axis, one radio item each, and the
+  // wavelength the readout turns 2-theta into d-spacing and Q with.
+  void miLinearClick();
+  void miSquareRootClick();
+  void miLogarithmicClick();
+  void miWavelengthClick();
+  void SetIntensityScale(document::IntensityScale scale);
   // Runs one command to its end through RunGuarded.
   void RunCommand(void (TMainForm::*handler)());
   // The one error path of the window: every command and every event's work
@@ -200,6 +209,7 @@ class TMainForm : public QMainWindow, public ModifyHost {
   std::unique_ptr<platform::MessageBoxes> own_boxes_;
   platform::MessageBoxes* boxes_ = nullptr;
   std::unique_ptr<platform::InputPrompt> own_prompt_;
+  platform::InputPrompt* prompt_ = nullptr;
   std::unique_ptr<platform::FileDialogs> own_file_dialogs_;
   platform::FileDialogs* file_dialogs_ = nullptr;
   std::unique_ptr<platform::FontDialog> own_font_dialog_;

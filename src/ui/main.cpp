@@ -127,6 +127,7 @@ int RunWindow(const CommandLine& line) {
   korvelin::ui::MainFormOptions options;
   options.files = line.files;
   options.settings = line.settings;
+  options.view = line.view;
   if (line.size) options.client_size = QSize(line.size->Width, line.size->Height);
   korvelin::ui::TMainForm form(*doc, options);
   // The window says nothing of a rejected file; the program names each on

@@ -7,11 +7,17 @@ namespace {
 
 TEST(SetSettingFromText, SetsEachSettingByItsName) {
   DisplaySettings s;
+  ViewOptions view;
   for (const char* assignment :
        {"ScaleOn=0", "MarginOn=1", "ColorOn=0", "Margin=20,-10,8,2147483647", "TickX=-3", "TickY=0",
-        "DistanceX=12", "DistanceY=-2147483648", "MetafileWidth=17000", "MetafileHeight=-5"}) {
-    EXPECT_TRUE(SetSettingFromText(s, assignment).ok()) << assignment;
+        "DistanceX=12", "DistanceY=-2147483648", "MetafileWidth=17000", "MetafileHeight=-5",
+        "YScale=sqrt", "Wavelength=1.5406"}) {
+    EXPECT_TRUE(SetSettingFromText(s, view, assignment).ok()) << assignment;
   }
+  EXPECT_EQ(view.YScale, IntensityScale::SquareRoot);
+  EXPECT_EQ(view.Wavelength, 1.5406);
+  EXPECT_TRUE(SetSettingFromText(s, view, "YScale=log").ok());
+  EXPECT_EQ(view.YScale, IntensityScale::Logarithmic);
   EXPECT_FALSE(s.ScaleOn);
   EXPECT_TRUE(s.MarginOn);
   EXPECT_FALSE(s.ColorOn);
@@ -35,7 +41,16 @@ TEST(SetSettingFromText, RefusesWhatDoesNotParseAndChangesNothing) {
            Case{"scaleon=1",
                 "no setting is called 'scaleon'; the settings are ScaleOn, MarginOn, "
                 "ColorOn, Margin, TickX, TickY, DistanceX, DistanceY, MetafileWidth, "
-                "MetafileHeight"},
+                "MetafileHeight, YScale, Wavelength"},
+           Case{"YScale=Log", "YScale takes linear, sqrt or log, not 'Log'"},
+           Case{"Wavelength=-1",
+                "Wavelength takes a wavelength in angstrom from 0 (none) to 1000, not '-1'"},
+           Case{"Wavelength=1e400",
+                "Wavelength takes a wavelength in angstrom from 0 (none) to 1000, not '1e400'"},
+           Case{"Wavelength=nan",
+                "Wavelength takes a wavelength in angstrom from 0 (none) to 1000, not 'nan'"},
+           Case{"Wavelength=1,54",
+                "Wavelength takes a wavelength in angstrom from 0 (none) to 1000, not '1,54'"},
            Case{"TickX=", "TickX takes a whole number, not ''"},
            Case{"TickX=4.5", "TickX takes a whole number, not '4.5'"},
            Case{"TickX=2147483648", "TickX takes a whole number, not '2147483648'"},
@@ -48,11 +63,26 @@ TEST(SetSettingFromText, RefusesWhatDoesNotParseAndChangesNothing) {
                 "Margin takes four whole numbers: left,top,right,bottom, not '1,,3,4'"},
        }) {
     DisplaySettings s;
-    EXPECT_EQ(SetSettingFromText(s, c.assignment).reason(), c.reason);
+    ViewOptions view;
+    EXPECT_EQ(SetSettingFromText(s, view, c.assignment).reason(), c.reason);
+    EXPECT_EQ(view, ViewOptions{});
     EXPECT_EQ(s.TickX, 4);
     EXPECT_EQ(s.Margin, (PixelRect{8, 8, 8, 8}));
     EXPECT_TRUE(s.ScaleOn);
   }
+}
+
+// The prompt's text in the user's decimal sign: a comma where the window
+// writes commas, and nothing but a number in range.
+TEST(WavelengthFromText, TakesTheWindowsDecimalSignAndARange) {
+  EXPECT_EQ(WavelengthFromText("1.5406", '.'), 1.5406);
+  EXPECT_EQ(WavelengthFromText("1,5406", ','), 1.5406);
+  EXPECT_EQ(WavelengthFromText("0", '.'), 0.0);
+  EXPECT_EQ(WavelengthFromText("1000", '.'), 1000.0);
+  for (const char* text : {"", " 1", "1.5406 ", "1.5.4", "-0.1", "1000.5", "inf", "0x10"}) {
+    EXPECT_FALSE(WavelengthFromText(text, '.').has_value()) << text;
+  }
+  EXPECT_FALSE(WavelengthFromText("1.5406", ',').has_value());
 }
 
 }  // namespace

@@ -148,7 +148,8 @@ TEST_F(CommandsTest, TheMenuBarHoldsEveryRowInOrder) {
                        "Ctrl+C miPaste \"Paste String\" Ctrl+V miBar4 miCopyBitmap \"Copy Bitmap\" "
                        "Ctrl+B miCopyMetafile \"Copy Metafile\" Ctrl+X",
                        "miView View: miModify \"Modify\" Ctrl+M miFont \"Font\" Ctrl+F miBar7 "
-                       "miFollowFile \"Follow File\" Ctrl+L",
+                       "miFollowFile \"Follow File\" Ctrl+L miBar8 miIntensityScale \"Intensity "
+                       "Scale\"  miWavelength \"Wavelength\u2026\" ",
                        "miHelp Help: miHelpMe \"Help\" Ctrl+H miBar5 miAbout \"About\" Ctrl+A",
                    }));
 }
@@ -179,6 +180,66 @@ INSTANTIATE_TEST_SUITE_P(
                           "image/svg+xml"},
                       ShortcutCase{Qt::Key_F, "font"}, ShortcutCase{Qt::Key_H, "info Help"},
                       ShortcutCase{Qt::Key_A, "info About KORVELIN"}));
+
+// A prompt that answers with the next of its texts.
+class AnsweringPrompt : public platform::InputPrompt {
+ public:
+  std::optional<std::string> Ask(std::string_view, std::string_view,
+                                 std::string_view value) override {
+    asked_with.emplace_back(value);
+    if (answers.empty()) return std::nullopt;
+    std::string answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
+  std::vector<std::string> answers;
+  std::vector<std::string> asked_with;
+};
+
+// The three scales are radio items: the checked one draws, Linear draws as
+// before any was chosen, and the range stays in data units. The wavelength
+// is typed as the window writes numbers; a wrong text says so.
+TEST(ViewCommands, IntensityScaleAndWavelength) {
+  document::GraphDocument doc;
+  AnsweringPrompt prompt;
+  korvelin::testing::FakeServices fakes;
+  MainFormOptions options{{}, {640, 480}};
+  options.services = fakes.Services(&prompt);
+  TMainForm form(doc, options);
+  PatternDir files;
+  form.LoadFile(files.Write("red.pat", DiagonalPattern()));
+  const QImage linear = form.Picture();
+  const document::TRealRect range = doc.AxisRange;
+  const auto checked = [&] {
+    std::string names;
+    for (const char* item : {"miLinear", "miSquareRoot", "miLogarithmic"}) {
+      if (form.findChild<QAction*>(item)->isChecked()) names += item;
+    }
+    return names;
+  };
+  EXPECT_EQ(checked(), "miLinear");
+  EXPECT_EQ(form.findChild<QAction*>("miLogarithmic")->shortcut().toString(), "Ctrl+3");
+  form.findChild<QAction*>("miLogarithmic")->trigger();
+  EXPECT_EQ(doc.View.YScale, document::IntensityScale::Logarithmic);
+  EXPECT_EQ(checked(), "miLogarithmic");
+  EXPECT_NE(form.Picture(), linear);
+  EXPECT_EQ(doc.AxisRange, range);
+  form.findChild<QAction*>("miSquareRoot")->trigger();
+  EXPECT_EQ(checked(), "miSquareRoot");
+  form.findChild<QAction*>("miLinear")->trigger();
+  EXPECT_EQ(form.Picture(), linear);
+
+  prompt.answers = {"1.5406", "fast", "0"};
+  form.findChild<QAction*>("miWavelength")->trigger();
+  EXPECT_EQ(doc.View.Wavelength, 1.5406);
+  form.findChild<QAction*>("miWavelength")->trigger();
+  EXPECT_EQ(doc.View.Wavelength, 1.5406) << "a wrong text changes nothing";
+  ASSERT_FALSE(fakes.boxes.errors.empty());
+  EXPECT_EQ(fakes.boxes.errors.back(), "'fast' is not a wavelength from 0 to 1000 angstrom");
+  form.findChild<QAction*>("miWavelength")->trigger();
+  EXPECT_EQ(doc.View.Wavelength, 0);
+  EXPECT_EQ(prompt.asked_with, (std::vector<std::string>{"0", "1.5406", "1.5406"}));
+}
 
 TEST_F(CommandsTest, QuitEndsTheEventLoop) {
   ShowAndActivate();

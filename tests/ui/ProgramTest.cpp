@@ -328,6 +328,35 @@ TEST(Program, AVectorPageOfNoSizeIsAWrongCommandLine) {
             0);
 }
 
+// --set YScale reaches every export, --export-each too, and a scale it does
+// not know is a wrong command line.
+TEST(Program, TheIntensityScaleReachesEveryExport) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const auto exported = [&](const QStringList& args, const char* name) {
+    const QString out = QString::fromStdString(dir.Path(name));
+    EXPECT_EQ(
+        RunProgram(QStringList{"--export", out} + args + QStringList{red}, Environment()).exit_code,
+        0);
+    QFile file(out);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const QByteArray linear = exported({}, "linear.png");
+  EXPECT_EQ(exported({"--set", "YScale=linear"}, "again.png"), linear);
+  const QByteArray log = exported({"--set", "YScale=log"}, "log.png");
+  EXPECT_NE(log, linear);
+  EXPECT_NE(exported({"--set", "YScale=sqrt"}, "sqrt.svg"), exported({}, "linear.svg"));
+  const QString each = QString::fromStdString(dir.Path("each-{name}.png"));
+  EXPECT_EQ(
+      RunProgram({"--export-each", each, "--set", "YScale=log", red}, Environment()).exit_code, 0);
+  QFile batch(QString::fromStdString(dir.Path("each-red.png")));
+  ASSERT_TRUE(batch.open(QIODevice::ReadOnly));
+  EXPECT_EQ(batch.readAll(), log) << "the batch draws as --export does";
+  const Outcome wrong = RunProgram({"--dump", "--set", "YScale=ln", red}, Environment());
+  EXPECT_EQ(wrong.exit_code, 2);
+  EXPECT_TRUE(wrong.err.contains("YScale takes linear, sqrt or log")) << wrong.err.toStdString();
+}
+
 // The layout of the largest window is printed without making its picture:
 // within 400 MB of address space, where a 16384 x 16384 picture alone takes
 // a gigabyte.
