@@ -25,8 +25,8 @@ namespace {
 
 using namespace columns;  // NOLINT: the column reader's own vocabulary
 
-// The decimal sign is found from the lines before the first 64 that start
-// like a number, or before 1 MiB or 4,096 lines when a header is longer.
+// The decimal sign is found from the first lines up to the 64th that starts
+// like a number, at most 4,096 lines and 1 MiB of them.
 constexpr int32_t kSampleRows = 64;
 constexpr size_t kSampleBytes = size_t{1} << 20;
 constexpr size_t kSampleLines = 4096;
@@ -100,11 +100,17 @@ class ColumnReader {
       Take(line);
       return;
     }
+    if (sample_bytes_ + line.size() > kSampleBytes) {
+      // The sign is decided from the lines before one that would take the
+      // sample past its size, so that the sample never holds a long line.
+      Decide();
+      Take(line);
+      return;
+    }
     sample_.emplace_back(line);
     sample_bytes_ += line.size();
     if (StartsLikeNumber(line)) ++sample_rows_;
-    if (sample_rows_ >= kSampleRows || sample_bytes_ >= kSampleBytes ||
-        sample_.size() >= kSampleLines) {
+    if (sample_rows_ >= kSampleRows || sample_.size() >= kSampleLines) {
       Decide();
     }
   }

@@ -212,14 +212,13 @@ std::string CleanName(std::string_view name) {
 
 bool IsUncertaintyName(std::string_view name) {
   const std::string lower = LowerAscii(name);
-  for (const char* exact : {"e", "s", "d", "dy", "di", "sd", "std", "sig", "unc", "delta"}) {
+  for (const char* exact : {"e", "dy", "di", "sd", "std", "sig", "unc"}) {
     if (lower == exact) return true;
   }
-  for (const char* start :
-       {"err", "esd", "sigma", "stdev", "stddev", "uncert", "e_", "dy_", "di_"}) {
+  for (const char* start : {"err", "esd", "sigma", "stdev", "stddev", "uncert", "dy_", "di_"}) {
     if (lower.starts_with(start)) return true;
   }
-  for (const char* finish : {"err", "error", "_esd", "_sigma", "_e"}) {
+  for (const char* finish : {"err", "error", "_esd", "_sigma"}) {
     if (lower.ends_with(finish)) return true;
   }
   return false;

@@ -54,7 +54,9 @@ std::vector<std::string_view> HeaderNames(std::string_view line, char decimal);
 // boundary. May be empty.
 std::string CleanName(std::string_view name);
 
-// Names such as err, esd, sigma, e or dy mark a column of uncertainties.
+// Names such as err, esd, sigma, e or dy (and yerr, sigma(I), esd_1) mark
+// a column of uncertainties; names that merely start with e or d (energy,
+// d-spacing) do not.
 bool IsUncertaintyName(std::string_view name);
 
 // The byte-order mark a text starts with.

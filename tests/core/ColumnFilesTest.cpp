@@ -19,6 +19,7 @@
 
 #include "FailingSource.h"
 #include "document/ColumnFiles.h"
+#include "document/ColumnSyntax.h"
 #include "document/DocumentJson.h"
 #include "document/Loading.h"
 #include "document/TablesError.h"
@@ -354,6 +355,25 @@ TEST(ColumnFiles, FitTheAxesAndLeaveARefusedDocumentAlone) {
             LoadStatus::NotPattern);
   EXPECT_EQ(DumpDocumentJson(*doc), before);
   EXPECT_FALSE(report.read);
+}
+
+TEST(ColumnFiles, NameUncertaintiesButNotEnergiesOrSpacings) {
+  for (const char* name : {"e", "E", "err", "Error", "esd", "ESD_1", "sigma", "sigma_I_", "dy",
+                           "dI", "yerr", "I_esd", "stdev", "uncertainty"}) {
+    EXPECT_TRUE(columns::IsUncertaintyName(name)) << name;
+  }
+  for (const char* name :
+       {"energy", "e_kin", "d", "d_spacing", "I", "counts", "2theta", "time", "desert"}) {
+    EXPECT_FALSE(columns::IsUncertaintyName(name)) << name;
+  }
+}
+
+TEST(ColumnFiles, ReadPastAHeaderLineLongerThanTheSample) {
+  Doc doc = NewDoc();
+  ColumnFileReport report;
+  const std::string text = std::string(100000, 'h') + "\n1,5;2\n3,5;4\n";
+  ASSERT_EQ(LoadColumnText(*doc, text, report, "a.csv").status, LoadStatus::Loaded);
+  EXPECT_EQ(Row(*doc, 1), (std::vector<double>{3.5, 4}));
 }
 
 TEST(ColumnFiles, KeepWithinTheTablesAndSaySo) {
