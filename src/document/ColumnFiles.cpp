@@ -10,7 +10,6 @@
 #include <array>
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -41,33 +40,36 @@ struct Run {
   int32_t width = 0;  // numbers per row
   int32_t kept_columns = 0;
   int64_t rows = 0;  // in the file
-  // kept_columns per row, as many rows as fit: room for a full table, taken
-  // uninitialised on the first row, so that memory is touched only as rows
-  // arrive and a long run is never copied as it grows.
-  std::unique_ptr<double[]> values;
+  // kept_columns per row, as many rows as fit, in a value store of its own
+  // taken on the first row: memory is touched only as rows arrive, a long
+  // run is never copied as it grows, and the document takes the store
+  // itself.
+  std::unique_ptr<ValueStore> store;
+  double* values = nullptr;
   int32_t value_count = 0;
   std::string header;  // the last header line before the run
 };
 
-// The value buffers of runs are kept per thread from file to file, as the
-// read buffer is: a series of files, or a file read again, writes over the
-// same memory instead of faulting in and zeroing 8 MiB each time. A reader
-// holds two at most.
-std::vector<std::unique_ptr<double[]>>& SpareBuffers() {
-  thread_local std::vector<std::unique_ptr<double[]>> spare;
+// The value stores of runs are kept per thread from file to file, as the
+// read buffer is: the document takes the store of the run it shows and gives
+// its old one here, so a series of files, or a file read again, writes over
+// memory it already has instead of faulting in fresh pages. A reader holds
+// two at most.
+std::vector<std::unique_ptr<ValueStore>>& SpareStores() {
+  thread_local std::vector<std::unique_ptr<ValueStore>> spare;
   return spare;
 }
 
-std::unique_ptr<double[]> TakeBuffer() {
-  std::vector<std::unique_ptr<double[]>>& spare = SpareBuffers();
-  if (spare.empty()) return std::make_unique_for_overwrite<double[]>(kMaxValues);
-  std::unique_ptr<double[]> buffer = std::move(spare.back());
+std::unique_ptr<ValueStore> TakeStore() {
+  std::vector<std::unique_ptr<ValueStore>>& spare = SpareStores();
+  if (spare.empty()) return std::make_unique<ValueStore>();
+  std::unique_ptr<ValueStore> store = std::move(spare.back());
   spare.pop_back();
-  return buffer;
+  return store;
 }
 
-void GiveBack(std::unique_ptr<double[]> buffer) {
-  if (buffer && SpareBuffers().size() < 2) SpareBuffers().push_back(std::move(buffer));
+void GiveBack(std::unique_ptr<ValueStore> store) {
+  if (store && SpareStores().size() < 2) SpareStores().push_back(std::move(store));
 }
 
 bool StartsLikeNumber(std::string_view line) {
@@ -91,8 +93,8 @@ class ColumnReader {
   ColumnReader(const ColumnReader&) = delete;
   ColumnReader& operator=(const ColumnReader&) = delete;
   ~ColumnReader() {
-    GiveBack(std::move(current_.values));
-    GiveBack(std::move(best_.values));
+    GiveBack(std::move(current_.store));
+    GiveBack(std::move(best_.store));
   }
 
   void operator()(std::string_view line) {
@@ -120,7 +122,7 @@ class ColumnReader {
     EndRun();
   }
 
-  const Run& best() const { return best_; }
+  Run& best() { return best_; }
   char decimal() const { return decimal_; }
 
  private:
@@ -152,7 +154,10 @@ class ColumnReader {
       current_.width = count;
       current_.kept_columns = std::min(count, kMaxKeptColumns);
       current_.header = header_;
-      if (!current_.values) current_.values = TakeBuffer();
+      if (!current_.store) {
+        current_.store = TakeStore();
+        current_.values = TakeAllPages(*current_.store);
+      }
     }
     AddRow(values);
   }
@@ -161,7 +166,7 @@ class ColumnReader {
     ++current_.rows;
     const int32_t kept = current_.kept_columns;
     if (current_.value_count <= kMaxValues - kept) {
-      double* out = current_.values.get() + current_.value_count;
+      double* out = current_.values + current_.value_count;
       for (int32_t k = 0; k < kept; ++k) out[k] = values[k];
       current_.value_count += kept;
     }
@@ -178,8 +183,12 @@ class ColumnReader {
     const int32_t width = current_.width;
     if (!decided_ || decimal_ != '.' || width < 2 || width > kMaxKeptColumns) return p;
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    double values[kMaxKeptColumns];
+    double scratch[kMaxKeptColumns];
     for (;;) {
+      // Numbers go straight to their place in the run where there is room;
+      // a row that turns out to be no plain row leaves them past its end.
+      const bool room = current_.value_count <= kMaxValues - width;
+      double* row = room ? current_.values + current_.value_count : scratch;
       const char* q = p;
       for (int32_t column = 0; column < width; ++column) {
         while (q < end && blank(*q)) ++q;
@@ -187,13 +196,14 @@ class ColumnReader {
           ++q;
           while (q < end && blank(*q)) ++q;
         }
-        if (q == end || !ReadPlainNumber(q, end, values[column])) return p;
+        if (q == end || !ReadPlainNumber(q, end, row[column])) return p;
         if (q < end && !kEndsNumber[static_cast<unsigned char>(*q)]) return p;
       }
       while (q < end && blank(*q)) ++q;
       // More fields, code 26, or the row's end not yet read: left to Take.
       if (!SkipRowEnd(q, end)) return p;
-      AddRow(values);
+      ++current_.rows;
+      if (room) current_.value_count += width;
       ++lines;
       p = q;
     }
@@ -306,11 +316,11 @@ ColumnPlan PlanColumns(const Run& run, char decimal, std::string_view file_name)
   return plan;
 }
 
-// The axes fitted to the run's finite values, read from its buffer, where
+// The axes fitted to the run's finite values, read from its store, where
 // they lie side by side: x from the first column, y from the drawn ones.
 void FitToRun(GraphDocument& doc, const Run& run, const ColumnPlan& plan) {
   double left = DBL_MAX, right = -DBL_MAX, bottom = DBL_MAX, top = -DBL_MAX;
-  const double* row = run.values.get();
+  const double* row = run.values;
   const double* const end = row + run.value_count;
   for (; row < end; row += run.kept_columns) {
     if (std::isfinite(row[0])) {
@@ -328,18 +338,15 @@ void FitToRun(GraphDocument& doc, const Run& run, const ColumnPlan& plan) {
 
 // Replaces the document with the run: its values row by row as the file
 // holds them, one wave per kept column, and a trace per drawn column.
-void ApplyRun(GraphDocument& doc, const Run& run, const ColumnPlan& plan,
-              ColumnFileReport& report) {
+void ApplyRun(GraphDocument& doc, Run& run, const ColumnPlan& plan, ColumnFileReport& report) {
   FreeValueStore(doc.Values);
   ResetDocument(doc);
   const int32_t values = run.value_count;
-  for (int32_t first = 0; first < values; first += kPageSize) {
-    const int32_t page = first >> kPageShift;
-    double* target =
-        doc.Values.pages[page] ? doc.Values.pages[page] : AllocatePage(doc.Values, page);
-    const size_t count = static_cast<size_t>(std::min(kPageSize, values - first));
-    std::memcpy(target, run.values.get() + first, count * sizeof(double));
-  }
+  FitToRun(doc, run, plan);
+  // The run's store becomes the document's; the document's old memory goes
+  // back with the reader for the next file.
+  SwapValueStores(doc.Values, *run.store);
+  KeepPages(doc.Values, (values + kPageSize - 1) >> kPageShift);
   doc.ValueCount = values;
   const int32_t rows = values / run.kept_columns;
   for (int32_t k = 0; k < run.kept_columns; ++k) {
@@ -357,7 +364,6 @@ void ApplyRun(GraphDocument& doc, const Run& run, const ColumnPlan& plan,
       ++report.curves;
     }
   }
-  FitToRun(doc, run, plan);
   report.read = true;
   report.rows = run.rows;
   report.kept_rows = rows;
