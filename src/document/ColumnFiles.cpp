@@ -87,6 +87,10 @@ constexpr std::array<bool, 256> kEndsNumber = [] {
   return table;
 }();
 
+// The line sink of a column file. It holds the first lines until the
+// decimal sign is known, then reads each line as a row, a comment or text,
+// keeping the longest run of rows and the header line before each run.
+// What the run becomes in the document is the load's business.
 class ColumnReader {
  public:
   ColumnReader() = default;
@@ -320,17 +324,28 @@ ColumnPlan PlanColumns(const Run& run, char decimal, std::string_view file_name)
 // they lie side by side: x from the first column, y from the drawn ones.
 void FitToRun(GraphDocument& doc, const Run& run, const ColumnPlan& plan) {
   double left = DBL_MAX, right = -DBL_MAX, bottom = DBL_MAX, top = -DBL_MAX;
-  const double* row = run.values;
-  const double* const end = row + run.value_count;
-  for (; row < end; row += run.kept_columns) {
-    if (std::isfinite(row[0])) {
-      left = std::min(left, row[0]);
-      right = std::max(right, row[0]);
+  auto take = [](double v, double& low, double& high) {
+    if (!std::isfinite(v)) return;
+    low = std::min(low, v);
+    high = std::max(high, v);
+  };
+  const int32_t width = run.kept_columns;
+  std::array<bool, kMaxKeptColumns> drawn{};
+  for (int32_t k = 1; k < width; ++k)
+    drawn[static_cast<size_t>(k)] = !plan.uncertainty[static_cast<size_t>(k)];
+  const double* const end = run.values + run.value_count;
+  if (width == 2) {
+    // x and one curve, the commonest file, in one tight pass.
+    for (const double* row = run.values; row < end; row += 2) {
+      take(row[0], left, right);
+      take(row[1], bottom, top);
     }
-    for (int32_t k = 1; k < run.kept_columns; ++k) {
-      if (plan.uncertainty[static_cast<size_t>(k)] || !std::isfinite(row[k])) continue;
-      bottom = std::min(bottom, row[k]);
-      top = std::max(top, row[k]);
+  } else {
+    for (const double* row = run.values; row < end; row += width) {
+      take(row[0], left, right);
+      for (int32_t k = 1; k < width; ++k) {
+        if (drawn[static_cast<size_t>(k)]) take(row[k], bottom, top);
+      }
     }
   }
   saved::SetFittedRange(doc, left, right, bottom, top);
