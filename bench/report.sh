@@ -55,6 +55,9 @@ rows = []
 load, floor = reader["BM_LoadMaxFile"], reader["BM_FromCharsFloor"]
 rows.append(("load of the largest file (9.4 MB)", f"{mb(load):.0f} MB/s",
              f"{mb(load) / mb(floor):.2f} of the bare from_chars loop ({mb(floor):.0f} MB/s)"))
+columns = reader["BM_LoadMaxColumnFile"]
+rows.append(("load of the same rows as a column file", f"{mb(columns):.0f} MB/s",
+             f"{mb(columns) / mb(load):.2f} of the pattern reader per MB"))
 # The counter is seconds a point.
 full, zoomed, qp = (render[n]["ns_per_point"] * 1e9 for n in
                     ("BM_RedrawFullView", "BM_RedrawZoomed", "BM_QPainterPolyline"))

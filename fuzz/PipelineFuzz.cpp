@@ -22,6 +22,7 @@
 #include "document/AxisHistory.h"
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
+#include "document/Loading.h"
 #include "document/SavedWaves.h"
 #include "render/Canvas.h"
 #include "render/MouseZoom.h"
@@ -364,9 +365,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto doc = std::make_unique<GraphDocument>();
   document::InitValueStore(doc->Values);
   doc->Settings = DrawnSettings(c.settings);
-  document::SavedFileReport report;
-  const document::LoadResult loaded = document::LoadGraphText(*doc, text, report);
-  if (loaded.accepted() && !Finite(doc->AxisRange) && report.fallback)
+  // As the program loads a file: a pattern file, else columns.
+  const document::LoadRecord load = document::LoadText(*doc, text, "fuzz.xye");
+  const bool fitted = load.saved.fallback || load.columns.read;
+  if (load.result.accepted() && !Finite(doc->AxisRange) && fitted)
     Fail("fitted range not finite", 0, 0);
 
   render::FontSpec font;

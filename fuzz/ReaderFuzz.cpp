@@ -7,7 +7,9 @@
 // document, so every line end can fall on a chunk boundary. The same input
 // then goes through LoadGraphText, which reads a file once more where the
 // first reading draws nothing, under the same checks; its axis range must
-// be finite numbers, and a chunked load must give the same document.
+// be finite numbers, and a chunked load must give the same document. Last,
+// the column reader reads every input as a column file, under the same
+// checks.
 
 #include <cmath>
 #include <cstdint>
@@ -17,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/ColumnFiles.h"
 #include "document/DocumentJson.h"
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
@@ -56,6 +59,11 @@ std::string CheckDocument(const GraphDocument& doc) {
   return DumpDocumentJson(doc);
 }
 
+bool FittedRange(const TRealRect& r) {
+  return std::isfinite(r.Left) && std::isfinite(r.Right) && std::isfinite(r.Top) &&
+         std::isfinite(r.Bottom) && r.Left < r.Right && r.Bottom < r.Top;
+}
+
 // A load the second reading did not replace is the plain load, byte for byte.
 void CheckGraphLoad(std::string_view text, size_t chunk, const std::string& plain_json) {
   auto doc = std::make_unique<GraphDocument>();
@@ -65,10 +73,7 @@ void CheckGraphLoad(std::string_view text, size_t chunk, const std::string& plai
   std::string json = CheckDocument(*doc);
   if (!report.fallback && json != plain_json) Fail("graph load without fallback differs", 0, 0);
   if (report.fallback) {
-    const TRealRect& r = doc->AxisRange;
-    if (!std::isfinite(r.Left) || !std::isfinite(r.Right) || !std::isfinite(r.Top) ||
-        !std::isfinite(r.Bottom) || !(r.Left < r.Right) || !(r.Bottom < r.Top))
-      Fail("fitted axis range", doc->TraceCount, 0);
+    if (!FittedRange(doc->AxisRange)) Fail("fitted axis range", doc->TraceCount, 0);
     if (report.traces != doc->TraceCount || report.traces < 1)
       Fail("reported traces", report.traces, doc->TraceCount);
   }
@@ -76,7 +81,7 @@ void CheckGraphLoad(std::string_view text, size_t chunk, const std::string& plai
   for (int64_t count : report.left_out) {
     if (count < 0) Fail("negative left-out count", count, 0);
   }
-  (void)SavedFileMessage(LoadRecord{"fuzz", result, report});
+  (void)SavedFileMessage(LoadRecord{"fuzz", result, report, {}});
   if (result.accepted()) {
     auto again = std::make_unique<GraphDocument>();
     InitValueStore(again->Values);
@@ -86,6 +91,32 @@ void CheckGraphLoad(std::string_view text, size_t chunk, const std::string& plai
     if (SavedFileSummary(second) != SavedFileSummary(report))
       Fail("chunked graph report differs", (long long)chunk, 0);
   }
+}
+
+// Any bytes as a column file: a refused one leaves the document empty, a
+// read one has a trace per curve and a fitted range, and a chunked read
+// gives the same document and report.
+void CheckColumnLoad(std::string_view text, size_t chunk) {
+  auto doc = std::make_unique<GraphDocument>();
+  InitValueStore(doc->Values);
+  ColumnFileReport report;
+  const LoadResult result = LoadColumnText(*doc, text, report, "fuzz.xye");
+  const std::string json = CheckDocument(*doc);
+  if (!result.accepted()) {
+    if (doc->WaveCount != 0 || report.read) Fail("refused column file changed", doc->WaveCount, 0);
+    return;
+  }
+  if (!report.read || report.curves != doc->TraceCount || report.curves < 1)
+    Fail("column curves", report.curves, doc->TraceCount);
+  if (!FittedRange(doc->AxisRange)) Fail("column axis range", 0, 0);
+  (void)SavedFileMessage(LoadRecord{"fuzz", result, {}, report});
+  auto again = std::make_unique<GraphDocument>();
+  InitValueStore(again->Values);
+  ColumnFileReport second;
+  LoadColumnText(*again, text, second, "fuzz.xye", chunk);
+  if (DumpDocumentJson(*again) != json) Fail("chunked column load differs", (long long)chunk, 0);
+  if (ColumnFileSummary(second) != ColumnFileSummary(report))
+    Fail("chunked column report differs", (long long)chunk, 0);
 }
 
 }  // namespace
@@ -110,5 +141,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Fail("second load differs", static_cast<long long>(chunk), 0);
   }
   CheckGraphLoad(text, chunk, json);
+  CheckColumnLoad(text, chunk);
   return 0;
 }

@@ -59,6 +59,10 @@ SAVED_2D = pattern("IGOR", "WAVES/D/N=(4,3) finecut", "BEGIN", "1\t2\t3", "4\t5\
                    "10\t11\t12", "END", 'X SetScale/P x -1,0.5,"", finecut',
                    "WAVES/D/N=(2,2,2) cube", "BEGIN", "1 2", "3 4", "", "5 6", "7 8", "END")
 
+COLUMNS = pattern("# 2theta I sigma", "10.0 100 3", "10.5 nan 4", "11.0 1e308 5", "*END")
+
+COLUMNS_COMMA = "Winkel;Intensität\n-1e308;1,5\n0,0;2,5\n1e308;-1e308\n".encode("utf-8")
+
 SEEDS = {
     "worked-window.bin": WORKED + choices(),
     "margins-past-window.bin": WORKED + choices(flags=MARGIN_ON | COLOR_ON,
@@ -77,6 +81,8 @@ SEEDS = {
     "extreme-settings.bin": WORKED + choices(
         flags=SCALE_ON | MARGIN_ON, margin=("min", "max", "-2^20-1", "2^20+1"),
         ticks=("max", "min"), distances=("min+1", "2^30"), page=("page+1", "-1")),
+    "columns-gaps.bin": COLUMNS + choices(drag=(100, 100, 300, 300), undos=2),
+    "columns-extreme.bin": COLUMNS_COMMA + choices(flags=SCALE_ON | MARGIN_ON),
     "largest-surface.bin": WORKED + choices(client=(4000, 3000), flags=MARGIN_ON,
                                             margin=(-2048, -2048, -2048, -2048)),
 }

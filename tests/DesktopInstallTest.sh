@@ -35,7 +35,8 @@ report=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $r
 test -z "$report" || fail "desktop-file-validate: $report"
 exec_line="Exec=\"$prefix/bin/korvelin\" -- %F"
 grep -qxF "$exec_line" "$entry" || fail "the entry does not start the installed program: $(grep ^Exec= "$entry")"
-grep -qx 'MimeType=text/x-igor-pattern;' "$entry" || fail "the entry does not name the file type"
+grep -qx 'MimeType=text/x-igor-pattern;text/x-xy-pattern;text/x-xye-pattern;text/x-chi-pattern;text/csv;text/plain;' "$entry" ||
+  fail "the entry does not name the file types"
 
 icon=$share/icons/hicolor/scalable/apps/korvelin.svg
 xmllint --noout "$icon" || fail "the icon is not well-formed"
@@ -65,6 +66,11 @@ type_of() {
 test "$(type_of "$files/scan.pat")" = text/x-igor-pattern || fail "scan.pat: $(type_of "$files/scan.pat")"
 test "$(type_of "$files/scan7")" = text/x-igor-pattern || fail "scan7 by its first line: $(type_of "$files/scan7")"
 test "$(type_of "$files/notes")" != text/x-igor-pattern || fail "notes taken for a pattern file"
+for pair in scan.xy:text/x-xy-pattern run.xye:text/x-xye-pattern ring.chi:text/x-chi-pattern; do
+  name=${pair%%:*}
+  printf '# 2theta I\n10 1\n11 2\n' >"$files/$name"
+  test "$(type_of "$files/$name")" = "${pair#*:}" || fail "$name: $(type_of "$files/$name")"
+done
 # The desktop's own launcher refuses an entry whose program it cannot find,
 # so with the program named only by name this start fails. The program runs
 # off screen; it is found by its executable, which lies in this test's own

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "document/TextNumbers.h"
 
@@ -55,6 +56,26 @@ double* AllocatePage(ValueStore& store, int32_t page) {
   store.pages[page] = base + size_t(page) * kPageSize;
   ++store.allocated_pages;
   return store.pages[page];
+}
+
+double* TakeAllPages(ValueStore& store) {
+  double* base = ReserveStore(store);
+  for (int32_t page = 0; page < kPageCount; ++page) {
+    store.pages[page] = base + size_t(page) * kPageSize;
+  }
+  store.allocated_pages = kPageCount;
+  return base;
+}
+
+void KeepPages(ValueStore& store, int32_t pages) {
+  std::fill(store.pages.begin() + std::clamp(pages, 0, kPageCount), store.pages.end(), nullptr);
+  store.allocated_pages = std::clamp(pages, 0, kPageCount);
+}
+
+void SwapValueStores(ValueStore& a, ValueStore& b) {
+  std::swap(a.pages, b.pages);
+  std::swap(a.allocated_pages, b.allocated_pages);
+  std::swap(a.reservation, b.reservation);
 }
 
 std::string_view WaveName(const TWave& wave) {

@@ -151,6 +151,18 @@ void FreeValueStore(ValueStore& store);
 
 double* AllocatePage(ValueStore& store, int32_t page);
 
+// Takes every page of the store and returns the first: the store's values
+// as one array of kMaxValues doubles, which a reader may fill before it
+// knows how much it keeps. Memory is touched only where written.
+double* TakeAllPages(ValueStore& store);
+
+// Keeps the first `pages` pages of a store whose pages were all taken.
+void KeepPages(ValueStore& store, int32_t pages);
+
+// Exchanges the pages and their memory of two stores: a store filled
+// aside becomes the document's without a copy.
+void SwapValueStores(ValueStore& a, ValueStore& b);
+
 // Allocates the page of index on first use. index must lie in 0 .. kMaxValues - 1.
 inline void SetValue(ValueStore& store, int32_t index, double value) {
   const int32_t page = static_cast<int32_t>(static_cast<uint32_t>(index) >> kPageShift);

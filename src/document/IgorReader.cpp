@@ -199,37 +199,10 @@ void StoreRow(GraphDocument& doc, std::string_view first_token, TokenCursor& tok
 
 inline bool StartsNumber(char c) { return (c >= '0' && c <= '9') || c == '.'; }
 
-// 10^0 .. 10^22: every one an exact double.
-constexpr std::array<double, 23> kExactPowersOfTen = [] {
-  std::array<double, 23> powers{};
-  double power = 1;
-  for (double& p : powers) p = power, power *= 10;
-  return powers;
-}();
-
-// The common row token, digits with at most one point and no exponent
-// ("47.1234", "-1000", ".5"), read in one pass: with at most 19 digits and
-// an integer part of digits m below 2^53 and k digits after the point
-// (k <= 22), m and 10^k are exact doubles and m / 10^k is rounded once,
-// correctly, so the value is the one a full conversion gives. Returns false
-// and leaves p alone for every other token.
+// A plain decimal (see ReadPlainNumber) that ends the token.
 inline bool ReadPlainDecimal(const char*& p, const char* end, double& value) {
-  const char* q = p + (*p == '-' ? 1 : 0);
-  uint64_t digits = 0;
-  const char* first = q;
-  while (q < end && static_cast<unsigned char>(*q - '0') < 10) digits = digits * 10 + (*q++ - '0');
-  const ptrdiff_t whole = q - first;
-  ptrdiff_t fraction = 0;
-  if (q < end && *q == '.') {
-    const char* point = ++q;
-    while (q < end && static_cast<unsigned char>(*q - '0') < 10)
-      digits = digits * 10 + (*q++ - '0');
-    fraction = q - point;
-  }
-  if (whole + fraction == 0 || whole + fraction > 19 || fraction > 22) return false;
-  if (digits > (uint64_t{1} << 53) || (q < end && !IsDelimiter(*q))) return false;
-  const double magnitude = static_cast<double>(digits) / kExactPowersOfTen[fraction];
-  value = *p == '-' ? -magnitude : magnitude;
+  const char* q = p;
+  if (!ReadPlainNumber(q, end, value) || (q < end && !IsDelimiter(*q))) return false;
   p = q;
   return true;
 }
@@ -304,13 +277,8 @@ const char* TakeNumberRows(GraphDocument& doc, const char* p, const char* end, i
       if (q == end || !ReadPlainDecimal(q, end, values[column])) return p;
     }
     while (q < end && IsRowSpace(*q)) ++q;
-    if (q < end && *q == '\n') {
-      ++q;
-    } else if (q + 1 < end && *q == '\r') {
-      q += q[1] == '\n' ? 2 : 1;
-    } else {
-      return p;  // more tokens, code 26, or the row's end not yet read
-    }
+    // More tokens, code 26, or the row's end not yet read: left to the lines.
+    if (!SkipRowEnd(q, end)) return p;
     for (int32_t column = 0; column < columns; ++column) {
       SetValue(doc.Values, doc.ValueCount + column, values[column]);
     }

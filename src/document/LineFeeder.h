@@ -97,6 +97,22 @@ inline const char* FindLineEnd(const char* p, const char* end) {
   return p;
 }
 
+// Steps q past a row's line end when it lies wholly inside the bytes: LF,
+// CR LF, or CR followed by any other byte. Returns false, q unchanged, for
+// anything else and for a CR that ends the bytes, whose LF may be the next
+// chunk's first byte. For sinks that take rows straight from the bytes.
+inline bool SkipRowEnd(const char*& q, const char* end) {
+  if (q < end && *q == '\n') {
+    ++q;
+    return true;
+  }
+  if (q + 1 < end && *q == '\r') {
+    q += q[1] == '\n' ? 2 : 1;
+    return true;
+  }
+  return false;
+}
+
 // Feeds complete lines to sink(std::string_view), carrying a line that is
 // split between two chunks. A sink with a member
 // `const char* TakeLines(const char* p, const char* end, int64_t& lines)`

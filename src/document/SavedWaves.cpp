@@ -312,8 +312,6 @@ LoadResult LoadSavedSource(GraphDocument& doc, ByteSource& source, SavedFileRepo
   return result;
 }
 
-// Both readings read one open file, so the second reads the bytes the
-// first did even when the file is removed or replaced meanwhile.
 LoadResult LoadGraphFile(GraphDocument& doc, const std::string& path, SavedFileReport& report) {
   LoadResult refusal;
   const int fd = OpenPatternFile(path, refusal);
@@ -325,6 +323,12 @@ LoadResult LoadGraphFile(GraphDocument& doc, const std::string& path, SavedFileR
     int fd;
     ~Closer() { close(fd); }
   } closer{fd};
+  return LoadGraphDescriptor(doc, fd, report);
+}
+
+// Both readings read one open file, so the second reads the bytes the
+// first did even when the file is removed or replaced meanwhile.
+LoadResult LoadGraphDescriptor(GraphDocument& doc, int fd, SavedFileReport& report) {
   FileByteSource first(fd);
   LoadResult result = LoadPatternSource(doc, first);
   return FinishGraphLoad(doc, std::move(result), report, [&](SavedFileReport& second) {

@@ -58,6 +58,10 @@ struct SavedFileReport {
 // of a file that needs no second one are exactly LoadPatternFile.
 LoadResult LoadGraphFile(GraphDocument& doc, const std::string& path, SavedFileReport& report);
 
+// The same for a file opened with OpenPatternFile, read from its start;
+// the caller closes it.
+LoadResult LoadGraphDescriptor(GraphDocument& doc, int fd, SavedFileReport& report);
+
 // The same for bytes in memory, served `chunk` bytes per read (all at once
 // when 0) to both readings.
 LoadResult LoadGraphText(GraphDocument& doc, std::string_view text, SavedFileReport& report,
@@ -80,6 +84,9 @@ bool ShowsNothing(const GraphDocument& doc);
 // waves: 1 trace; kept 524,288 of 600,000 points; left out: 3-D wave (1)",
 // or "no wave to plot".
 std::string SavedFileSummary(const SavedFileReport& report);
+
+// 524288 as "524,288", as a report reads it.
+std::string GroupedNumber(int64_t number);
 
 // The notice the window draws in an empty plot area: the summary of a load
 // that shows nothing, else the empty text.

@@ -104,10 +104,7 @@ void FitAxisRange(GraphDocument& doc) {
       top = std::max(top, v);
     }
   }
-  Widen(left, right);
-  Widen(bottom, top);
-  doc.AxisRange = RealRect(left, top, right, bottom);
-  doc.AxisHistory = FilledHistory(doc.AxisRange);
+  SetFittedRange(doc, left, right, bottom, top);
 }
 
 // Waves with the same x values share one x wave: the groups, in the order
@@ -190,6 +187,13 @@ Plan MakePlan(const std::vector<SavedWave>& waves, SavedFileReport& report) {
     plan.kept.push_back(lo);
   }
   return plan;
+}
+
+void SetFittedRange(GraphDocument& doc, double left, double right, double bottom, double top) {
+  Widen(left, right);
+  Widen(bottom, top);
+  doc.AxisRange = RealRect(left, top, right, bottom);
+  doc.AxisHistory = FilledHistory(doc.AxisRange);
 }
 
 // Replaces the document with the planned waves and traces: the buffer up

@@ -47,4 +47,9 @@ Plan MakePlan(const std::vector<SavedWave>& waves, SavedFileReport& report);
 void ApplyPlan(GraphDocument& doc, const std::vector<double>& values,
                const std::vector<SavedWave>& waves, Plan& plan);
 
+// Sets AxisRange and every history slot to the extents of the data, a flat
+// range widened so that ticks and numbers have room, and an empty one (low
+// above high: no value at all) the default range.
+void SetFittedRange(GraphDocument& doc, double left, double right, double bottom, double top);
+
 }  // namespace korvelin::document::saved

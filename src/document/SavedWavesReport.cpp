@@ -6,8 +6,6 @@
 #include "document/SavedWaves.h"
 
 namespace korvelin::document {
-namespace {
-
 // 524288 as "524,288", as a report reads it.
 std::string GroupedNumber(int64_t number) {
   const std::string digits = std::to_string(number);
@@ -18,8 +16,6 @@ std::string GroupedNumber(int64_t number) {
   }
   return grouped;
 }
-
-}  // namespace
 
 std::string_view LeftOutText(LeftOut reason) {
   switch (reason) {

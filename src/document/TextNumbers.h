@@ -7,6 +7,7 @@
 // which separator the user's locale uses is the caller's to say.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,6 +35,42 @@ bool IsKeyword(std::string_view token, std::string_view keyword);
 // True when the token begins with the keyword in that sense: "SETSCALE/P"
 // and "waves/D" start with SETSCALE and WAVES.
 bool StartsWithKeyword(std::string_view token, std::string_view keyword);
+
+// 10^0 .. 10^22: every one an exact double.
+constexpr std::array<double, 23> kExactPowersOfTen = [] {
+  std::array<double, 23> powers{};
+  double power = 1;
+  for (double& p : powers) p = power, power *= 10;
+  return powers;
+}();
+
+// The common row number, digits with at most one point and no exponent
+// ("47.1234", "-1000", ".5"), read in one pass: with at most 19 digits and
+// an integer part of digits m below 2^53 and k digits after the point
+// (k <= 22), m and 10^k are exact doubles and m / 10^k is rounded once,
+// correctly, so the value is the one a full conversion gives. Moves p past
+// the number; returns false and leaves p alone for every other text. What
+// may follow the number is the caller's to check.
+inline bool ReadPlainNumber(const char*& p, const char* end, double& value) {
+  const char* q = p + (*p == '-' ? 1 : 0);
+  uint64_t digits = 0;
+  const char* first = q;
+  while (q < end && static_cast<unsigned char>(*q - '0') < 10) digits = digits * 10 + (*q++ - '0');
+  const ptrdiff_t whole = q - first;
+  ptrdiff_t fraction = 0;
+  if (q < end && *q == '.') {
+    const char* point = ++q;
+    while (q < end && static_cast<unsigned char>(*q - '0') < 10)
+      digits = digits * 10 + (*q++ - '0');
+    fraction = q - point;
+  }
+  if (whole + fraction == 0 || whole + fraction > 19 || fraction > 22) return false;
+  if (digits > (uint64_t{1} << 53)) return false;
+  const double magnitude = static_cast<double>(digits) / kExactPowersOfTen[fraction];
+  value = *p == '-' ? -magnitude : magnitude;
+  p = q;
+  return true;
+}
 
 // Walks the tokens of one line from left to right, so that a line is
 // tokenized once however long it is.

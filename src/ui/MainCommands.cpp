@@ -109,7 +109,9 @@ const MenuRow kMenuRows[] = {
 const platform::FileDialogRequest kOpenRequest{
     platform::FileDialogMode::Open,
     "Open Pattern File",
-    {{"Igor Files (*.pat)", "pat"}, {"All Files (*.*)", ""}}};
+    {{"Igor Files (*.pat)", "pat"},
+     {"Column Files (*.xy *.xye *.dat *.chi *.csv *.txt)", ""},
+     {"All Files (*.*)", ""}}};
 
 const platform::FileDialogRequest kSaveRequest{
     platform::FileDialogMode::Save, kSaveCaption, {{"Bitmap Files (*.bmp)", "bmp"}}};

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FailingSource.h"
 #include "document/DocumentJson.h"
 #include "document/IgorReader.h"
 #include "document/LineFeeder.h"
@@ -90,35 +91,6 @@ TEST(LineFeeder, RowsTakenInBulkLoadAsRowsReadLineByLine) {
   MemoryByteSource bytewise(text, 1);
   EXPECT_EQ(DumpOf(bytewise, 1), expected);
 }
-
-// Serves `chunk` bytes per read; read number `fail_at` (from 1) fails with
-// `error` `failures` times before reading goes on.
-class FailingSource : public ByteSource {
- public:
-  FailingSource(std::string_view text, size_t chunk, int fail_at, int error, int failures)
-      : text_(text), chunk_(chunk), fail_at_(fail_at), error_(error), failures_(failures) {}
-  ptrdiff_t Read(char* buffer, size_t size, int& error) override {
-    if (++reads_ >= fail_at_ && failures_ > 0) {
-      --failures_;
-      error = error_;
-      return -1;
-    }
-    const size_t n = std::min({size, chunk_, text_.size()});
-    std::memcpy(buffer, text_.data(), n);
-    text_.remove_prefix(n);
-    return static_cast<ptrdiff_t>(n);
-  }
-  void WaitReadable() override { ++waits; }
-  int waits = 0;
-
- private:
-  std::string_view text_;
-  size_t chunk_;
-  int reads_ = 0;
-  int fail_at_;
-  int error_;
-  int failures_;
-};
 
 TEST(LineFeeder, AReadErrorKeepsTheLinesBeforeItAndSaysWhy) {
   // 6 bytes of header, then 13-byte reads: "WAVES/D x, y\r" and "\nBEGIN\r\n1.25\t-"

@@ -270,8 +270,10 @@ TEST_F(CommandsTest, OpenAsksForAPatternFileAndLoadsIt) {
   const platform::FileDialogRequest& request = fakes_.file_dialogs.requests[0];
   EXPECT_EQ(request.mode, platform::FileDialogMode::Open);
   EXPECT_EQ(request.title, "Open Pattern File");
-  EXPECT_EQ(request.filters, (std::vector<platform::FileFilter>{{"Igor Files (*.pat)", "pat"},
-                                                                {"All Files (*.*)", ""}}));
+  EXPECT_EQ(request.filters, (std::vector<platform::FileFilter>{
+                                 {"Igor Files (*.pat)", "pat"},
+                                 {"Column Files (*.xy *.xye *.dat *.chi *.csv *.txt)", ""},
+                                 {"All Files (*.*)", ""}}));
   EXPECT_EQ(doc_.TraceCount, 0) << "cancelled";
 
   fakes_.file_dialogs.answer = files_.Write("plain.txt", "just text\n");
@@ -283,6 +285,11 @@ TEST_F(CommandsTest, OpenAsksForAPatternFileAndLoadsIt) {
   Trigger("miOpen");
   EXPECT_EQ(doc_.TraceCount, 1);
   EXPECT_GT(korvelin::testing::CountColour(form_->Picture(), doc_.PlotRect, 0xFF0000), 20);
+
+  fakes_.file_dialogs.answer = files_.Write("scan.xy", "# tth I I2\n10 1 2\n11 2 3\n12 3 4\n");
+  Trigger("miOpen");
+  EXPECT_EQ(doc_.TraceCount, 2) << "a column file opens as well";
+  EXPECT_EQ(doc_.AxisRange, document::RealRect(10, 4, 12, 1));
 }
 
 TEST_F(CommandsTest, SaveBitmapWritesThePictureWithThePastedText) {

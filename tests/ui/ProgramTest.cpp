@@ -22,6 +22,7 @@
 #include <QThread>
 #include <functional>
 
+#include "document/ColumnFiles.h"
 #include "document/IgorReader.h"
 #include "render/MouseZoom.h"
 #include "render/PlotMapping.h"
@@ -305,6 +306,24 @@ TEST(Program, HeadlessModesSayHowAFileSavedByAnotherProgramWasRead) {
   EXPECT_EQ(nothing.err, "korvelin: " + text + ": no wave to plot; left out: text wave (1)\n");
 }
 
+TEST(Program, HeadlessModesReadColumnFilesAndSaySo) {
+  PatternDir dir;
+  const QString scan = QString::fromStdString(
+      dir.Write("scan.xy", "# 2theta intensity\r\n10 100\r\n11 120\r\n12 90\r\n"));
+  const Outcome dump = RunProgram({"--dump", scan}, Environment());
+  EXPECT_EQ(dump.exit_code, 0);
+  EXPECT_EQ(dump.err,
+            "korvelin: " + scan + ": read as columns: 1 curve, 3 rows; header: 2theta intensity\n");
+  EXPECT_TRUE(dump.out.contains("\"name\": \"intensity\"")) << dump.out.left(400).toStdString();
+
+  const QString out = QString::fromStdString(dir.Path("{name}.png"));
+  const Outcome batch = RunProgram({"--export-each", out, scan}, Environment());
+  EXPECT_EQ(batch.exit_code, 0) << batch.err.toStdString();
+  EXPECT_TRUE(batch.err.contains("korvelin: " + scan + ": read as columns: 1 curve, 3 rows"))
+      << batch.err.toStdString();
+  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(dir.Path("scan.png"))));
+}
+
 // A vector page of no size, or one past 20 m, is a wrong command line: no
 // file is made and the status is 2, for one export and for a batch.
 TEST(Program, AVectorPageOfNoSizeIsAWrongCommandLine) {
@@ -536,7 +555,7 @@ TEST(HonestOutput, TheWindowModeNamesEachRejectedFile) {
                                 .filter(QRegularExpression("^korvelin: "));
   ASSERT_EQ(lines.size(), 2) << err.toStdString();
   EXPECT_EQ(lines[0], "korvelin: " + missing + ": No such file or directory");
-  EXPECT_EQ(lines[1], "korvelin: " + text + ": not a pattern file (the first line is not IGOR)");
+  EXPECT_EQ(lines[1], "korvelin: " + text + ": " + document::kNoRowsReason);
 }
 
 // A command-line file read in part is named on standard error at once; its
