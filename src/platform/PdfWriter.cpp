@@ -67,8 +67,7 @@ class PdfCanvas final : public render::VectorCanvas {
     CloseColumn();
     EndSubpath();
     BeginPath();
-    Point(x, y, " m\n");
-    subpath_.push_back({x, y});
+    Visit(x, y, " m\n");
     x_ = x;
     y_ = y;
   }
@@ -81,8 +80,7 @@ class PdfCanvas final : public render::VectorCanvas {
       high_ = std::max(high_, y);
     } else {
       CloseColumn();
-      Point(x, y, " l\n");
-      subpath_.push_back({x, y});
+      Visit(x, y, " l\n");
     }
     x_ = x;
     y_ = y;
@@ -143,6 +141,16 @@ class PdfCanvas final : public render::VectorCanvas {
     at = std::copy(op.begin(), op.end(), at);
     content_.append(buffer, at);
   }
+  // A point of the subpath: written, and where its "x y" stands kept, so
+  // the way back copies the text instead of writing the numbers again.
+  void Visit(int64_t x, int64_t y, std::string_view op) {
+    const size_t at = content_.size();
+    Point(x, y, op);
+    subpath_.push_back({at, static_cast<uint32_t>(content_.size() - at - op.size())});
+  }
+  std::string_view Written(size_t i) const {
+    return std::string_view(content_).substr(subpath_[i].at, subpath_[i].size);
+  }
   // The pen goes out with the first stroke after it changed.
   void BeginPath() {
     if (in_path_) return;
@@ -172,23 +180,25 @@ class PdfCanvas final : public render::VectorCanvas {
     bool drawn = false;
     for (const int64_t y : {first, second, y_}) {
       if (y == at) continue;
-      Point(x_, y, " l ");
-      subpath_.push_back({x_, y});
+      Visit(x_, y, " l ");
       at = y;
       drawn = true;
     }
     if (!drawn && subpath_.size() == 1) {
-      Point(x_, y_, " l ");
-      subpath_.push_back({x_, y_});
+      Visit(x_, y_, " l ");
     }
     content_.back() = '\n';
   }
   // Back over the subpath's points to its start, when it has more than one
   // segment and ends elsewhere.
   void EndSubpath() {
-    if (subpath_.size() > 2 && subpath_.back() != subpath_.front()) {
+    if (subpath_.size() > 2 && Written(subpath_.size() - 1) != Written(0)) {
       for (size_t i = subpath_.size() - 1; i-- > 0;) {
-        Point(subpath_[i].first, subpath_[i].second, " l\n");
+        char buffer[64];
+        const std::string_view point = Written(i);
+        char* end = std::copy(point.begin(), point.end(), buffer);
+        end = std::copy_n(" l\n", 3, end);
+        content_.append(buffer, end);
       }
     }
     subpath_.clear();
@@ -219,7 +229,11 @@ class PdfCanvas final : public render::VectorCanvas {
   int64_t entry_ = 0;
   int64_t low_ = 0;
   int64_t high_ = 0;
-  std::vector<std::pair<int64_t, int64_t>> subpath_;  // the points written since the move
+  struct WrittenPoint {
+    size_t at = 0;      // where its "x y" starts in content_
+    uint32_t size = 0;  // and its length
+  };
+  std::vector<WrittenPoint> subpath_;  // the points written since the move
 };
 
 // zlib's format, made by libdeflate at its fastest level: as small as
