@@ -280,7 +280,9 @@ void MakeUnique(std::vector<std::string>& names) {
                          [&](const std::string& other) { return EqualsIgnoringCase(name, other); });
     };
     if (!taken(names[k])) continue;
-    const std::string suffix = "_" + std::to_string(k + 1);
+    // Appended, not "_" + ...: GCC 12 warns wrongly of an overlap there.
+    std::string suffix(1, '_');
+    suffix += std::to_string(k + 1);
     names[k] = CleanName(names[k]).substr(0, kNameLength - suffix.size()) + suffix;
   }
 }
@@ -308,12 +310,12 @@ ColumnPlan PlanColumns(const Run& run, char decimal, std::string_view file_name)
     if (k == 0) {
       plan.names[k] = "x";
     } else if (plan.uncertainty[k]) {
-      plan.names[k] = "e" + std::to_string(k);
+      plan.names[k] = std::string(1, 'e').append(std::to_string(k));
     } else if (curves == 1) {
       plan.names[k] = CleanName(Stem(file_name));
       if (plan.names[k].empty()) plan.names[k] = "y1";
     } else {
-      plan.names[k] = "y" + std::to_string(k);
+      plan.names[k] = std::string(1, 'y').append(std::to_string(k));
     }
   }
   MakeUnique(plan.names);

@@ -216,7 +216,7 @@ TEST_P(DrawableRange, NeedsPositiveSpansAndFiniteFactors) {
   EXPECT_EQ(HasDrawableRange(GetParam().mapping), GetParam().drawable);
 }
 
-constexpr PlotMapping kGood{0, 10, 0, 10, 0, 0, 0, 10, 10, -10};
+constexpr PlotMapping kGood{0, 10, 0, 10, 0, 0, 0, 10, 10, -10, IntensityScale::Linear, {}};
 
 constexpr PlotMapping With(PlotMapping m, double PlotMapping::*field, double value) {
   m.*field = value;
