@@ -308,7 +308,7 @@ ColumnPlan PlanColumns(const Run& run, char decimal, std::string_view file_name)
     if (plan.named) plan.names[k] = CleanName(header[k]);
     if (!plan.names[k].empty()) continue;
     if (k == 0) {
-      plan.names[k] = "x";
+      plan.names[k].assign(1, 'x');
     } else if (plan.uncertainty[k]) {
       plan.names[k] = std::string(1, 'e').append(std::to_string(k));
     } else if (curves == 1) {
