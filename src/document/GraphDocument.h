@@ -165,8 +165,11 @@ struct GraphDocument {
   std::vector<PlotFile> Files;
   int32_t PaletteUsed = 0;
   // While the traces are stacked, each wave's y offset as the file gave it,
-  // for Unstack; empty otherwise.
+  // for Unstack; empty otherwise. The range before the stack and the range
+  // the stack left, which differ when Stack grew the range to show it.
   std::vector<double> UnstackedOffsets;
+  TRealRect UnstackedRange{};
+  TRealRect StackedRange{};
 };
 
 void InitValueStore(ValueStore& store);

@@ -47,6 +47,24 @@ TEST_F(StackTest, SpreadsByATenthOfTheSpanAndUnstackRestoresTheFilesOffsets) {
   EXPECT_EQ(Offset(1), 7);
 }
 
+TEST_F(StackTest, RangeTheUserLeftAloneGrowsToShowTheTopTraceAndComesBack) {
+  doc_->AxisHistory = FilledHistory(doc_->AxisRange);
+  StackTraces(*doc_);
+  EXPECT_EQ(Offset(2), 200);
+  EXPECT_EQ(doc_->AxisRange, RealRect(0, 1200, 1, 0));
+  // Pressed again, the stack stays as it is.
+  StackTraces(*doc_);
+  EXPECT_EQ(Offset(2), 200);
+  EXPECT_EQ(doc_->AxisRange.Top, 1200);
+  UnstackTraces(*doc_);
+  EXPECT_EQ(doc_->AxisRange, RealRect(0, 1000, 1, 0));
+  // A zoom after the stack is the user's and stays.
+  StackTraces(*doc_);
+  doc_->AxisRange = RealRect(0, 500, 1, 0);
+  UnstackTraces(*doc_);
+  EXPECT_EQ(doc_->AxisRange, RealRect(0, 500, 1, 0));
+}
+
 TEST_F(StackTest, ReversedAxisLiftsDownwardsInDataUnits) {
   doc_->AxisRange = RealRect(0, 0, 1, 1000);
   StackTraces(*doc_);
