@@ -1,6 +1,6 @@
 // Times Add File from the command to the picture in a 1920 x 1080 window:
 // the largest example shown, and on top of it a pattern file as large as the
-// store still holds (about 1.04 million values, 18 MB of text), read aside,
+// store still holds (about 1.04 million values, 9.3 MB of text), read aside,
 // copied in, the range grown and the picture drawn with its legend.
 
 #include <benchmark/benchmark.h>
