@@ -9,7 +9,9 @@
 // first reading draws nothing, under the same checks; its axis range must
 // be finite numbers, and a chunked load must give the same document. Last,
 // the column reader reads every input as a column file, under the same
-// checks.
+// checks. Then the document is added to a plot three times over: the plot
+// stays within its tables and every trace either comes in or is counted as
+// left out.
 
 #include <cmath>
 #include <cstdint>
@@ -19,6 +21,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/Adding.h"
 #include "document/ColumnFiles.h"
 #include "document/DocumentJson.h"
 #include "document/GraphDocument.h"
@@ -119,6 +122,18 @@ void CheckColumnLoad(std::string_view text, size_t chunk) {
     Fail("chunked column report differs", (long long)chunk, 0);
 }
 
+void CheckAdd(const GraphDocument& read) {
+  auto plot = std::make_unique<GraphDocument>();
+  InitValueStore(plot->Values);
+  for (int i = 0; i < 3; ++i) {
+    const int32_t before = plot->TraceCount;
+    const int32_t left_out = AppendDocument(*plot, read, "shown", "added");
+    CheckDocument(*plot);
+    if (plot->TraceCount - before + left_out != read.TraceCount)
+      Fail("added traces and left out do not add up", plot->TraceCount - before, left_out);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -129,6 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LoadResult result = LoadPatternText(*doc, text);
 
   std::string json = CheckDocument(*doc);
+  CheckAdd(*doc);
 
   // Loading the same bytes again into the filled document, in chunks, must
   // give the same document: nothing of the previous file may leak into the

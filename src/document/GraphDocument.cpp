@@ -124,6 +124,9 @@ void ResetDocument(GraphDocument& doc) {
   doc.InBlock = false;
   doc.BlockFirstWave = 0;
   doc.BlockDeclared = false;
+  doc.Files.clear();
+  doc.PaletteUsed = 0;
+  doc.UnstackedOffsets.clear();
 }
 
 void SetDefaults(GraphDocument& doc) {

@@ -7,7 +7,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvelin::document {
 
@@ -35,6 +37,9 @@ struct TWave {
   double offsetx = 0.0;
   double offsety = 0.0;
   uint32_t rgb = 0;  // 0x00RRGGBB; bits 24..31 are ignored by every reader
+  // Whether the file gave the colour: black and "no colour" are both rgb 0,
+  // and a file added to a plot gets a colour of its own only for the latter.
+  bool rgb_given = false;
 };
 
 // A y wave drawn against an x wave; -1 names no wave and draws nothing.
@@ -113,6 +118,8 @@ enum class IntensityScale : uint8_t { Linear, SquareRoot, Logarithmic };
 struct ViewOptions {
   IntensityScale YScale = IntensityScale::Linear;
   double Wavelength = 0;
+  // Whether a plot of several files names them in a legend.
+  bool Legend = true;
   bool operator==(const ViewOptions&) const = default;
 };
 
@@ -124,6 +131,14 @@ constexpr std::array<TRealRect, kHistorySlots> FilledHistory(TRealRect range) {
   for (TRealRect& slot : filled) slot = range;
   return filled;
 }
+
+// One file of a plot that shows several: its name as the legend gives it
+// and the traces it brought, which follow one another in the trace table.
+struct PlotFile {
+  std::string Name;
+  int32_t FirstTrace = 0;
+  int32_t TraceCount = 0;
+};
 
 struct GraphDocument {
   ValueStore Values;
@@ -144,6 +159,17 @@ struct GraphDocument {
   PixelSize ClientSize{};
   DisplaySettings Settings{};
   ViewOptions View{};
+  // The files of a plot that shows more than one, the shown file first;
+  // empty while the plot shows a single file. How many palette colours the
+  // added files have taken, so that the next one takes the next.
+  std::vector<PlotFile> Files;
+  int32_t PaletteUsed = 0;
+  // While the traces are stacked, each wave's y offset as the file gave it,
+  // for Unstack; empty otherwise. The range before the stack and the range
+  // the stack left, which differ when Stack grew the range to show it.
+  std::vector<double> UnstackedOffsets;
+  TRealRect UnstackedRange{};
+  TRealRect StackedRange{};
 };
 
 void InitValueStore(ValueStore& store);
@@ -190,7 +216,8 @@ void SetWaveName(TWave& wave, std::string_view name);
 // matching index wins, -1 when none matches or the name is empty.
 int32_t FindWave(const GraphDocument& doc, std::string_view name);
 
-// Empties the waves, values and traces; the axis range, history and settings stay.
+// Empties the waves, values, traces and the list of files; the axis range,
+// history and settings stay.
 void ResetDocument(GraphDocument& doc);
 
 // Every display setting, the plot rectangle, the axis range and its history

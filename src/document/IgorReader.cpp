@@ -69,6 +69,7 @@ void ApplyGraphItem(TWave& wave, std::string_view keyword, TokenWindow& tokens) 
   } else if (keyword == "RGB") {
     wave.rgb = PackRgb16(ToIntDef(tokens.Peek(2), 0), ToIntDef(tokens.Peek(3), 0),
                          ToIntDef(tokens.Peek(4), 0));
+    wave.rgb_given = true;
   }
 }
 

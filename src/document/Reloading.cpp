@@ -57,6 +57,14 @@ void TakeFileContents(GraphDocument& doc, GraphDocument& read) {
 
 }  // namespace
 
+void StartAside(GraphDocument& aside, const GraphDocument& doc) {
+  aside.AxisRange = doc.AxisRange;
+  aside.AxisHistory = doc.AxisHistory;
+  aside.PlotRect = doc.PlotRect;
+  aside.ClientSize = doc.ClientSize;
+  aside.Settings = doc.Settings;
+}
+
 bool ViewChosenByUser(const GraphDocument& doc) {
   const TRealRect& loaded = doc.AxisHistory[kHistorySlots - 1];
   if (!(doc.AxisRange == loaded)) return true;
@@ -76,13 +84,7 @@ void Reloader::Loaded(const GraphDocument& doc) {
 
 LoadRecord Reloader::Reload(GraphDocument& doc, const std::string& path) {
   GraphDocument& aside = *aside_;
-  // The read starts from the document's own state, so that a file which
-  // sets no range shows what an ordinary load of it would show.
-  aside.AxisRange = doc.AxisRange;
-  aside.AxisHistory = doc.AxisHistory;
-  aside.PlotRect = doc.PlotRect;
-  aside.ClientSize = doc.ClientSize;
-  aside.Settings = doc.Settings;
+  StartAside(aside, doc);
   LoadRecord record = LoadFile(aside, path);
   if (record.result.status != LoadStatus::Loaded) return record;
 
@@ -98,6 +100,11 @@ LoadRecord Reloader::Reload(GraphDocument& doc, const std::string& path) {
   }
 
   TakeFileContents(doc, aside);
+  // The new file is shown alone; a plot of several files is read again by
+  // reloading each of them on top of it.
+  doc.Files.clear();
+  doc.PaletteUsed = 0;
+  doc.UnstackedOffsets.clear();
   if (keep_view) {
     doc.AxisRange = range;
     doc.AxisHistory = history;

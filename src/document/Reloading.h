@@ -22,6 +22,11 @@ namespace korvelin::document {
 // false again, as the user is then looking at the file's own range.
 bool ViewChosenByUser(const GraphDocument& doc);
 
+// Sets up a document a file is read aside into from the shown one's range,
+// layout and settings, so that a file which sets no range reads as an
+// ordinary load of it would.
+void StartAside(GraphDocument& aside, const GraphDocument& doc);
+
 // Reads files into a document that already shows one. It remembers the
 // waves as the shown file gave them, so that a reload can tell the styles
 // the user set in the dialog from the file's own, and keeps the second

@@ -46,7 +46,7 @@ bool FileDropHook::eventFilter(QObject* watched, QEvent* event) {
   drop->acceptProposedAction();
   if (type != QEvent::Drop) return false;
   const std::vector<std::string> paths = DroppedLocalPaths(drop->mimeData());
-  if (!paths.empty()) handler_(paths);
+  if (!paths.empty()) handler_(paths, drop->modifiers().testFlag(Qt::ShiftModifier));
   return false;
 }
 

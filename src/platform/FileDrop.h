@@ -2,7 +2,8 @@
 // The application-wide hook for files dropped from a file manager. It watches
 // every event the application delivers, acts only on drops addressed to one
 // window (the window itself or any widget inside it), and hands the drop's
-// local paths, in the order the drop lists them, to a callback. Loading the
+// local paths, in the order the drop lists them, and whether Shift was held,
+// to a callback. Loading the
 // files is the callback's business; the hook never stops an event from
 // reaching its receiver.
 
@@ -26,7 +27,7 @@ class FileDropHook : public QObject {
   Q_OBJECT
 
  public:
-  using FileHandler = std::function<void(const std::vector<std::string>& paths)>;
+  using FileHandler = std::function<void(const std::vector<std::string>& paths, bool shift)>;
 
   // Installs itself on the application and lets window accept drops.
   FileDropHook(QWidget* window, FileHandler handler);

@@ -13,6 +13,7 @@
 
 #include "document/TextNumbers.h"
 #include "render/IntensityScale.h"
+#include "render/Legend.h"
 #include "render/PlotMapping.h"
 #include "render/RasterLine.h"
 #include "render/TraceDrawing.h"
@@ -85,6 +86,28 @@ void DrawScale(const GraphDocument& doc, ScreenPlotTarget& target, int64_t w, in
   DrawYScale(doc, target, h);
 }
 
+// The legend goes onto the picture over the copied surface, inside the
+// frame's right column and top row, in the window's font; a bar is filled
+// in the file's colour, the name drawn over a transparent background.
+void DrawLegend(const GraphDocument& doc, ScreenPlotTarget& target) {
+  if (!ShowsLegend(doc)) return;
+  PictureCanvas& picture = target.picture;
+  target.label.SetFont(target.font);
+  picture.SetFont(target.font);
+  const std::vector<LegendRow> rows = PlaceLegend(
+      doc, target.label, int64_t{doc.PlotRect.Right} - 1, int64_t{doc.PlotRect.Top} + 1);
+  for (const LegendRow& row : rows) {
+    const int64_t thickness = LegendBarThickness(row.bar_right - row.bar_left);
+    const int64_t bar_top = row.bar_y - thickness / 2;
+    picture.SetBrushColor(row.rgb);
+    picture.SetBrushStyle(BrushStyle::Solid);
+    picture.FillRect(ToInt(row.bar_left), ToInt(bar_top), ToInt(row.bar_right),
+                     ToInt(bar_top + thickness));
+    picture.SetBrushStyle(BrushStyle::Cross);
+    picture.TextOut(ToInt(row.text_x), ToInt(row.text_y), row.text);
+  }
+}
+
 }  // namespace
 
 void DrawScreenPlot(const GraphDocument& doc, ScreenPlotTarget& target) {
@@ -105,6 +128,7 @@ void DrawScreenPlot(const GraphDocument& doc, ScreenPlotTarget& target) {
   picture.FillRect(0, 0, picture.Width(), picture.Height());
   if (doc.Settings.ScaleOn) DrawScale(doc, target, w, h);
   picture.BlitRaster(target.raster, doc.PlotRect.Left, doc.PlotRect.Top);
+  DrawLegend(doc, target);
   picture.SetVisible(true);
 }
 

@@ -15,6 +15,7 @@
 #include "document/TextNumbers.h"
 #include "render/AxisScale.h"
 #include "render/IntensityScale.h"
+#include "render/Legend.h"
 #include "render/PlotMapping.h"
 #include "render/TraceDrawing.h"
 
@@ -132,6 +133,27 @@ void DrawScale(const GraphDocument& doc, VectorPlotTarget& target, const PageLay
   target.label.Measure("");
 }
 
+// The legend over the traces, in the scale's font: each bar a stroke in
+// the file's colour, each name in black.
+void DrawLegend(const GraphDocument& doc, VectorPlotTarget& target, const PageLayout& v) {
+  if (!ShowsLegend(doc)) return;
+  const int points = RoundHalfEven32(FontPointSize(target.font) * v.font_scale);
+  const FontSpec scaled = WithPointSize(target.font, points);
+  target.label.SetFont(scaled);
+  target.canvas.SetFont(scaled);
+  target.canvas.SetBrushStyle(BrushStyle::Cross);
+  for (const LegendRow& row : PlaceLegend(doc, target.label, v.lv + v.wv, v.tv)) {
+    target.canvas.SetPenColor(document::RgbToColorRef(row.rgb));
+    target.canvas.SetPenWidth(static_cast<int>(LegendBarThickness(row.bar_right - row.bar_left)));
+    target.canvas.MoveTo(row.bar_left, row.bar_y);
+    target.canvas.LineTo(row.bar_right, row.bar_y);
+    target.canvas.SetPenColor(kBlack);
+    target.canvas.TextOut(row.text_x, row.text_y, row.text);
+  }
+  target.label.SetFont(target.font);
+  target.label.Measure("");
+}
+
 bool IsWave(const GraphDocument& doc, int32_t index) {
   return index >= 0 && index < doc.WaveCount && index < document::kMaxWaves;
 }
@@ -150,6 +172,7 @@ void DrawVectorPlot(const GraphDocument& doc, VectorPlotTarget& target) {
   for (int32_t i = 0; i < traces; ++i) {
     DrawVectorTrace(target.canvas, doc, target.mapping, doc.Traces[i].YWave, doc.Traces[i].XWave);
   }
+  DrawLegend(doc, target, v);
 }
 
 // About as many operations as the plot will record: one per line point, four

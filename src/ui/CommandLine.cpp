@@ -3,6 +3,7 @@
 #include <charconv>
 #include <memory>
 
+#include "document/Adding.h"
 #include "document/DocumentJson.h"
 #include "document/IgorReader.h"
 #include "document/QuotedName.h"
@@ -63,6 +64,9 @@ Status CheckModes(const Parsing& p) {
   if (line.format && line.mode != RunMode::Export && line.mode != RunMode::ExportEach) {
     return Status::Failure("--format goes with --export or --export-each");
   }
+  if (!line.added.empty() && line.mode != RunMode::Export && line.mode != RunMode::Dump) {
+    return Status::Failure("--add goes with --export or --dump");
+  }
   if (line.newer && line.mode != RunMode::ExportEach) {
     return Status::Failure("--newer goes with --export-each");
   }
@@ -80,7 +84,8 @@ constexpr char kFormatNeeds[] = "--format needs png, bmp, emf, svg or pdf";
 constexpr char kScaleNeeds[] = "--scale needs a number from 1 to 4";
 
 bool TakesValue(const std::string& option) {
-  for (const char* name : {"--format", "--set", "--scale", "--size", "--export", "--export-each"}) {
+  for (const char* name :
+       {"--format", "--set", "--scale", "--size", "--export", "--export-each", "--add"}) {
     if (option == name) return true;
   }
   return false;
@@ -102,6 +107,10 @@ Status ApplyValue(Parsing& p, const std::string& option, const std::string& valu
     return line.format ? Status() : Status::Failure(kFormatNeeds);
   }
   if (option == "--set") return document::SetSettingFromText(line.settings, line.view, value);
+  if (option == "--add") {
+    line.added.push_back(value);
+    return {};
+  }
   if (option == "--scale") {
     const std::optional<double> scale = ParseScale(value);
     if (!scale) return Status::Failure(kScaleNeeds);
@@ -122,6 +131,18 @@ Status ApplyValue(Parsing& p, const std::string& option, const std::string& valu
   if (line.mode == mode) return Status::Failure(option + " may be given once");
   line.export_path = value;
   return SetMode(p, mode, option);
+}
+
+// The loads' verdicts as ReportRejected gives them, then a line for every
+// added file that did not fit whole, which also makes the result 1: the
+// picture lacks what the line asked for.
+int ReportLoads(const LoadedFiles& loaded, std::ostream& err) {
+  int status = ReportRejected(loaded.loads, err);
+  for (const std::string& line : loaded.left_out) {
+    err << "korvelin: " << line << '\n';
+    status = 1;
+  }
+  return status;
 }
 
 // What an export's messages call its output: standard output for "-".
@@ -220,6 +241,8 @@ std::string UsageText() {
          "                 (1 or 0), Margin=L,T,R,B, TickX, TickY, DistanceX, DistanceY\n"
          "                 (pixels), MetafileWidth, MetafileHeight (1/100 mm),\n"
          "                 YScale=linear|sqrt|log, Wavelength (angstrom, 0: none)\n"
+         "  --add FILE     with --export or --dump, draw FILE on top of the files\n"
+         "                 before it, in a colour of its own (repeatable)\n"
          "  --             every later argument is a file\n"
          "\n"
          "Exit status: 0 on success, 1 when a file was rejected (named on standard\n"
@@ -245,6 +268,25 @@ LoadedFiles LoadForRun(const CommandLine& line) {
   loaded.doc->Settings = line.settings;
   loaded.doc->View = line.view;
   loaded.loads = document::LoadFiles(*loaded.doc, line.files);
+  if (line.added.empty()) return loaded;
+  // The files are drawn on the last one shown; with none shown the first
+  // added file is loaded the ordinary way.
+  std::string shown;
+  for (const LoadRecord& load : loaded.loads) {
+    if (load.result.accepted()) shown = load.path;
+  }
+  document::Adder adder;
+  for (const std::string& path : line.added) {
+    if (shown.empty()) {
+      loaded.loads.push_back(document::LoadFile(*loaded.doc, path));
+      if (loaded.loads.back().result.accepted()) shown = path;
+      continue;
+    }
+    document::AddRecord add = adder.Add(*loaded.doc, shown, path);
+    const std::string left_out = document::AddMessage(add);
+    if (!left_out.empty()) loaded.left_out.push_back(left_out);
+    loaded.loads.push_back(std::move(add.load));
+  }
   return loaded;
 }
 
@@ -256,7 +298,7 @@ int RunDump(const CommandLine& line, LoadedFiles loaded, std::ostream& out, std:
   document::GraphDocument& doc = *loaded.doc;
   if (!line.size) {
     out << document::DumpDocumentJson(doc);
-    return ReportRejected(loaded.loads, err);
+    return ReportLoads(loaded, err);
   }
   // The layout alone: the numbers need no picture, which at 16384 x 16384
   // would take a gigabyte.
@@ -266,7 +308,7 @@ int RunDump(const CommandLine& line, LoadedFiles loaded, std::ostream& out, std:
   const render::TextSize label = view.MeasureReference();
   const document::LayoutJson layout{doc.ClientSize, {label.width, label.height}, doc.PlotRect};
   out << document::DumpDocumentJson(doc, layout);
-  return ReportRejected(loaded.loads, err);
+  return ReportLoads(loaded, err);
 }
 
 int RunExport(const CommandLine& line, std::ostream& err) {
@@ -296,7 +338,7 @@ int RunExport(const CommandLine& line, LoadedFiles loaded, std::ostream& err) {
   PlotView view(*loaded.doc);
   view.SetPixelRatio(line.scale);
   LayOutFor(view, *format, DevicePixels(client, line.scale));
-  int status = ReportRejected(loaded.loads, err);
+  int status = ReportLoads(loaded, err);
   const document::Status written = WritePlot(view, line.export_path, *format);
   if (!written.ok()) {
     err << "korvelin: " << ShownOutput(line.export_path) << ": " << written.reason() << '\n';

@@ -3,7 +3,8 @@
 // `--export OUT [--size WxH] FILE...` draws the window's picture or the
 // vector plot without a display and writes it, `--export-each PATTERN`
 // does so for every file alone, `--dump [--size WxH] FILE...` prints the
-// loaded document as JSON; `--set NAME=VALUE` changes a display setting. This unit parses the line
+// loaded document as JSON; `--set NAME=VALUE` changes a display setting;
+// `--add FILE` draws a file on top of the others. This unit parses the line
 // and runs the two headless modes; the window mode and the choice of Qt platform are the program
 // entry's.
 
@@ -30,6 +31,8 @@ struct CommandLine {
   std::string export_path;  // --export's file ("-": standard output), or --export-each's pattern
   std::optional<document::PixelSize> size;
   std::vector<std::string> files;
+  // --add FILE, in order: files drawn on top of the last file loaded.
+  std::vector<std::string> added;
   // The defaults with every --set NAME=VALUE applied, in order.
   document::DisplaySettings settings{};
   // The view options every --set YScale= and Wavelength= gave.
@@ -77,7 +80,9 @@ int ReportRejected(const std::vector<LoadRecord>& loads, std::ostream& err,
 // toolkit starts.
 struct LoadedFiles {
   std::unique_ptr<document::GraphDocument> doc;
-  std::vector<LoadRecord> loads;
+  std::vector<LoadRecord> loads;  // the files, then the added files
+  // One line for each added file whose traces did not all fit.
+  std::vector<std::string> left_out;
 };
 LoadedFiles LoadForRun(const CommandLine& line);
 

@@ -22,6 +22,7 @@
 
 #include "document/QuotedName.h"
 #include "document/SettingsText.h"
+#include "document/Stacking.h"
 #include "document/TextNumbers.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clipboard.h"
@@ -65,6 +66,8 @@ constexpr char kIntensityScale[] = "Intensity Scale";
 // file that changes or belongs to a series come after each menu's first
 // items, which keep their places: F5 reloads, Page Down and Page Up step
 // through the folder as through pages, Ctrl+L follows the file live.
+// Ctrl+Shift with Open's and Save's letters adds a file to the plot and
+// stacks its traces.
 const MenuRow kMenuRows[] = {
     {"miFile", "File", "miOpen", "Open", Qt::CTRL | Qt::Key_O, &TMainForm::miOpenClick},
     {"miFile", "File", "miSave", kSaveCaption, Qt::CTRL | Qt::Key_S, &TMainForm::miSaveClick},
@@ -73,6 +76,8 @@ const MenuRow kMenuRows[] = {
     {"miFile", "File", "miBar2", nullptr, kNone, nullptr},
     {"miFile", "File", "miQuit", "Quit", Qt::CTRL | Qt::Key_Q, &TMainForm::miQuitClick},
     {"miFile", "File", "miBar6", nullptr, kNone, nullptr},
+    {"miFile", "File", "miAddFile", "Add File\u2026", Qt::CTRL | Qt::SHIFT | Qt::Key_O,
+     &TMainForm::miAddFileClick},
     {"miFile", "File", "miReload", "Reload", QKeyCombination(Qt::Key_F5),
      &TMainForm::miReloadClick},
     {"miFile", "File", "miNextFile", "Next File", QKeyCombination(Qt::Key_PageDown),
@@ -101,6 +106,11 @@ const MenuRow kMenuRows[] = {
     {"miView", "View", "miLogarithmic", "Logarithmic", Qt::CTRL | Qt::Key_3,
      &TMainForm::miLogarithmicClick, true, kIntensityScale},
     {"miView", "View", "miWavelength", "Wavelength\u2026", kNone, &TMainForm::miWavelengthClick},
+    {"miView", "View", "miBar9", nullptr, kNone, nullptr},
+    {"miView", "View", "miStack", "Stack Traces", Qt::CTRL | Qt::SHIFT | Qt::Key_S,
+     &TMainForm::miStackClick},
+    {"miView", "View", "miUnstack", "Unstack", kNone, &TMainForm::miUnstackClick},
+    {"miView", "View", "miLegend", "Legend", kNone, &TMainForm::miLegendClick, true},
     {"miHelp", "Help", "miHelpMe", "Help", Qt::CTRL | Qt::Key_H, &TMainForm::miHelpMeClick},
     {"miHelp", "Help", "miBar5", nullptr, kNone, nullptr},
     {"miHelp", "Help", "miAbout", "About", Qt::CTRL | Qt::Key_A, &TMainForm::miAboutClick},
@@ -112,6 +122,9 @@ const platform::FileDialogRequest kOpenRequest{
     {{"Igor Files (*.pat)", "pat"},
      {"Column Files (*.xy *.xye *.dat *.chi *.csv *.txt)", ""},
      {"All Files (*.*)", ""}}};
+
+const platform::FileDialogRequest kAddRequest{platform::FileDialogMode::Open, "Add File",
+                                              kOpenRequest.filters};
 
 const platform::FileDialogRequest kSaveRequest{
     platform::FileDialogMode::Save, kSaveCaption, {{"Bitmap Files (*.bmp)", "bmp"}}};
@@ -178,6 +191,7 @@ void TMainForm::CreateMenu() {
             [this, handler = row.handler] { RunCommand(handler); });
   }
   follow_action_ = findChild<QAction*>("miFollowFile");
+  findChild<QAction*>("miLegend")->setChecked(doc_.View.Legend);
   SetIntensityScale(doc_.View.YScale);
 }
 
@@ -345,15 +359,66 @@ void TMainForm::ShowFile(const document::LoadRecord& load) {
     file_watch_->Follow(load.path);
 }
 
-// A file that is gone or no longer read whole leaves the picture as it was
-// and says why.
+// A shown file that is gone or no longer read whole leaves the picture as
+// it was and says why; every file of the plot is read again.
 void TMainForm::miReloadClick() {
   if (shown_file_.empty()) return;
-  const document::LoadRecord load = reloader_.Reload(doc_, shown_file_);
+  std::vector<document::AddRecord> adds;
+  const document::LoadRecord load =
+      document::ReloadPlot(doc_, reloader_, adder_, shown_file_, adds);
   if (load.result.status != document::LoadStatus::Loaded) {
     throw std::runtime_error(document::QuoteName(load.path) + ": " + load.result.reason);
   }
   ShowFile(load);
+  for (const document::AddRecord& add : adds) TellAdd(add);
+}
+
+void TMainForm::miAddFileClick() {
+  const std::optional<std::string> path = file_dialogs_->Run(this, kAddRequest);
+  if (path) AddFiles({*path});
+}
+
+// With nothing shown the first file is opened the ordinary way.
+void TMainForm::AddFiles(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    if (shown_file_.empty()) {
+      LoadFile(path);
+      continue;
+    }
+    const document::AddRecord add = adder_.Add(doc_, shown_file_, path);
+    DrawScreenPlot();
+    if (form_modify_ != nullptr) form_modify_->DocumentLoaded();
+    TellAdd(add);
+  }
+}
+
+// A file refused or read in part says why, one box each, as an opened one
+// does; so does one whose traces did not all fit.
+void TMainForm::TellAdd(const document::AddRecord& add) {
+  const document::LoadResult& result = add.load.result;
+  if (result.status != document::LoadStatus::Loaded) {
+    boxes_->Error(this, document::QuoteName(add.load.path) + ": " + result.reason);
+  }
+  const std::string left_out = document::AddMessage(add);
+  if (!left_out.empty()) boxes_->Error(this, left_out);
+}
+
+void TMainForm::miStackClick() {
+  document::StackTraces(doc_);
+  DrawScreenPlot();
+  if (form_modify_ != nullptr) form_modify_->DocumentLoaded();
+}
+
+void TMainForm::miUnstackClick() {
+  document::UnstackTraces(doc_);
+  DrawScreenPlot();
+  if (form_modify_ != nullptr) form_modify_->DocumentLoaded();
+}
+
+// The item's check mark is the state, toggled by the menu before this runs.
+void TMainForm::miLegendClick() {
+  doc_.View.Legend = findChild<QAction*>("miLegend")->isChecked();
+  DrawScreenPlot();
 }
 
 void TMainForm::miNextFileClick() { StepThroughFolder(document::SeriesStep::Next); }
@@ -388,7 +453,8 @@ void TMainForm::miFollowFileClick() {
 // change brings the next read.
 void TMainForm::FollowedFileChanged(const std::string& path) {
   RunGuarded([&] {
-    const document::LoadRecord load = reloader_.Reload(doc_, path);
+    std::vector<document::AddRecord> adds;
+    const document::LoadRecord load = document::ReloadPlot(doc_, reloader_, adder_, path, adds);
     if (load.result.status == document::LoadStatus::Loaded) ShowFile(load);
   });
 }

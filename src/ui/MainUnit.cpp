@@ -120,9 +120,10 @@ void TMainForm::FormCreate(const std::vector<std::string>& files,
   mouse_ = {};
   mouse_moved_ = false;
   delete drop_hook_;
-  drop_hook_ = new platform::FileDropHook(this, [this](const std::vector<std::string>& paths) {
-    RunGuarded([&] { AppMessage(paths); });
-  });
+  drop_hook_ =
+      new platform::FileDropHook(this, [this](const std::vector<std::string>& paths, bool shift) {
+        RunGuarded([&] { shift ? AddFiles(paths) : AppMessage(paths); });
+      });
   // Qt sends no size notification before the window is shown, so the window
   // is laid out here once: the first file is then drawn at the right size.
   FormResize();

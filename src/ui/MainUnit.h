@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "document/Adding.h"
 #include "document/FileSeries.h"
 #include "document/GraphDocument.h"
 #include "document/IgorReader.h"
@@ -104,6 +105,9 @@ class TMainForm : public QMainWindow, public ModifyHost {
   // The application-wide drop hook's handler: loads the files dropped on the
   // window in the order given. Paths arrive whole, however long.
   void AppMessage(const std::vector<std::string>& dropped_paths);
+  // A drop with Shift held: the files drawn on top of the shown one.
+  void AddFiles(const std::vector<std::string>& paths);
+  void TellAdd(const document::AddRecord& add);
   // Hands one file to the reader; an accepted file sets the application's
   // title and is drawn, a rejected one changes nothing.
   document::LoadResult LoadFile(const std::string& path);
@@ -133,6 +137,10 @@ class TMainForm : public QMainWindow, public ModifyHost {
   // Reading the shown file again and stepping through its folder; each
   // keeps the view the user chose (Reloading.h). miFollowFileClick acts on
   // the check mark its menu item has just been given.
+  void miAddFileClick();
+  void miStackClick();
+  void miUnstackClick();
+  void miLegendClick();
   void miReloadClick();
   void miNextFileClick();
   void miPreviousFileClick();
@@ -229,6 +237,7 @@ class TMainForm : public QMainWindow, public ModifyHost {
   std::vector<std::string> startup_errors_;
   std::string shown_file_;
   document::Reloader reloader_;
+  document::Adder adder_;
   std::ostream* diagnostics_ = nullptr;
   QAction* follow_action_ = nullptr;
   // Last of the members: its timers stop before anything they reach goes.

@@ -747,13 +747,14 @@ class Monkey {
   // Every menu command but Print, with the services' answers drawn first.
   void Command() {
     static const std::vector<const char*> kItems = {
-        "miOpen",   "miOpen",     "miSave",         "miQuit",       "miUndo",
-        "miCopy",   "miPaste",    "miPaste",        "miCopyBitmap", "miCopyMetafile",
-        "miModify", "miModify",   "miFont",         "miHelpMe",     "miAbout",
-        "miReload", "miNextFile", "miPreviousFile", "miFollowFile"};
+        "miOpen",    "miOpen",     "miSave",         "miQuit",       "miUndo",
+        "miCopy",    "miPaste",    "miPaste",        "miCopyBitmap", "miCopyMetafile",
+        "miModify",  "miModify",   "miFont",         "miHelpMe",     "miAbout",
+        "miReload",  "miNextFile", "miPreviousFile", "miFollowFile", "miAddFile",
+        "miAddFile", "miStack",    "miUnstack",      "miLegend"};
     const char* item = dice_.Pick(kItems);
     std::string detail;
-    if (std::strcmp(item, "miOpen") == 0) {
+    if (std::strcmp(item, "miOpen") == 0 || std::strcmp(item, "miAddFile") == 0) {
       const int kind = dice_.Below(5);
       fakes_.file_dialogs.answer =
           kind == 0 ? std::nullopt : std::optional<std::string>(files_.Any(dice_));

@@ -81,6 +81,37 @@ TEST(Program, ExportChoosesItsOwnPlatformAndNamesOnlyRejectedFiles) {
   EXPECT_EQ(QImage(out).size(), QSize(320, 200));
 }
 
+// --add draws a file on top: its waves in the dump after the shown file's,
+// its uncoloured trace in the palette's first colour with the legend's bar
+// in the export, and a file that is not there named with the usual status.
+TEST(Program, AddDrawsFilesOnTopInTheHeadlessModes) {
+  PatternDir dir;
+  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+  const QString plain = QString::fromStdString(dir.Write("plain.xy", "0 2\n5 4\n10 6\n"));
+  const Outcome dump = RunProgram({"--dump", red, "--add", plain}, Environment());
+  EXPECT_EQ(dump.exit_code, 0) << dump.err.toStdString();
+  EXPECT_EQ(dump.out.count("\"rgb\": 2062260"), 1) << dump.out.toStdString();  // 0x1F77B4
+  EXPECT_EQ(dump.out.count("\"count\": 3"), 2) << dump.out.toStdString();
+
+  const QString out = QString::fromStdString(dir.Path("out.png"));
+  const QString missing = QString::fromStdString(dir.Path("missing.xy"));
+  const Outcome exported = RunProgram(
+      {"--export", out, "--size", "320x200", red, "--add", plain, "--add", missing}, Environment());
+  EXPECT_EQ(exported.exit_code, 1);
+  EXPECT_TRUE(exported.err.contains("korvelin: " + missing + ": ")) << exported.err.toStdString();
+  const QImage image(out);
+  int blue = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) blue += (image.pixel(x, y) & 0xFFFFFF) == 0x1F77B4;
+  }
+  EXPECT_GT(blue, 10);
+
+  const Outcome window = RunProgram({"--add", plain, red}, Environment());
+  EXPECT_EQ(window.exit_code, 2);
+  EXPECT_TRUE(window.err.contains("--add goes with --export or --dump"))
+      << window.err.toStdString();
+}
+
 TEST(Program, HelpVersionAndBadOptions) {
   const Outcome help = RunProgram({"--help"}, Environment());
   EXPECT_EQ(help.exit_code, 0);

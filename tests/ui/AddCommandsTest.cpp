@@ -1,0 +1,136 @@
+// Add File, a drop with Shift held, Reload of a plot of several files, Stack
+// Traces, Unstack and Legend in the window on the offscreen platform.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "document/Adding.h"
+#include "document/TablesError.h"
+#include "platform/InputPrompt.h"
+#include "ui/FakeServices.h"
+#include "ui/MainUnit.h"
+#include "ui/PatternFiles.h"
+
+namespace korvelin::ui {
+namespace {
+
+using korvelin::testing::DiagonalPattern;
+using korvelin::testing::NoPrompt;
+using korvelin::testing::PatternDir;
+
+class AddCommandsTest : public ::testing::Test {
+ protected:
+  AddCommandsTest() {
+    MainFormOptions options{{}, {640, 480}};
+    options.services = fakes_.Services(&prompt_);
+    options.diagnostics = &diagnostics_;
+    form_ = std::make_unique<TMainForm>(doc_, options);
+    red_ = files_.Write("red.pat", DiagonalPattern());
+    plain_ = files_.Write("plain.xy", "0 2\n5 4\n10 6\n");
+  }
+  QAction* Item(const char* name) { return form_->findChild<QAction*>(name); }
+  double OffsetY(int trace) const { return doc_.Waves[doc_.Traces[trace].YWave].offsety; }
+
+  std::ostringstream diagnostics_;
+  document::GraphDocument doc_;
+  NoPrompt prompt_;
+  korvelin::testing::FakeServices fakes_;
+  std::unique_ptr<TMainForm> form_;
+  PatternDir files_;
+  std::string red_, plain_;
+};
+
+TEST_F(AddCommandsTest, MenuItemsSitInTheirPlacesWithTheirKeys) {
+  QAction* add = Item("miAddFile");
+  ASSERT_NE(add, nullptr);
+  EXPECT_EQ(add->text(), "Add File\u2026");
+  EXPECT_EQ(add->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+  const QList<QAction*> file = form_->findChild<QMenu*>("miFile")->actions();
+  // The menu's first items keep their places; the file commands that came
+  // later follow them.
+  EXPECT_EQ(file.indexOf(add), file.indexOf(Item("miReload")) - 1);
+  EXPECT_EQ(file.indexOf(Item("miSave")), 1);
+  EXPECT_EQ(Item("miStack")->text(), "Stack Traces");
+  EXPECT_EQ(Item("miStack")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  EXPECT_EQ(Item("miUnstack")->text(), "Unstack");
+  EXPECT_TRUE(Item("miLegend")->isCheckable());
+  EXPECT_TRUE(Item("miLegend")->isChecked());
+}
+
+TEST_F(AddCommandsTest, AddFileAppendsAndReloadReadsBothFiles) {
+  form_->LoadFile(red_);
+  fakes_.file_dialogs.answer = plain_;
+  Item("miAddFile")->trigger();
+  EXPECT_EQ(fakes_.file_dialogs.requests.back().title, "Add File");
+  ASSERT_EQ(doc_.TraceCount, 2);
+  ASSERT_EQ(doc_.Files.size(), 2u);
+  EXPECT_EQ(form_->ShownFile(), red_);
+  EXPECT_EQ(doc_.Waves[doc_.Traces[1].YWave].rgb, document::kTracePalette[0]);
+  files_.Write("plain.xy", "0 2\n5 4\n10 6\n15 8\n");
+  Item("miReload")->trigger();
+  EXPECT_TRUE(fakes_.boxes.errors.empty());
+  EXPECT_EQ(doc_.Waves[doc_.Traces[1].YWave].count, 4);
+  EXPECT_EQ(doc_.Files.size(), 2u);
+  EXPECT_EQ(document::TablesError(doc_), "");
+}
+
+TEST_F(AddCommandsTest, AnAddedFileThatCannotBeReadSaysSoAndChangesNothing) {
+  form_->LoadFile(red_);
+  form_->AddFiles({files_.Path("missing.xy")});
+  ASSERT_EQ(fakes_.boxes.errors.size(), 1u);
+  EXPECT_EQ(fakes_.boxes.errors[0].rfind(files_.Path("missing.xy") + ": ", 0), 0u);
+  EXPECT_EQ(doc_.TraceCount, 1);
+  EXPECT_TRUE(doc_.Files.empty());
+}
+
+// A drop is delivered after the drag entered the window, as a file
+// manager's is.
+void SendDrop(QWidget* window, const QMimeData& mime, Qt::KeyboardModifiers modifiers) {
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, modifiers);
+  QApplication::sendEvent(window, &enter);
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, modifiers);
+  QApplication::sendEvent(window, &drop);
+}
+
+TEST_F(AddCommandsTest, ShiftDropAddsAndAPlainDropReplaces) {
+  form_->LoadFile(red_);
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(plain_))});
+  SendDrop(form_.get(), mime, Qt::ShiftModifier);
+  EXPECT_EQ(doc_.TraceCount, 2);
+  EXPECT_EQ(form_->ShownFile(), red_);
+  SendDrop(form_.get(), mime, Qt::NoModifier);
+  EXPECT_EQ(doc_.TraceCount, 1);
+  EXPECT_EQ(form_->ShownFile(), plain_);
+  EXPECT_TRUE(doc_.Files.empty());
+}
+
+TEST_F(AddCommandsTest, StackUnstackAndLegendChangeThePicture) {
+  form_->LoadFile(red_);
+  form_->AddFiles({plain_});
+  const QImage before = form_->Picture();
+  Item("miStack")->trigger();
+  // red.pat's range is 0 .. 10: a tenth is 1.
+  EXPECT_EQ(OffsetY(0), 0);
+  EXPECT_EQ(OffsetY(1), 1);
+  EXPECT_NE(form_->Picture(), before);
+  Item("miUnstack")->trigger();
+  EXPECT_EQ(OffsetY(1), 0);
+  EXPECT_EQ(form_->Picture(), before);
+  Item("miLegend")->trigger();
+  EXPECT_FALSE(doc_.View.Legend);
+  EXPECT_NE(form_->Picture(), before);
+}
+
+}  // namespace
+}  // namespace korvelin::ui
