@@ -32,7 +32,7 @@ struct CommandLine {
   std::optional<document::PixelSize> size;
   std::vector<std::string> files;
   // --add FILE, in order: files drawn on top of the last file loaded.
-  std::vector<std::string> added;
+  std::vector<std::string> added{};
   // The defaults with every --set NAME=VALUE applied, in order.
   document::DisplaySettings settings{};
   // The view options every --set YScale= and Wavelength= gave.
@@ -82,7 +82,7 @@ struct LoadedFiles {
   std::unique_ptr<document::GraphDocument> doc;
   std::vector<LoadRecord> loads;  // the files, then the added files
   // One line for each added file whose traces did not all fit.
-  std::vector<std::string> left_out;
+  std::vector<std::string> left_out{};
 };
 LoadedFiles LoadForRun(const CommandLine& line);
 

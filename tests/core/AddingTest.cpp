@@ -27,11 +27,11 @@ using korvelin::testing::Points;
 // k * 100 + i + base; the first wave coloured when rgb is given.
 std::string Pattern(int traces, int n, double base, int x0, const std::string& rgb = "") {
   std::string text = "IGOR\r\nWAVES/D px";
-  for (int k = 0; k < traces; ++k) text += ", py" + std::to_string(k);
+  for (int k = 0; k < traces; ++k) text.append(", py").append(std::to_string(k));
   text += "\r\nBEGIN\r\n";
   for (int i = 0; i < n; ++i) {
     text += std::to_string(x0 + i);
-    for (int k = 0; k < traces; ++k) text += " " + std::to_string(k * 100 + i + base);
+    for (int k = 0; k < traces; ++k) text.append(" ").append(std::to_string(k * 100 + i + base));
     text += "\r\n";
   }
   text += "END\r\nX Display";
