@@ -139,20 +139,22 @@ TEST_F(CommandsTest, TheMenuBarHoldsEveryRowInOrder) {
     }
     menus.push_back(line.toStdString());
   }
-  EXPECT_EQ(menus, (std::vector<std::string>{
-                       "miFile File: miOpen \"Open\" Ctrl+O miSave \"Save Bitmap\" Ctrl+S miBar1 "
-                       "miPrint \"Print\" Ctrl+P miBar2 miQuit \"Quit\" Ctrl+Q miBar6 miAddFile "
-                       "\"Add File\u2026\" Ctrl+Shift+O miReload \"Reload\" F5 miNextFile \"Next File\" PgDown miPreviousFile "
-                       "\"Previous File\" PgUp",
-                       "miEdit Edit: miUndo \"Undo Axis\" Ctrl+U miBar3 miCopy \"Copy Coordinate\" "
-                       "Ctrl+C miPaste \"Paste String\" Ctrl+V miBar4 miCopyBitmap \"Copy Bitmap\" "
-                       "Ctrl+B miCopyMetafile \"Copy Metafile\" Ctrl+X",
-                       "miView View: miModify \"Modify\" Ctrl+M miFont \"Font\" Ctrl+F miBar7 "
-                       "miFollowFile \"Follow File\" Ctrl+L miBar8 miIntensityScale \"Intensity "
-                       "Scale\"  miWavelength \"Wavelength\u2026\"  miBar9 miStack \"Stack Traces\" "
-                       "Ctrl+Shift+S miUnstack \"Unstack\"  miLegend \"Legend\" ",
-                       "miHelp Help: miHelpMe \"Help\" Ctrl+H miBar5 miAbout \"About\" Ctrl+A",
-                   }));
+  EXPECT_EQ(menus,
+            (std::vector<std::string>{
+                "miFile File: miOpen \"Open\" Ctrl+O miSave \"Save Bitmap\" Ctrl+S miBar1 "
+                "miPrint \"Print\" Ctrl+P miBar2 miQuit \"Quit\" Ctrl+Q miBar6 miAddFile "
+                "\"Add File\u2026\" Ctrl+Shift+O miReload \"Reload\" F5 miNextFile \"Next File\" "
+                "PgDown miPreviousFile "
+                "\"Previous File\" PgUp",
+                "miEdit Edit: miUndo \"Undo Axis\" Ctrl+U miBar3 miCopy \"Copy Coordinate\" "
+                "Ctrl+C miPaste \"Paste String\" Ctrl+V miBar4 miCopyBitmap \"Copy Bitmap\" "
+                "Ctrl+B miCopyMetafile \"Copy Metafile\" Ctrl+X",
+                "miView View: miModify \"Modify\" Ctrl+M miFont \"Font\" Ctrl+F miBar7 "
+                "miFollowFile \"Follow File\" Ctrl+L miBar8 miIntensityScale \"Intensity "
+                "Scale\"  miWavelength \"Wavelength\u2026\"  miBar9 miStack \"Stack Traces\" "
+                "Ctrl+Shift+S miUnstack \"Unstack\"  miLegend \"Legend\" ",
+                "miHelp Help: miHelpMe \"Help\" Ctrl+H miBar5 miAbout \"About\" Ctrl+A",
+            }));
 }
 
 struct ShortcutCase {
