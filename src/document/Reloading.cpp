@@ -31,18 +31,10 @@ void CopyStyle(const TWave& from, TWave& to) {
   to.rgb = from.rgb;
 }
 
-// The two stores trade their page tables and reservations: the pages point
-// into their own reservation, so each pair moves together.
-void SwapValues(ValueStore& a, ValueStore& b) {
-  std::swap(a.pages, b.pages);
-  std::swap(a.allocated_pages, b.allocated_pages);
-  std::swap(a.reservation, b.reservation);
-}
-
 // Everything a load writes into a document, moved from the document it was
 // read into. Display settings and the layout are not the file's.
 void TakeFileContents(GraphDocument& doc, GraphDocument& read) {
-  SwapValues(doc.Values, read.Values);
+  SwapValueStores(doc.Values, read.Values);
   doc.ValueCount = read.ValueCount;
   doc.Waves = read.Waves;
   doc.WaveCount = read.WaveCount;

@@ -20,33 +20,21 @@
 #include "ui/FakeServices.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
+#include "ui/WindowFixture.h"
 
 namespace korvelin::ui {
 namespace {
 
 using korvelin::testing::DiagonalPattern;
-using korvelin::testing::NoPrompt;
-using korvelin::testing::PatternDir;
 
-class AddCommandsTest : public ::testing::Test {
+class AddCommandsTest : public WindowFixture {
  protected:
   AddCommandsTest() {
-    MainFormOptions options{{}, {640, 480}};
-    options.services = fakes_.Services(&prompt_);
-    options.diagnostics = &diagnostics_;
-    form_ = std::make_unique<TMainForm>(doc_, options);
     red_ = files_.Write("red.pat", DiagonalPattern());
     plain_ = files_.Write("plain.xy", "0 2\n5 4\n10 6\n");
   }
-  QAction* Item(const char* name) { return form_->findChild<QAction*>(name); }
   double OffsetY(int trace) const { return doc_.Waves[doc_.Traces[trace].YWave].offsety; }
 
-  std::ostringstream diagnostics_;
-  document::GraphDocument doc_;
-  NoPrompt prompt_;
-  korvelin::testing::FakeServices fakes_;
-  std::unique_ptr<TMainForm> form_;
-  PatternDir files_;
   std::string red_, plain_;
 };
 

@@ -24,6 +24,7 @@
 #include "ui/FakeServices.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
+#include "ui/WindowFixture.h"
 
 namespace korvelin::ui {
 namespace {
@@ -32,17 +33,8 @@ using korvelin::testing::DiagonalPattern;
 using korvelin::testing::NoPrompt;
 using korvelin::testing::PatternDir;
 
-class ReloadCommandsTest : public ::testing::Test {
+class ReloadCommandsTest : public WindowFixture {
  protected:
-  ReloadCommandsTest() {
-    MainFormOptions options{{}, {640, 480}};
-    options.services = fakes_.Services(&prompt_);
-    options.diagnostics = &diagnostics_;
-    options.follow_clock = [this] { return now_; };
-    form_ = std::make_unique<TMainForm>(doc_, options);
-  }
-  QAction* Item(const char* name) { return form_->findChild<QAction*>(name); }
-  void Trigger(const char* name) { Item(name)->trigger(); }
   std::string Shown() const {
     return std::filesystem::path(form_->ShownFile()).filename().string();
   }
@@ -52,14 +44,6 @@ class ReloadCommandsTest : public ::testing::Test {
     now_ += document::kQuietMs;
     form_->Watch().Check();
   }
-
-  int64_t now_ = 1000;
-  std::ostringstream diagnostics_;
-  document::GraphDocument doc_;
-  NoPrompt prompt_;
-  korvelin::testing::FakeServices fakes_;
-  std::unique_ptr<TMainForm> form_;
-  PatternDir files_;
 };
 
 TEST_F(ReloadCommandsTest, TheKeysReachTheirCommands) {
