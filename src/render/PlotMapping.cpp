@@ -64,22 +64,30 @@ double SmallestPositiveInView(const document::GraphDocument& doc) {
   return smallest;
 }
 
+std::optional<ShownEnds> ShownYRangeFrom(const document::GraphDocument& doc,
+                                         double smallest_positive) {
+  return ShownIntensityRange(doc.View.YScale, doc.AxisRange.Top, doc.AxisRange.Bottom,
+                             smallest_positive);
+}
+
 // Sets the shown y ends and gives them, or an axis of no span where the
 // scale shows nothing: the frame alone is drawn.
-ShownEnds SetShownY(PlotMapping& mapping, const document::GraphDocument& doc) {
-  mapping.ShownY = ShownYRange(doc);
+ShownEnds SetShownY(PlotMapping& mapping, const std::optional<ShownEnds>& shown,
+                    const document::GraphDocument& doc) {
+  mapping.ShownY = shown;
   mapping.YScale = doc.View.YScale;
   return mapping.ShownY.value_or(ShownEnds{0, 0});
 }
 
 }  // namespace
 
+bool NeedsSmallestPositive(const document::GraphDocument& doc) {
+  return doc.View.YScale == IntensityScale::Logarithmic &&
+         (doc.AxisRange.Top <= 0 || doc.AxisRange.Bottom <= 0);
+}
+
 std::optional<ShownEnds> ShownYRange(const document::GraphDocument& doc) {
-  const double top = doc.AxisRange.Top;
-  const double bottom = doc.AxisRange.Bottom;
-  const IntensityScale scale = doc.View.YScale;
-  const bool needs_floor = scale == IntensityScale::Logarithmic && (top <= 0 || bottom <= 0);
-  return ShownIntensityRange(scale, top, bottom, needs_floor ? SmallestPositiveInView(doc) : 0);
+  return ShownYRangeFrom(doc, NeedsSmallestPositive(doc) ? SmallestPositiveInView(doc) : 0);
 }
 
 int32_t RoundHalfEven32(double v) {
@@ -93,9 +101,14 @@ int32_t RoundHalfEven32(double v) {
 // and ScaleY = -50 / 10 = -5: (5, 5) maps to (50, 25), and (10, 0) to
 // (100, 50), one past the last column and row, where the surface clips it.
 void SetScreenMapping(PlotMapping& mapping, const document::GraphDocument& doc) {
+  SetScreenMapping(mapping, doc, NeedsSmallestPositive(doc) ? SmallestPositiveInView(doc) : 0);
+}
+
+void SetScreenMapping(PlotMapping& mapping, const document::GraphDocument& doc,
+                      double smallest_positive) {
   const document::TRealRect& range = doc.AxisRange;
   const document::PixelRect& plot = doc.PlotRect;
-  const ShownEnds y = SetShownY(mapping, doc);
+  const ShownEnds y = SetShownY(mapping, ShownYRangeFrom(doc, smallest_positive), doc);
   SetClipAndOrigin(mapping, range, y);
   mapping.PixelOriginX = 0;
   mapping.PixelOriginY = 0;
@@ -111,7 +124,7 @@ void SetVectorMapping(PlotMapping& mapping, const document::GraphDocument& doc) 
   const document::PixelRect& plot = doc.PlotRect;
   const double scale_x = VectorScaleX(doc);
   const double scale_y = VectorScaleY(doc);
-  const ShownEnds y = SetShownY(mapping, doc);
+  const ShownEnds y = SetShownY(mapping, ShownYRange(doc), doc);
   SetClipAndOrigin(mapping, range, y);
   mapping.PixelOriginX = RoundHalfEven32(plot.Left * scale_x);
   mapping.PixelOriginY = RoundHalfEven32(plot.Top * scale_y);

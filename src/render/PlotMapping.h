@@ -44,7 +44,16 @@ int32_t RoundHalfEven32(double v);
 // nothing to show.
 std::optional<ShownEnds> ShownYRange(const document::GraphDocument& doc);
 
+// Whether the shown y ends depend on the smallest positive y in view: a
+// logarithmic axis whose range reaches zero or below.
+bool NeedsSmallestPositive(const document::GraphDocument& doc);
+
 void SetScreenMapping(PlotMapping& mapping, const document::GraphDocument& doc);
+// The same with the smallest positive y in view given, by a caller that
+// walks the points anyway (used only where NeedsSmallestPositive). The x
+// half of the mapping does not depend on it.
+void SetScreenMapping(PlotMapping& mapping, const document::GraphDocument& doc,
+                      double smallest_positive);
 void SetVectorMapping(PlotMapping& mapping, const document::GraphDocument& doc);
 
 // MetafileWidth / ClientSize.Width and MetafileHeight / ClientSize.Height.

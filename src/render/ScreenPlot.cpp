@@ -16,6 +16,7 @@
 #include "render/Legend.h"
 #include "render/PlotMapping.h"
 #include "render/RasterLine.h"
+#include "render/ScaledTraceLines.h"
 #include "render/TraceDrawing.h"
 
 namespace korvelin::render {
@@ -108,9 +109,47 @@ void DrawLegend(const GraphDocument& doc, ScreenPlotTarget& target) {
   }
 }
 
+// Whether every trace draws lines and nothing else: then a walk of the
+// lines meets every point the smallest positive y in view is taken from.
+bool DrawsLinesOnly(const GraphDocument& doc) {
+  const int32_t traces = std::min(doc.TraceCount, document::kMaxTraces);
+  for (int32_t i = 0; i < traces; ++i) {
+    const document::TTrace& trace = doc.Traces[i];
+    if (!IsWave(doc, trace.YWave) || !IsWave(doc, trace.XWave)) continue;
+    const int32_t mode = doc.Waves[trace.YWave].mode;
+    if (!ModeDrawsLines(mode) || ModeDrawsMarkers(mode)) return false;
+  }
+  return true;
+}
+
+// On a logarithmic axis that shows from the smallest positive y in view,
+// the lines are walked once and drawn when the axis is known; otherwise,
+// and when the walk holds too much, the mapping is set up first and each
+// trace drawn as it comes.
+void DrawTraces(const GraphDocument& doc, ScreenPlotTarget& target, size_t max_held_segments) {
+  const int32_t traces = std::min(doc.TraceCount, document::kMaxTraces);
+  if (max_held_segments > 0 && NeedsSmallestPositive(doc) && DrawsLinesOnly(doc)) {
+    SetScreenMapping(target.mapping, doc, std::numeric_limits<double>::infinity());
+    HeldScaledLines held(max_held_segments);
+    bool whole = true;
+    for (int32_t i = 0; i < traces && whole; ++i) {
+      whole = held.Walk(doc, target.mapping, doc.Traces[i].YWave, doc.Traces[i].XWave);
+    }
+    if (whole) {
+      SetScreenMapping(target.mapping, doc, held.SmallestPositive());
+      held.Draw(target.raster, target.mapping);
+      return;
+    }
+  }
+  SetScreenMapping(target.mapping, doc);
+  for (int32_t i = 0; i < traces; ++i) {
+    DrawRasterTrace(target.raster, doc, target.mapping, doc.Traces[i].YWave, doc.Traces[i].XWave);
+  }
+}
+
 }  // namespace
 
-void DrawScreenPlot(const GraphDocument& doc, ScreenPlotTarget& target) {
+void DrawScreenPlot(const GraphDocument& doc, ScreenPlotTarget& target, size_t max_held_segments) {
   if (target.raster.IsNull()) return;
   PictureCanvas& picture = target.picture;
   picture.SetVisible(false);
@@ -118,11 +157,7 @@ void DrawScreenPlot(const GraphDocument& doc, ScreenPlotTarget& target) {
   const int64_t h = int64_t{doc.PlotRect.Bottom} - doc.PlotRect.Top;
   ClearRasterImage(target.raster);
   DrawFrame(target.raster, w, h);
-  SetScreenMapping(target.mapping, doc);
-  const int32_t traces = std::min(doc.TraceCount, document::kMaxTraces);
-  for (int32_t i = 0; i < traces; ++i) {
-    DrawRasterTrace(target.raster, doc, target.mapping, doc.Traces[i].YWave, doc.Traces[i].XWave);
-  }
+  DrawTraces(doc, target, max_held_segments);
   picture.SetBrushColor(kWhite);
   picture.SetBrushStyle(BrushStyle::Solid);
   picture.FillRect(0, 0, picture.Width(), picture.Height());

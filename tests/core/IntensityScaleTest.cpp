@@ -279,5 +279,97 @@ TEST(ScaledPlot, ReadsAndZoomsInDataUnits) {
   EXPECT_NEAR(mouse.MouseDataY, 25, 1e-9);
 }
 
+// A redraw on a logarithmic axis that shows from the smallest positive
+// value in view walks the lines once and draws them when the axis is known.
+// Over random plots (several traces, x in order or not, zeros, negatives
+// and NaN, offsets, markers that send the redraw the usual way, ranges
+// either way round) and any limit on what the walk holds, the picture is
+// the one drawn after a scan of the points: pixels, palette and numbers.
+struct RandomLogPlot {
+  document::GraphDocument doc;
+
+  explicit RandomLogPlot(std::mt19937_64& rng) {
+    std::uniform_real_distribution<double> unit(0, 1);
+    doc.ClientSize = {672, 496};
+    doc.PlotRect = {60, 14, 612, 448};
+    doc.View.YScale = Logarithmic;
+    const int points = 1 + static_cast<int>(std::pow(3000, unit(rng)));
+    const int x_waves = 1 + static_cast<int>(rng() % 2);
+    for (int w = 0; w < x_waves; ++w) {
+      std::vector<double> xs;
+      for (int i = 0; i < points; ++i) xs.push_back(i * 100.0 / points);
+      if (w == 1) std::shuffle(xs.begin(), xs.end(), rng);
+      if (unit(rng) < 0.2) xs[rng() % xs.size()] = NAN;
+      korvelin::testing::AddWave(doc, xs);
+    }
+    const int traces = 1 + static_cast<int>(rng() % 4);
+    for (int t = 0; t < traces; ++t) {
+      std::vector<double> ys;
+      for (int i = 0; i < points; ++i) ys.push_back(Intensity(rng));
+      const int32_t y = korvelin::testing::AddWave(doc, ys);
+      document::TWave& wave = doc.Waves[y];
+      wave.mode = unit(rng) < 0.15 ? 4 : 0;
+      wave.rgb = static_cast<uint32_t>(rng() & 0xFFFFFF);
+      if (unit(rng) < 0.3) wave.offsety = unit(rng) < 0.5 ? -5 : 3;
+      if (unit(rng) < 0.3) wave.offsetx = 10;
+      doc.Traces[doc.TraceCount++] = {static_cast<int32_t>(rng() % x_waves), y};
+    }
+    const double left = 100 * unit(rng);
+    const double right = 100 * unit(rng);
+    const double top = std::pow(10, 6 * unit(rng) - 1);
+    const double bottom = unit(rng) < 0.8 ? -unit(rng) * 10 * (unit(rng) < 0.5) : top * 2;
+    doc.AxisRange = unit(rng) < 0.8 ? document::TRealRect{left, top, right, bottom}
+                                    : document::TRealRect{left, bottom, right, top};
+  }
+
+  static double Intensity(std::mt19937_64& rng) {
+    switch (rng() % 16) {
+      case 0:
+        return 0;
+      case 1:
+        return -1;
+      case 2:
+        return NAN;
+      default:
+        return std::pow(10, std::uniform_real_distribution<double>(-3, 5)(rng));
+    }
+  }
+
+  struct Drawn {
+    std::vector<uint8_t> pixels;
+    std::vector<uint32_t> palette;
+    std::vector<std::string> calls;
+    bool operator==(const Drawn&) const = default;
+  };
+  Drawn Draw(size_t max_held) const {
+    RasterImage raster;
+    NewRasterImage(raster, 552, 434);
+    testing::RecordingPictureCanvas picture{672, 496};
+    testing::FixedTextMeasurer label;
+    PlotMapping mapping;
+    ScreenPlotTarget target{raster, picture, label, mapping, FontSpec{}, '.'};
+    DrawScreenPlot(doc, target, max_held);
+    Drawn drawn{{raster.Pixels(), raster.Pixels() + 552 * 434}, {}, picture.calls};
+    for (int i = 0; i < 256; ++i) drawn.palette.push_back(raster.PaletteEntry(i));
+    for (const auto& text : picture.texts) drawn.calls.push_back(text.text);
+    return drawn;
+  }
+};
+
+TEST(ScaledPlot, HeldLinesDrawWhatAScanFirstDraws) {
+  std::mt19937_64 rng(24);
+  int with_trace_pixels = 0;
+  for (int round = 0; round < 300; ++round) {
+    const RandomLogPlot plot(rng);
+    const RandomLogPlot::Drawn scanned = plot.Draw(0);
+    with_trace_pixels += std::any_of(scanned.pixels.begin(), scanned.pixels.end(),
+                                     [](uint8_t p) { return p >= 2 && p < 255; });
+    for (const size_t max_held : {size_t{1}, size_t{40}, kMaxHeldSegments}) {
+      ASSERT_EQ(plot.Draw(max_held), scanned) << "round " << round << ", holding " << max_held;
+    }
+  }
+  EXPECT_GT(with_trace_pixels, 150);  // the rounds draw traces, not empty frames
+}
+
 }  // namespace
 }  // namespace korvelin::render
