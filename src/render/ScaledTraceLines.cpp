@@ -25,10 +25,14 @@ struct Block {
 // dense trace takes a few scaled values per column instead of one per
 // point. The walk is that of the linear lines, with the column's values
 // kept in data units. The sink takes Run(x, low, high), Segment(x0, y0, x1,
-// y1), Point(y) for every point drawn, and answers Full() to stop the walk.
+// y1), Point(y) with a value no greater than any point drawn since the
+// last, and answers Full() to stop the walk.
 template <class Sink>
 void WalkScaledLines(const PlotMapping& m, const TracePoints& p, Sink& sink) {
   const bool logarithmic = m.YScale == document::IntensityScale::Logarithmic;
+  const auto drawn = [&](double x, double y) {
+    return InsideX(m, x) && (logarithmic ? y > 0 : y >= 0);
+  };
   Block b;
   bool pen_down = false;
   bool in_run = false;
@@ -48,7 +52,7 @@ void WalkScaledLines(const PlotMapping& m, const TracePoints& p, Sink& sink) {
     int32_t next = k + n;
     for (int32_t j = 0; j < n; ++j) {
       const double y = b.ys[j];
-      if (!InsideX(m, b.xs[j]) || !(logarithmic ? y > 0 : y >= 0)) {
+      if (!drawn(b.xs[j], y)) {
         flush();
         pen_down = false;
         if (InsideX(m, b.xs[j])) continue;  // a value the scale has no place for
@@ -58,17 +62,30 @@ void WalkScaledLines(const PlotMapping& m, const TracePoints& p, Sink& sink) {
         }
         continue;
       }
+      if (pen_down && b.x[j] == prev_x) {
+        // The points that stay in this column, taken in one tight loop with
+        // the run's ends in registers.
+        double low = std::min(in_run ? run_low : prev_y, y);
+        double high = std::max(in_run ? run_high : prev_y, y);
+        double last = y;
+        int32_t i = j + 1;
+        for (; i < n && b.x[i] == prev_x && drawn(b.xs[i], b.ys[i]); ++i) {
+          last = b.ys[i];
+          low = std::min(low, last);
+          high = std::max(high, last);
+        }
+        sink.Point(low);
+        run_low = low;
+        run_high = high;
+        in_run = true;
+        prev_y = last;
+        j = i - 1;
+        continue;
+      }
       sink.Point(y);
       if (pen_down) {
-        if (b.x[j] == prev_x) {
-          if (!in_run) run_low = run_high = prev_y;
-          in_run = true;
-          run_low = std::min(run_low, y);
-          run_high = std::max(run_high, y);
-        } else {
-          flush();
-          sink.Segment(prev_x, prev_y, b.x[j], y);
-        }
+        flush();
+        sink.Segment(prev_x, prev_y, b.x[j], y);
       }
       prev_x = b.x[j];
       prev_y = y;
