@@ -5,19 +5,17 @@
 // tells a column file from a pattern file.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FailingSource.h"
+#include "TestWaves.h"
 #include "document/ColumnFiles.h"
 #include "document/ColumnSyntax.h"
 #include "document/DocumentJson.h"
@@ -27,13 +25,9 @@
 namespace korvelin::document {
 namespace {
 
-using Doc = std::unique_ptr<GraphDocument>;
-
-Doc NewDoc() {
-  auto doc = std::make_unique<GraphDocument>();
-  InitValueStore(doc->Values);
-  return doc;
-}
+using korvelin::testing::Doc;
+using korvelin::testing::NewDoc;
+using korvelin::testing::TempFile;
 
 std::vector<std::string> WaveNames(const GraphDocument& doc) {
   std::vector<std::string> names;
@@ -61,6 +55,8 @@ std::string Utf16(std::string_view text, bool big_endian) {
 }
 
 constexpr double kGap = NAN;
+constexpr LoadStatus kLoaded = LoadStatus::Loaded;
+constexpr LoadStatus kRefused = LoadStatus::NotPattern;
 
 struct Shape {
   const char* name;
@@ -76,7 +72,7 @@ struct Shape {
 
 void PrintTo(const Shape& shape, std::ostream* os) { *os << shape.name; }
 
-class ColumnShapes : public testing::TestWithParam<Shape> {};
+class ColumnShapes : public ::testing::TestWithParam<Shape> {};
 
 TEST_P(ColumnShapes, ReadAsTheTableSays) {
   const Shape& shape = GetParam();
@@ -95,17 +91,13 @@ TEST_P(ColumnShapes, ReadAsTheTableSays) {
   EXPECT_EQ(doc->TraceCount, shape.traces);
   for (int32_t t = 0; t < doc->TraceCount; ++t) EXPECT_EQ(doc->Traces[t].XWave, 0);
   ASSERT_EQ(doc->Waves[0].count, shape.rows);
-  auto same = [](const std::vector<double>& got, const std::vector<double>& want) {
-    if (got.size() != want.size()) return false;
-    for (size_t i = 0; i < got.size(); ++i) {
-      if (std::isnan(want[i]) ? !std::isnan(got[i]) : got[i] != want[i]) return false;
-    }
-    return true;
-  };
-  EXPECT_TRUE(same(Row(*doc, 0), shape.first_row)) << testing::PrintToString(Row(*doc, 0));
-  if (!shape.last_row.empty()) {
-    EXPECT_TRUE(same(Row(*doc, shape.rows - 1), shape.last_row))
-        << testing::PrintToString(Row(*doc, shape.rows - 1));
+  for (const auto& [r, want] : {std::pair{0, shape.first_row}, {shape.rows - 1, shape.last_row}}) {
+    const std::vector<double> got = Row(*doc, r);
+    // A gap (NaN) in the table matches a gap only.
+    EXPECT_TRUE(
+        std::equal(got.begin(), got.end(), want.begin(), want.end(),
+                   [](double g, double w) { return std::isnan(w) ? std::isnan(g) : g == w; }))
+        << "row " << r << ": " << ::testing::PrintToString(got);
   }
   // Every split of the bytes reads the same.
   const std::string json = DumpDocumentJson(*doc);
@@ -117,231 +109,39 @@ TEST_P(ColumnShapes, ReadAsTheTableSays) {
   }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Files, ColumnShapes,
-    testing::Values(
-        Shape{"SpacesAndLf",
-              "10.0 100\n10.5 120\n11.0 90\n",
-              "scan.xy",
-              LoadStatus::Loaded,
-              {"x", "scan"},
-              1,
-              3,
-              {10, 100},
-              {11, 90}},
-        Shape{"TabsCrLfNamesRow",
-              "2theta\tintensity\r\n10\t100\r\n11\t110\r\n",
-              "a.txt",
-              LoadStatus::Loaded,
-              {"2theta", "intensity"},
-              1,
-              2,
-              {10, 100},
-              {11, 110}},
-        Shape{"CommasQuotedNames",
-              "\"Angle (deg)\",\"Counts\"\n10.5,100\n11.5,120\n",
-              "a.csv",
-              LoadStatus::Loaded,
-              {"Angle__deg_", "Counts"},
-              1,
-              2,
-              {10.5, 100},
-              {11.5, 120}},
-        Shape{"SemicolonsDecimalCommas",
-              "Winkel;Intensit\xC3\xA4t\n10,5;100,25\n11,0;1,5E3\n",
-              "a.csv",
-              LoadStatus::Loaded,
-              {"Winkel", "Intensit\xC3\xA4t"},
-              1,
-              2,
-              {10.5, 100.25},
-              {11, 1500}},
-        Shape{"TabsDecimalCommas",
-              "1,5\t2,5\n3,5\t4,5\n",
-              "a.txt",
-              LoadStatus::Loaded,
-              {"x", "a"},
-              1,
-              2,
-              {1.5, 2.5},
-              {3.5, 4.5}},
-        Shape{"CommasIntegers",
-              "10,5\n11,6\n12,7\n",
-              "a.csv",
-              LoadStatus::Loaded,
-              {"x", "a"},
-              1,
-              3,
-              {10, 5},
-              {12, 7}},
-        Shape{"HeaderWithLoneNumbersAndParameters",
-              "Instrument 7\n1.5406\n4501\n1.5406 0.02 10 80\n10 1\n11 2\n12 3\n",
-              "a.dat",
-              LoadStatus::Loaded,
-              {"x", "a"},
-              1,
-              3,
-              {10, 1},
-              {12, 3}},
-        Shape{"CommentsOfEachKind",
-              "# a\n! b\n% c\n; d\n' e\n// f\n1 2\n# inside\n\n3 4\n",
-              "a.dat",
-              LoadStatus::Loaded,
-              {"x", "a"},
-              1,
-              2,
-              {1, 2},
-              {3, 4}},
-        Shape{"NamesInACommentWithSigma",
-              "# wavelength 0.7\n# tth I sigma\n1 10 1\n2 20 2\n",
-              "a.chi",
-              LoadStatus::Loaded,
-              {"tth", "I", "sigma"},
-              1,
-              2,
-              {1, 10, 1},
-              {2, 20, 2}},
-        Shape{"XyeThirdColumnIsUncertainty",
-              "1 10 1\n2 20 2\n",
-              "data/run.XYE",
-              LoadStatus::Loaded,
-              {"x", "run", "e2"},
-              1,
-              2,
-              {1, 10, 1},
-              {2, 20, 2}},
-        Shape{"SeveralCurves",
-              "1 2 3 4\n5 6 7 8\n",
-              "a.dat",
-              LoadStatus::Loaded,
-              {"x", "y1", "y2", "y3"},
-              3,
-              2,
-              {1, 2, 3, 4},
-              {5, 6, 7, 8}},
-        Shape{"DuplicateNames",
-              "x I I\n1 2 3\n4 5 6\n",
-              "a.dat",
-              LoadStatus::Loaded,
-              {"x", "I", "I_3"},
-              2,
-              2,
-              {1, 2, 3},
-              {4, 5, 6}},
-        Shape{"TextAndJsonFooter",
-              "1 2\n3 4\n*END\n{\"method\": [1, 2],\n  \"steps\": 3}\n",
-              "a.txt",
-              LoadStatus::Loaded,
-              {"x", "a"},
-              1,
-              2,
-              {1, 2},
-              {3, 4}},
-        Shape{"LongestRunWins",
-              "1 2 3\n4 5 6\ntext\n1 2\n3 4\n5 6\n",
-              "a.txt",
-              LoadStatus::Loaded,
-              {"x", "a"},
-              1,
-              3,
-              {1, 2},
-              {5, 6}},
-        Shape{"Utf8Bom",
-              "\xEF\xBB\xBFx,y\n1,2\n3,4\n",
-              "a.csv",
-              LoadStatus::Loaded,
-              {"x", "y"},
-              1,
-              2,
-              {1, 2},
-              {3, 4}},
-        Shape{"Utf16LittleEndian",
-              Utf16("x\ty\r\n1\t2\r\n3\t4\r\n", false),
-              "a.txt",
-              LoadStatus::Loaded,
-              {"x", "y"},
-              1,
-              2,
-              {1, 2},
-              {3, 4}},
-        Shape{"Utf16BigEndian",
-              Utf16("x y\n1.5 2\n3 4", true),
-              "a.txt",
-              LoadStatus::Loaded,
-              {"x", "y"},
-              1,
-              2,
-              {1.5, 2},
-              {3, 4}},
-        Shape{"CrAloneAndNoLastLineEnd",
-              "1 2\r3 4\r5 6",
-              "a.xy",
-              LoadStatus::Loaded,
-              {"x", "a"},
-              1,
-              3,
-              {1, 2},
-              {5, 6}},
-        Shape{"NanAndInfAreGaps",
-              "1 nan\n2 -inf\n3 1e999\n4 5\n",
-              "a.xy",
-              LoadStatus::Loaded,
-              {"x", "a"},
-              1,
-              4,
-              {1, kGap},
-              {4, 5}},
-        Shape{"EmptyFieldsAreGapsTrailingOnesNothing",
-              "1,,3,\n4,5,6,,\n",
-              "a.csv",
-              LoadStatus::Loaded,
-              {"x", "y1", "y2"},
-              2,
-              2,
-              {1, kGap, 3},
-              {4, 5, 6}},
-        Shape{"ScientificNotation",
-              "+1e-3 2.5E+04\n2e-3 -1.25e4\n",
-              "a.xy",
-              LoadStatus::Loaded,
-              {"x", "a"},
-              1,
-              2,
-              {1e-3, 2.5e4},
-              {2e-3, -1.25e4}},
-        Shape{"Latin1AndNulInHeaders",
-              std::string("Probe \xE4") + '\0' + " gemessen\nWinkel\tIntensit\xE4t\n1\t2\n3\t4\n",
-              "a.txt",
-              LoadStatus::Loaded,
-              {"Winkel", "Intensit_t"},
-              1,
-              2,
-              {1, 2},
-              {3, 4}},
-        Shape{"LongNamesCutAtACharacter",
-              "angle_in_degrees_two_theta \xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6\xCE"
-              "\xB7\xCE\xB8\xCE\xB9\n1 2\n3 4\n",
-              "a.txt",
-              LoadStatus::Loaded,
-              {"angle_in_degrees",
-               "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6\xCE\xB7\xCE\xB8"},
-              1,
-              2,
-              {1, 2},
-              {3, 4}},
-        Shape{"RefusedNotes",
-              "Just notes\nand 3 words\n",
-              "notes.txt",
-              LoadStatus::NotPattern,
-              {},
-              0,
-              0,
-              {},
-              {}},
-        Shape{"RefusedLoneRow", "1.5406 2\n", "a.xy", LoadStatus::NotPattern, {}, 0, 0, {}, {}},
-        Shape{"RefusedLoneNumbers", "1\n2\n3\n", "a.xy", LoadStatus::NotPattern, {}, 0, 0, {}, {}},
-        Shape{"RefusedEmpty", "", "a.xy", LoadStatus::NotPattern, {}, 0, 0, {}, {}}),
-    [](const testing::TestParamInfo<Shape>& info) { return std::string(info.param.name); });
+    ::testing::Values(
+    Shape{"SpacesAndLf", "10.0 100\n10.5 120\n11.0 90\n", "scan.xy", kLoaded, {"x", "scan"}, 1, 3, {10, 100}, {11, 90}},
+    Shape{"TabsCrLfNamesRow", "2theta\tintensity\r\n10\t100\r\n11\t110\r\n", "a.txt", kLoaded, {"2theta", "intensity"}, 1, 2, {10, 100}, {11, 110}},
+    Shape{"CommasQuotedNames", "\"Angle (deg)\",\"Counts\"\n10.5,100\n11.5,120\n", "a.csv", kLoaded, {"Angle__deg_", "Counts"}, 1, 2, {10.5, 100}, {11.5, 120}},
+    Shape{"SemicolonsDecimalCommas", "Winkel;Intensit\xC3\xA4t\n10,5;100,25\n11,0;1,5E3\n", "a.csv", kLoaded, {"Winkel", "Intensit\xC3\xA4t"}, 1, 2, {10.5, 100.25}, {11, 1500}},
+    Shape{"TabsDecimalCommas", "1,5\t2,5\n3,5\t4,5\n", "a.txt", kLoaded, {"x", "a"}, 1, 2, {1.5, 2.5}, {3.5, 4.5}},
+    Shape{"CommasIntegers", "10,5\n11,6\n12,7\n", "a.csv", kLoaded, {"x", "a"}, 1, 3, {10, 5}, {12, 7}},
+    Shape{"HeaderWithLoneNumbersAndParameters", "Instrument 7\n1.5406\n4501\n1.5406 0.02 10 80\n10 1\n11 2\n12 3\n", "a.dat", kLoaded, {"x", "a"}, 1, 3, {10, 1}, {12, 3}},
+    Shape{"CommentsOfEachKind", "# a\n! b\n% c\n; d\n' e\n// f\n1 2\n# inside\n\n3 4\n", "a.dat", kLoaded, {"x", "a"}, 1, 2, {1, 2}, {3, 4}},
+    Shape{"NamesInACommentWithSigma", "# wavelength 0.7\n# tth I sigma\n1 10 1\n2 20 2\n", "a.chi", kLoaded, {"tth", "I", "sigma"}, 1, 2, {1, 10, 1}, {2, 20, 2}},
+    Shape{"XyeThirdColumnIsUncertainty", "1 10 1\n2 20 2\n", "data/run.XYE", kLoaded, {"x", "run", "e2"}, 1, 2, {1, 10, 1}, {2, 20, 2}},
+    Shape{"SeveralCurves", "1 2 3 4\n5 6 7 8\n", "a.dat", kLoaded, {"x", "y1", "y2", "y3"}, 3, 2, {1, 2, 3, 4}, {5, 6, 7, 8}},
+    Shape{"DuplicateNames", "x I I\n1 2 3\n4 5 6\n", "a.dat", kLoaded, {"x", "I", "I_3"}, 2, 2, {1, 2, 3}, {4, 5, 6}},
+    Shape{"TextAndJsonFooter", "1 2\n3 4\n*END\n{\"method\": [1, 2],\n  \"steps\": 3}\n", "a.txt", kLoaded, {"x", "a"}, 1, 2, {1, 2}, {3, 4}},
+    Shape{"LongestRunWins", "1 2 3\n4 5 6\ntext\n1 2\n3 4\n5 6\n", "a.txt", kLoaded, {"x", "a"}, 1, 3, {1, 2}, {5, 6}},
+    Shape{"Utf8Bom", "\xEF\xBB\xBFx,y\n1,2\n3,4\n", "a.csv", kLoaded, {"x", "y"}, 1, 2, {1, 2}, {3, 4}},
+    Shape{"Utf16LittleEndian", Utf16("x\ty\r\n1\t2\r\n3\t4\r\n", false), "a.txt", kLoaded, {"x", "y"}, 1, 2, {1, 2}, {3, 4}},
+    Shape{"Utf16BigEndian", Utf16("x y\n1.5 2\n3 4", true), "a.txt", kLoaded, {"x", "y"}, 1, 2, {1.5, 2}, {3, 4}},
+    Shape{"CrAloneAndNoLastLineEnd", "1 2\r3 4\r5 6", "a.xy", kLoaded, {"x", "a"}, 1, 3, {1, 2}, {5, 6}},
+    Shape{"NanAndInfAreGaps", "1 nan\n2 -inf\n3 1e999\n4 5\n", "a.xy", kLoaded, {"x", "a"}, 1, 4, {1, kGap}, {4, 5}},
+    Shape{"EmptyFieldsAreGapsTrailingOnesNothing", "1,,3,\n4,5,6,,\n", "a.csv", kLoaded, {"x", "y1", "y2"}, 2, 2, {1, kGap, 3}, {4, 5, 6}},
+    Shape{"ScientificNotation", "+1e-3 2.5E+04\n2e-3 -1.25e4\n", "a.xy", kLoaded, {"x", "a"}, 1, 2, {1e-3, 2.5e4}, {2e-3, -1.25e4}},
+    Shape{"Latin1AndNulInHeaders", std::string("Probe \xE4") + '\0' + " gemessen\nWinkel\tIntensit\xE4t\n1\t2\n3\t4\n", "a.txt", kLoaded, {"Winkel", "Intensit_t"}, 1, 2, {1, 2}, {3, 4}},
+    Shape{"LongNamesCutAtACharacter", "angle_in_degrees_two_theta \xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6\xCE\xB7\xCE\xB8\xCE\xB9\n1 2\n3 4\n", "a.txt", kLoaded, {"angle_in_degrees", "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6\xCE\xB7\xCE\xB8"}, 1, 2, {1, 2}, {3, 4}},
+    Shape{"RefusedNotes", "Just notes\nand 3 words\n", "notes.txt", kRefused, {}, 0, 0, {}, {}},
+    Shape{"RefusedLoneRow", "1.5406 2\n", "a.xy", kRefused, {}, 0, 0, {}, {}},
+    Shape{"RefusedLoneNumbers", "1\n2\n3\n", "a.xy", kRefused, {}, 0, 0, {}, {}},
+    Shape{"RefusedEmpty", "", "a.xy", kRefused, {}, 0, 0, {}, {}}),
+    [](const ::testing::TestParamInfo<Shape>& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(ColumnFiles, FitTheAxesAndLeaveARefusedDocumentAlone) {
   Doc doc = NewDoc();
@@ -427,38 +227,24 @@ TEST(ColumnFiles, AReadErrorKeepsTheRowsBeforeItAndSaysWhy) {
   EXPECT_EQ(untouched->WaveCount, 0);
 }
 
-class TempFile {
- public:
-  TempFile(const std::string& name, const std::string& text)
-      : path_(std::filesystem::temp_directory_path() /
-              ("korvelin-columns-" + std::to_string(getpid()) + "-" + name)) {
-    std::ofstream(path_, std::ios::binary) << text;
-  }
-  ~TempFile() { std::filesystem::remove(path_); }
-  std::string path() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
 TEST(LoadFile, TellsColumnFilesFromPatternFilesByTheirContent) {
   std::string rows = "# 2theta I1 I2\n";
   for (int r = 0; r < 4501; ++r) rows += std::to_string(10 + r * 0.01) + " 5 6\n";
-  TempFile columns("scan.pat", rows);  // the name does not decide
+  TempFile columns(rows, "scan.pat");  // the name does not decide
   Doc doc = NewDoc();
   const LoadRecord load = LoadFile(*doc, columns.path());
   ASSERT_EQ(load.result.status, LoadStatus::Loaded) << load.result.reason;
   EXPECT_EQ(SavedFileMessage(load),
             columns.path() + ": read as columns: 2 curves, 4,501 rows; header: 2theta I1 I2");
 
-  TempFile pattern("p.xy", "IGOR\nWAVES/D a, b\nBEGIN\n1 2\n3 4\nEND\nX Display b vs a\n");
+  TempFile pattern("IGOR\nWAVES/D a, b\nBEGIN\n1 2\n3 4\nEND\nX Display b vs a\n", "p.xy");
   const LoadRecord igor = LoadFile(*doc, pattern.path());
   EXPECT_EQ(igor.result.status, LoadStatus::Loaded);
   EXPECT_FALSE(igor.columns.read);
   EXPECT_EQ(SavedFileMessage(igor), "");
   EXPECT_EQ(WaveNames(*doc), (std::vector<std::string>{"a", "b"}));
 
-  TempFile notes("notes.txt", "Just notes\n");
+  TempFile notes("Just notes\n", "notes.txt");
   const LoadRecord refused = LoadFile(*doc, notes.path());
   EXPECT_EQ(refused.result.status, LoadStatus::NotPattern);
   EXPECT_EQ(refused.result.reason, kNoRowsReason);

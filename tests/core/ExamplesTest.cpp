@@ -6,42 +6,37 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "document/GraphDocument.h"
+#include "TestWaves.h"
 #include "document/IgorReader.h"
 
 namespace korvelin::document {
 namespace {
+
+using korvelin::testing::Points;
 
 std::string ExamplePath(const char* name) {
   const char* dir = std::getenv("KORVELIN_EXAMPLES");
   return std::string(dir ? dir : "examples") + "/" + name;
 }
 
-std::unique_ptr<GraphDocument> LoadExample(const char* name) {
-  auto doc = std::make_unique<GraphDocument>();
-  InitValueStore(doc->Values);
+korvelin::testing::Doc LoadExample(const char* name) {
+  auto doc = korvelin::testing::NewDoc();
   LoadResult result = LoadPatternFile(*doc, ExamplePath(name));
   EXPECT_TRUE(result.accepted()) << name << ": " << result.reason;
   return doc;
 }
 
-double Point(const GraphDocument& doc, int32_t wave, int32_t i) {
-  const TWave& w = doc.Waves[wave];
-  return GetValue(doc.Values, w.first + i * w.stride);
-}
+double Point(const GraphDocument& doc, int32_t wave, int32_t i) { return Points(doc, wave)[i]; }
 
 // Smallest and largest value of a wave, to compare with the axis range.
 std::pair<double, double> Extent(const GraphDocument& doc, int32_t wave) {
-  double low = Point(doc, wave, 0), high = low;
-  for (int32_t i = 1; i < doc.Waves[wave].count; ++i) {
-    low = std::min(low, Point(doc, wave, i));
-    high = std::max(high, Point(doc, wave, i));
-  }
-  return {low, high};
+  const std::vector<double> points = Points(doc, wave);
+  const auto [low, high] = std::minmax_element(points.begin(), points.end());
+  return {*low, *high};
 }
 
 // One bundled file: its shape as the reader loads it and the range it sets.
@@ -55,7 +50,7 @@ struct ExampleCase {
 
 void PrintTo(const ExampleCase& c, std::ostream* os) { *os << c.file; }
 
-class Example : public testing::TestWithParam<ExampleCase> {};
+class Example : public ::testing::TestWithParam<ExampleCase> {};
 
 // Every trace plots its own wave against the first, and every point, shifted
 // by its wave's offset, lies inside the range the file sets.
@@ -83,9 +78,9 @@ TEST_P(Example, LoadsItsTracesInsideTheRangeItSets) {
 
 INSTANTIATE_TEST_SUITE_P(
     Bundled, Example,
-    testing::Values(ExampleCase{"quartz-powder.pat", 2, 4251, 1, RealRect(5, 13000, 90, 0)},
-                    ExampleCase{"two-blocks.pat", 4, 701, 3, RealRect(18, 5200, 46, -2500)},
-                    ExampleCase{"rocking-curve-lf.pat", 2, 201, 1, RealRect(16, 9000, 17.6, 0)}));
+    ::testing::Values(ExampleCase{"quartz-powder.pat", 2, 4251, 1, RealRect(5, 13000, 90, 0)},
+                      ExampleCase{"two-blocks.pat", 4, 701, 3, RealRect(18, 5200, 46, -2500)},
+                      ExampleCase{"rocking-curve-lf.pat", 2, 201, 1, RealRect(16, 9000, 17.6, 0)}));
 
 // 5 to 90 degrees in steps of 0.02, and the strongest peak nearly fills the
 // plot.

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "document/GraphDocument.h"
 
@@ -40,6 +41,7 @@ TEST(GraphDocument, SetDefaultsRestoresTheStartUpSettingsAndRangeButNotData) {
 TEST(ValueStore, PagesAreAllocatedOnFirstWriteAndFreedWhole) {
   auto doc = std::make_unique<GraphDocument>();
   ValueStore& store = doc->Values;
+  FreeValueStore(store);  // a fresh store frees harmlessly
   for (int32_t i = 0; i <= 4096; ++i) SetValue(store, i, i * 0.5);
   EXPECT_EQ(store.allocated_pages, 2);
   EXPECT_NE(store.pages[0], nullptr);
@@ -51,6 +53,7 @@ TEST(ValueStore, PagesAreAllocatedOnFirstWriteAndFreedWhole) {
   EXPECT_EQ(GetValue(store, kMaxValues - 1), -1.25);
   EXPECT_EQ(store.allocated_pages, 3);
   FreeValueStore(store);
+  FreeValueStore(store);  // and so does a freed one
   for (const auto& page : store.pages) EXPECT_EQ(page, nullptr);
   EXPECT_EQ(store.allocated_pages, 0);
   // A store that was freed takes new values as a fresh one does.
@@ -70,6 +73,16 @@ TEST(FindWave, IsCaseInsensitiveAndTheLastMatchWins) {
   EXPECT_EQ(FindWave(*doc, "in"), -1);
   EXPECT_EQ(FindWave(*doc, ""), -1);
   EXPECT_EQ(FindWave(GraphDocument{}, "int"), -1);
+}
+
+// Only ASCII letters compare without case: '{' is not '[' and 'é' not 'É'.
+TEST(FindWave, FoldsTheCaseOfLettersOnly) {
+  auto doc = DocumentWithWaves({"a[", "\xC9t\xE9", "z~"});
+  EXPECT_EQ(FindWave(*doc, "A{"), -1);
+  EXPECT_EQ(FindWave(*doc, "A["), 0);
+  EXPECT_EQ(FindWave(*doc, "\xE9T\xE9"), -1);
+  EXPECT_EQ(FindWave(*doc, "\xC9T\xE9"), 1);
+  EXPECT_EQ(FindWave(*doc, "Z~"), 2);
 }
 
 TEST(FindWave, SixteenCharacterNamesAreWholeAndLongerOnesCut) {
@@ -92,10 +105,8 @@ TEST(GraphDocument, ResetEmptiesTablesButKeepsRangeAndSettings) {
   doc->AxisRange = RealRect(1, 2, 3, 4);
   doc->Settings.TickX = 9;
   ResetDocument(*doc);
-  EXPECT_EQ(doc->ValueCount, 0);
-  EXPECT_EQ(doc->WaveCount, 0);
-  EXPECT_EQ(doc->TraceCount, 0);
-  EXPECT_FALSE(doc->InBlock);
+  EXPECT_EQ(std::tuple(doc->ValueCount, doc->WaveCount, doc->TraceCount, doc->InBlock),
+            std::tuple(0, 0, 0, false));
   EXPECT_EQ(doc->AxisRange, RealRect(1, 2, 3, 4));
   EXPECT_EQ(doc->Settings.TickX, 9);
 }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Garbage.h"
@@ -157,15 +158,14 @@ TEST_P(HostileFile, EndsWithThisOutcome) {
   Window w;
   w.Load(c.text());
   EXPECT_EQ(w.loaded.status, c.status) << w.loaded.reason;
-  EXPECT_EQ(w.doc->WaveCount, c.waves);
-  EXPECT_EQ(w.doc->TraceCount, c.traces);
-  EXPECT_EQ(w.report.fallback, c.fallback);
+  EXPECT_EQ(std::tuple(w.doc->WaveCount, w.doc->TraceCount, w.report.fallback),
+            std::tuple(c.waves, c.traces, c.fallback));
   w.Show();
   EXPECT_EQ(w.picture.calls.back(), "Show");
-  EXPECT_EQ(w.TracePixels() > 0, c.trace_shows);
-  EXPECT_EQ(w.PageTraceStrokes() > 0, c.trace_shows);
-  EXPECT_EQ(w.XNumbers() > 0, c.x_numbers);
-  EXPECT_EQ(w.YNumbers() > 0, c.y_numbers);
+  // On screen and page: trace shown, trace drawn, x numbers, y numbers.
+  EXPECT_EQ(
+      std::tuple(w.TracePixels() > 0, w.PageTraceStrokes() > 0, w.XNumbers() > 0, w.YNumbers() > 0),
+      std::tuple(c.trace_shows, c.trace_shows, c.x_numbers, c.y_numbers));
   // Sixteen undos after a zoom give back the range of the load.
   const document::TRealRect range = w.doc->AxisRange;
   document::ZoomAxis(*w.doc, 1, 2, 3, 1);
@@ -189,20 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
         // command, so the second reading draws the 255 columns beside the
         // x scale made for them.
         FileCase{"ThreeHundredWaves", [] { return Columns(300, 3, ""); }, LoadStatus::Loaded, 256, 255, true, true, true, true},
-        FileCase{"ThreeHundredTraces",
-                 [] {
-                   std::string commands;
-                   for (int t = 0; t < 300; ++t) commands += "X AppendToGraph w1 vs w0\r\n";
-                   return Columns(2, 3, commands);
-                 },
-                 LoadStatus::Loaded, 2, 256, false, true, true, true},
-        FileCase{"TwentyColumns",
-                 [] {
-                   std::string display = "X Display w1";
-                   for (int c = 2; c < 20; ++c) display += ", w" + std::to_string(c);
-                   return Columns(20, 4, display + " vs w0\r\n");
-                 },
-                 LoadStatus::Loaded, 20, 19, false, true, true, true},
+        FileCase{"ThreeHundredTraces", [] { std::string commands; for (int t = 0; t < 300; ++t) commands += "X AppendToGraph w1 vs w0\r\n"; return Columns(2, 3, commands); }, LoadStatus::Loaded, 2, 256, false, true, true, true},
+        FileCase{"TwentyColumns", [] { std::string display = "X Display w1"; for (int c = 2; c < 20; ++c) display += ", w" + std::to_string(c); return Columns(20, 4, display + " vs w0\r\n"); }, LoadStatus::Loaded, 20, 19, false, true, true, true},
         // Axis commands: an x axis that is empty, wider than the doubles or
         // too narrow for the pixels keeps the frame and the y scale; no point
         // can be placed on it. A reversed one is drawn running the other way.
@@ -213,38 +201,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Values at the ends of the doubles, shifted by 1e308 more: the sums
         // past the doubles are infinite and left out, the rest is drawn on
         // a scale of 2E307 steps.
-        FileCase{"ExtremeValuesAndOffsets",
-                 [] {
-                   return Lines({"IGOR", "WAVES x, y", "BEGIN", "-1e308 -1e308", "-1e308 0",
-                                 "0 1e308", "1e308 1e308", "END", "X Display y vs x",
-                                 "X ModifyGraph offset(y)={1e308,1e308}, mode=4",
-                                 "X SetAxis bottom -1, 1e308", "X SetAxis left -1, 1e308"});
-                 },
-                 LoadStatus::Loaded, 2, 1, false, true, true, true},
+        FileCase{"ExtremeValuesAndOffsets", [] { return Lines({"IGOR", "WAVES x, y", "BEGIN", "-1e308 -1e308", "-1e308 0", "0 1e308", "1e308 1e308", "END", "X Display y vs x", "X ModifyGraph offset(y)={1e308,1e308}, mode=4", "X SetAxis bottom -1, 1e308", "X SetAxis left -1, 1e308"}); }, LoadStatus::Loaded, 2, 1, false, true, true, true},
         // A trace of waves the file never declares draws nothing.
-        FileCase{"TraceOfUndeclaredWaves",
-                 [] {
-                   return Lines({"IGOR", "X Display nosuch vs none", "X AppendToGraph a"});
-                 },
-                 LoadStatus::Loaded, 0, 2, false, false, true, true},
+        FileCase{"TraceOfUndeclaredWaves", [] { return Lines({"IGOR", "X Display nosuch vs none", "X AppendToGraph a"}); }, LoadStatus::Loaded, 0, 2, false, false, true, true},
         // A 3-D wave is not drawn, so the plain reading stays, with the
         // names it takes from the line ("/N=(2", "2", "2)", "cube"): the
         // window shows its empty plot.
-        FileCase{"SavedThreeDimensionalWave",
-                 [] {
-                   return Lines({"IGOR", "WAVES/N=(2,2,2) cube", "BEGIN", "1 2", "3 4", "", "5 6",
-                                 "7 8", "END"});
-                 },
-                 LoadStatus::Loaded, 4, 0, false, false, true, true},
+        FileCase{"SavedThreeDimensionalWave", [] { return Lines({"IGOR", "WAVES/N=(2,2,2) cube", "BEGIN", "1 2", "3 4", "", "5 6", "7 8", "END"}); }, LoadStatus::Loaded, 4, 0, false, false, true, true},
         // 1,500 columns are drawn as the sums of the 3 rows against x.
-        FileCase{"SavedImageOf1500Columns",
-                 [] {
-                   std::string row;
-                   for (int c = 0; c < 1500; ++c) row += std::to_string(c % 10) + " ";
-                   return Lines({"IGOR", "WAVES/N=(3,1500) image", "BEGIN", row, row, row, "END",
-                                 "X SetScale/P x 0,4,\"\", image"});
-                 },
-                 LoadStatus::Loaded, 2, 1, true, true, true, true}),
+        FileCase{"SavedImageOf1500Columns", [] { std::string row; for (int c = 0; c < 1500; ++c) row += std::to_string(c % 10) + " "; return Lines({"IGOR", "WAVES/N=(3,1500) image", "BEGIN", row, row, row, "END", "X SetScale/P x 0,4,\"\", image"}); }, LoadStatus::Loaded, 2, 1, true, true, true, true}),
     [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -261,10 +226,9 @@ void PrintTo(const SettingCase& c, std::ostream* os) { *os << c.name; }
 
 void SetTicksAndDistances(Window& w, int32_t tick_x, int32_t tick_y, int32_t distance_x,
                           int32_t distance_y) {
-  w.doc->Settings.TickX = tick_x;
-  w.doc->Settings.TickY = tick_y;
-  w.doc->Settings.DistanceX = distance_x;
-  w.doc->Settings.DistanceY = distance_y;
+  document::DisplaySettings& s = w.doc->Settings;
+  std::tie(s.TickX, s.TickY, s.DistanceX, s.DistanceY) =
+      std::tuple(tick_x, tick_y, distance_x, distance_y);
 }
 
 class HostileSetting : public ::testing::TestWithParam<SettingCase> {};

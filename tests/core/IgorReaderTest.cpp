@@ -5,12 +5,12 @@
 
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <random>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "TestWaves.h"
@@ -20,11 +20,11 @@
 namespace korvelin::document {
 namespace {
 
-using Doc = std::unique_ptr<GraphDocument>;
+using korvelin::testing::Doc;
 using korvelin::testing::Lines;
+using korvelin::testing::NewDoc;
 using korvelin::testing::Points;
-
-Doc NewDoc() { return std::make_unique<GraphDocument>(); }
+using korvelin::testing::TempFile;
 
 Doc Load(const std::string& text) {
   Doc doc = NewDoc();
@@ -35,37 +35,35 @@ Doc Load(const std::string& text) {
 // prefix + from, prefix + (from + 1), ... : count numbered items in a row.
 std::string Numbered(std::string_view prefix, int from, int count, std::string_view suffix = "") {
   std::string text;
-  for (int i = from; i < from + count; ++i) {
-    text.append(prefix);
-    text.append(std::to_string(i));
-    text.append(suffix);
-  }
+  for (int i = from; i < from + count; ++i)
+    text.append(prefix).append(std::to_string(i)).append(suffix);
   return text;
 }
 
-constexpr std::string_view kWorkedExample[] = {
-    "IGOR",
-    "WAVES/D tth, int1, int2",
-    "BEGIN",
-    "\t10.0\t100\t50",
-    "\t10.5\t120\t60",
-    "\t11.0\t90\t70",
-    "END",
-    "X Display int1, int2 vs tth",
-    "X ModifyGraph mode(int1)=4, marker(int1)=10, rgb(int1)=(0,0,65535)",
-    "X ModifyGraph offset(int2)={0,20}, lsize(int2)=2",
-    "X SetAxis bottom 10, 11",
-    "X SetAxis left 0, 150",
-    "X Label left Intensity",
-};
-
 std::string WorkedExampleText(std::string_view end = "\r\n") {
-  std::string text;
-  for (std::string_view line : kWorkedExample) {
-    text.append(line);
-    text.append(end);
-  }
-  return text;
+  return Lines({"IGOR", "WAVES/D tth, int1, int2", "BEGIN", "\t10.0\t100\t50", "\t10.5\t120\t60",
+                "\t11.0\t90\t70", "END", "X Display int1, int2 vs tth",
+                "X ModifyGraph mode(int1)=4, marker(int1)=10, rgb(int1)=(0,0,65535)",
+                "X ModifyGraph offset(int2)={0,20}, lsize(int2)=2", "X SetAxis bottom 10, 11",
+                "X SetAxis left 0, 150", "X Label left Intensity"},
+               end);
+}
+
+// The traces as (x wave, y wave).
+std::vector<std::pair<int32_t, int32_t>> Traces(const GraphDocument& doc) {
+  std::vector<std::pair<int32_t, int32_t>> traces;
+  for (int32_t t = 0; t < doc.TraceCount; ++t)
+    traces.emplace_back(doc.Traces[t].XWave, doc.Traces[t].YWave);
+  return traces;
+}
+
+// Where a wave's points lie: first, stride, count.
+std::tuple<int32_t, int32_t, int32_t> Place(const TWave& w) { return {w.first, w.stride, w.count}; }
+
+// A wave's style: mode, marker, rgb, lsize, mrkThick, msize, offsetx, offsety.
+std::tuple<int32_t, int32_t, uint32_t, double, double, int32_t, double, double> Style(
+    const TWave& w) {
+  return {w.mode, w.marker, w.rgb, w.lsize, w.mrkThick, w.msize, w.offsetx, w.offsety};
 }
 
 TEST(LoadPatternText, ReadsTheWorkedExample) {
@@ -79,35 +77,14 @@ TEST(LoadPatternText, ReadsTheWorkedExample) {
   const char* names[] = {"tth", "int1", "int2"};
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(WaveName(doc->Waves[i]), names[i]);
-    EXPECT_EQ(doc->Waves[i].first, i);
-    EXPECT_EQ(doc->Waves[i].stride, 3);
-    EXPECT_EQ(doc->Waves[i].count, 3);
+    EXPECT_EQ(Place(doc->Waves[i]), std::tuple(i, 3, 3));
   }
   EXPECT_EQ(Points(*doc, 1), (std::vector<double>{100, 120, 90}));
   EXPECT_EQ(Points(*doc, 2), (std::vector<double>{50, 60, 70}));
-
-  const TWave& tth = doc->Waves[0];
-  EXPECT_EQ(tth.mode, 0);
-  EXPECT_EQ(tth.marker, 0);
-  EXPECT_EQ(tth.rgb, 0u);
-  EXPECT_EQ(tth.lsize, 1.0);
-  EXPECT_EQ(tth.mrkThick, 1.0);
-  const TWave& int1 = doc->Waves[1];
-  EXPECT_EQ(int1.mode, 4);
-  EXPECT_EQ(int1.marker, 10);
-  EXPECT_EQ(int1.rgb, 0x0000FFu);
-  EXPECT_EQ(int1.lsize, 1.0);
-  const TWave& int2 = doc->Waves[2];
-  EXPECT_EQ(int2.offsetx, 0.0);
-  EXPECT_EQ(int2.offsety, 20.0);
-  EXPECT_EQ(int2.lsize, 2.0);
-  EXPECT_EQ(int2.mode, 0);
-
-  ASSERT_EQ(doc->TraceCount, 2);
-  EXPECT_EQ(doc->Traces[0].XWave, 0);
-  EXPECT_EQ(doc->Traces[0].YWave, 1);
-  EXPECT_EQ(doc->Traces[1].XWave, 0);
-  EXPECT_EQ(doc->Traces[1].YWave, 2);
+  EXPECT_EQ(Style(doc->Waves[0]), std::tuple(0, 0, 0u, 1.0, 1.0, 0, 0.0, 0.0));
+  EXPECT_EQ(Style(doc->Waves[1]), std::tuple(4, 10, 0x0000FFu, 1.0, 1.0, 0, 0.0, 0.0));
+  EXPECT_EQ(Style(doc->Waves[2]), std::tuple(0, 0, 0u, 2.0, 1.0, 0, 0.0, 20.0));
+  EXPECT_EQ(Traces(*doc), (std::vector<std::pair<int32_t, int32_t>>{{0, 1}, {0, 2}}));
   EXPECT_EQ(doc->AxisRange, RealRect(10, 150, 11, 0));
   for (const TRealRect& slot : doc->AxisHistory) EXPECT_EQ(slot, doc->AxisRange);
 }
@@ -141,8 +118,7 @@ TEST(LoadPatternText, CodeTwentySixEndsTheFile) {
 
 TEST(LoadPatternText, FirstLineDecides) {
   for (const char* accepted : {"IGOR", "igor\r\n", "IgOr\n", "IGOR\r"}) {
-    Doc doc = NewDoc();
-    EXPECT_TRUE(LoadPatternText(*doc, accepted).accepted()) << accepted;
+    EXPECT_TRUE(LoadPatternText(*NewDoc(), accepted).accepted()) << accepted;
   }
   for (const char* rejected : {"", "IGOR \r\n", " IGOR\r\n", "IGOR Text\r\n", "IGO", "IGORX",
                                "IGOR\t", "\xEF\xBB\xBFIGOR\r\n", "IG\0R"}) {
@@ -151,9 +127,7 @@ TEST(LoadPatternText, FirstLineDecides) {
     EXPECT_EQ(result.status, LoadStatus::NotPattern) << rejected;
     EXPECT_FALSE(result.reason.empty());
     // The rejected file changed nothing.
-    EXPECT_EQ(doc->WaveCount, 3);
-    EXPECT_EQ(doc->ValueCount, 9);
-    EXPECT_EQ(doc->TraceCount, 2);
+    EXPECT_EQ(std::tuple(doc->WaveCount, doc->ValueCount, doc->TraceCount), std::tuple(3, 9, 2));
   }
 }
 
@@ -162,10 +136,9 @@ TEST(LoadPatternText, AnEmptyPatternFileEmptiesTheDocumentAndKeepsTheRange) {
   doc->AxisRange = RealRect(-1, 5, 3, -2);
   doc->AxisHistory[3] = RealRect(0, 0, 0, 0);
   ASSERT_TRUE(LoadPatternText(*doc, "IGOR\r\n").accepted());
-  EXPECT_EQ(doc->WaveCount, 0);
-  EXPECT_EQ(doc->ValueCount, 0);
-  EXPECT_EQ(doc->TraceCount, 0);
-  EXPECT_EQ(doc->Values.allocated_pages, 0);
+  EXPECT_EQ(
+      std::tuple(doc->WaveCount, doc->ValueCount, doc->TraceCount, doc->Values.allocated_pages),
+      std::tuple(0, 0, 0, 0));
   EXPECT_EQ(doc->AxisRange, RealRect(-1, 5, 3, -2));
   for (const TRealRect& slot : doc->AxisHistory) EXPECT_EQ(slot, doc->AxisRange);
 }
@@ -193,8 +166,7 @@ TEST(InterpretLine, SecondBlockFollowsTheFirstInTheValueStore) {
   ASSERT_EQ(doc->WaveCount, 4);
   EXPECT_EQ(doc->Waves[1].first, 2);
   EXPECT_EQ(doc->Waves[3].first, 4);
-  EXPECT_EQ(doc->Waves[0].stride, 1);
-  EXPECT_EQ(doc->Waves[0].count, 2);
+  EXPECT_EQ(Place(doc->Waves[0]), std::tuple(0, 1, 2));
   EXPECT_EQ(Points(*doc, 2), (std::vector<double>{20}));
   EXPECT_EQ(doc->ValueCount, 5);
 }
@@ -204,12 +176,15 @@ TEST(InterpretLine, WavesFlagsAndNames) {
   ASSERT_EQ(doc->WaveCount, 3);
   EXPECT_EQ(WaveName(doc->Waves[0]), "/D");
   EXPECT_EQ(doc->Waves[2].stride, 3);
-  // A WAVES line that names no wave declares none, and its rows are dropped.
-  Doc empty =
-      Load(Lines({"IGOR", "WAVES a", "BEGIN", "1", "END", "WAVES/D", "BEGIN", "2", "3", "END"}));
-  EXPECT_EQ(empty->WaveCount, 1);
-  EXPECT_EQ(empty->ValueCount, 1);
-  EXPECT_EQ(Points(*empty, 0), (std::vector<double>{1}));
+  // A WAVES line that names no wave declares none, and its rows are
+  // dropped, even after a block that was declared.
+  for (const char* nothing : {"WAVES/D", "WAVES"}) {
+    Doc empty =
+        Load(Lines({"IGOR", "WAVES a", "BEGIN", "1", "END", nothing, "BEGIN", "2", "3", "END"}));
+    EXPECT_EQ(empty->WaveCount, 1) << nothing;
+    EXPECT_EQ(empty->ValueCount, 1);
+    EXPECT_EQ(Points(*empty, 0), (std::vector<double>{1}));
+  }
 }
 
 TEST(InterpretLine, DataWithoutWavesAndEndWithoutWavesChangeNothing) {
@@ -222,14 +197,8 @@ TEST(InterpretLine, DisplayAndAppendToGraph) {
   Doc doc = Load(Lines({"IGOR", "WAVES x y1 y2", "BEGIN", "1 2 3", "END", "X Display y1, y2",
                         "X AppendToGraph vs x", "X appendtograph y2, nope VS x",
                         "X Display/W=(0,0,1,1) y1 vs x"}));
-  ASSERT_EQ(doc->TraceCount, 4);
-  EXPECT_EQ(doc->Traces[0].XWave, -1);
-  EXPECT_EQ(doc->Traces[0].YWave, 1);
-  EXPECT_EQ(doc->Traces[1].YWave, 2);
-  EXPECT_EQ(doc->Traces[2].XWave, 0);
-  EXPECT_EQ(doc->Traces[2].YWave, 2);
-  EXPECT_EQ(doc->Traces[3].XWave, 0);
-  EXPECT_EQ(doc->Traces[3].YWave, -1);
+  EXPECT_EQ(Traces(*doc),
+            (std::vector<std::pair<int32_t, int32_t>>{{-1, 1}, {-1, 2}, {0, 2}, {0, -1}}));
 }
 
 TEST(InterpretLine, ModifyGraphStepsOverItemsByTheirShape) {
@@ -237,16 +206,8 @@ TEST(InterpretLine, ModifyGraphStepsOverItemsByTheirShape) {
                         "X ModifyGraph msize(b)=3, mrkThick(b)=0.5, offset(b)={-1.5,2e1}",
                         "X ModifyGraph rgb(b)=(65535,32768,255), lsize(nope)=7, junk, marker(b)=$A",
                         "X ModifyGraph mode(int1)=x"}));
-  EXPECT_EQ(doc->Waves[0].mode, 0);
-  EXPECT_EQ(doc->Waves[0].marker, 0);
-  const TWave& b = doc->Waves[1];
-  EXPECT_EQ(b.msize, 3);
-  EXPECT_EQ(b.mrkThick, 0.5);
-  EXPECT_EQ(b.offsetx, -1.5);
-  EXPECT_EQ(b.offsety, 20.0);
-  EXPECT_EQ(b.rgb, 0xFF8000u);
-  EXPECT_EQ(b.marker, 10);
-  EXPECT_EQ(b.lsize, 1.0);
+  EXPECT_EQ(Style(doc->Waves[0]), std::tuple(0, 0, 0u, 1.0, 1.0, 0, 0.0, 0.0));
+  EXPECT_EQ(Style(doc->Waves[1]), std::tuple(0, 10, 0xFF8000u, 1.0, 0.5, 3, -1.5, 20.0));
 }
 
 TEST(InterpretLine, SetAxis) {
@@ -263,18 +224,13 @@ TEST(InterpretLine, LongNamesAreCutAndTheFullNameIsNotFound) {
                         "X Display exactly16chars__ vs abcdefghijklmnop"}));
   EXPECT_EQ(WaveName(doc->Waves[0]), "abcdefghijklmnop");
   EXPECT_EQ(WaveName(doc->Waves[1]), "exactly16chars__");
-  ASSERT_EQ(doc->TraceCount, 2);
-  EXPECT_EQ(doc->Traces[0].YWave, -1);
-  EXPECT_EQ(doc->Traces[0].XWave, 1);
-  EXPECT_EQ(doc->Traces[1].YWave, 1);
-  EXPECT_EQ(doc->Traces[1].XWave, 0);
+  EXPECT_EQ(Traces(*doc), (std::vector<std::pair<int32_t, int32_t>>{{1, -1}, {0, 1}}));
 }
 
 TEST(InterpretLine, CaseTwinsResolveToTheLaterWave) {
   Doc doc = Load(Lines({"IGOR", "WAVES int INT", "BEGIN", "1 2", "END", "X Display int vs Int",
                         "X ModifyGraph rgb(int)=(65535,0,0)"}));
-  EXPECT_EQ(doc->Traces[0].YWave, 1);
-  EXPECT_EQ(doc->Traces[0].XWave, 1);
+  EXPECT_EQ(Traces(*doc), (std::vector<std::pair<int32_t, int32_t>>{{1, 1}}));
   EXPECT_EQ(doc->Waves[1].rgb, 0xFF0000u);
   EXPECT_EQ(doc->Waves[0].rgb, 0u);
 }
@@ -301,10 +257,8 @@ TEST(Capacities, ABlockDeclaredPastTheTableEndDoesNotTouchEarlierBlocks) {
   Doc doc = Load(Lines({"IGOR", "WAVES" + names, "BEGIN", "1", "END", "WAVES" + wide, "BEGIN", row,
                         row, row, "END"}));
   ASSERT_EQ(doc->WaveCount, 256);
-  EXPECT_EQ(doc->Waves[249].stride, 250);
-  EXPECT_EQ(doc->Waves[249].count, 1);
-  EXPECT_EQ(doc->Waves[250].stride, 20);
-  EXPECT_EQ(doc->Waves[250].count, 3);
+  EXPECT_EQ(Place(doc->Waves[249]), std::tuple(249, 250, 1));
+  EXPECT_EQ(Place(doc->Waves[250]), std::tuple(250, 20, 3));
   EXPECT_EQ(Points(*doc, 255), (std::vector<double>{105, 105, 105}));
   EXPECT_EQ(TablesError(*doc), "");
 }
@@ -323,8 +277,7 @@ TEST(Capacities, ExcessTracesAreIgnored) {
   Doc doc =
       Load(Lines({"IGOR", "WAVES x y", "X Display" + ys + " vs x", "X AppendToGraph y vs x"}));
   EXPECT_EQ(doc->TraceCount, kMaxTraces);
-  EXPECT_EQ(doc->Traces[255].XWave, 0);
-  EXPECT_EQ(doc->Traces[255].YWave, 1);
+  EXPECT_EQ(Traces(*doc)[255], std::pair(0, 1));
 }
 
 TEST(Capacities, RowsPastTheValueStoreAreDroppedWhole) {
@@ -344,15 +297,10 @@ TEST(BadInput, GarbageNulsAndHugeLinesLoadSafely) {
   std::mt19937 random(7);
   for (int round = 0; round < 200; ++round) {
     std::string text = "IGOR\r\n";
-    const char* pieces[] = {"WAVES a b\r",
-                            "BEGIN\n",
-                            "END\r\n",
-                            "X Display b vs a\r",
-                            "X ModifyGraph rgb(a)=(1,2,3)\n",
-                            "1 2\r",
-                            "\0\0\0",
-                            "\x1a",
-                            "\xff\xfe"};
+    // clang-format off
+    const char* pieces[] = {"WAVES a b\r", "BEGIN\n", "END\r\n", "X Display b vs a\r",
+                            "X ModifyGraph rgb(a)=(1,2,3)\n", "1 2\r", "\0\0\0", "\x1a", "\xff\xfe"};
+    // clang-format on
     for (int i = 0; i < 40; ++i) {
       if (random() % 3 == 0) {
         text.push_back(static_cast<char>(random() % 256));
@@ -441,16 +389,11 @@ TEST(ToFloatDef, RowsOfNumbersStoreWhatToFloatDefReads) {
 // integer parts beyond 2^53, 22 digits after the point.
 TEST(ToFloatDef, PlainDecimalsOfEveryLengthStoreWhatToFloatDefReads) {
   std::mt19937 random(53);
-  std::vector<std::string> tokens = {"9007199254740992",
-                                     "9007199254740993",
-                                     "-9007199254740993.0",
-                                     "1234567890123456789",
-                                     "0.0000000000000000000001",
-                                     "0.000000000000000000001",
-                                     "12345678901234567.89",
-                                     "-0.0",
-                                     "5.",
-                                     "-.25"};
+  // clang-format off
+  std::vector<std::string> tokens = {"9007199254740992", "9007199254740993", "-9007199254740993.0",
+                                     "1234567890123456789", "0.0000000000000000000001",
+                                     "0.000000000000000000001", "12345678901234567.89", "-0.0", "5.", "-.25"};
+  // clang-format on
   while (tokens.size() < 20000) {
     std::string token = random() % 2 == 0 ? "-" : "";
     const int digits = 1 + static_cast<int>(random() % 25);
@@ -486,42 +429,25 @@ TEST(ToIntDef, AcceptsDecimalAndDollarHex) {
     const char* text;
     int32_t expected;
   };
+  // clang-format off
   const Case cases[] = {
-      {"10", 10},
-      {"  -10", -10},
-      {"+7", 7},
-      {"$10", 16},
-      {"$ff", 255},
-      {"$FFFFFFFF", -1},
-      {"$80000000", INT32_MIN},
-      {"2147483647", INT32_MAX},
-      {"-2147483648", INT32_MIN},
-      {"2147483648", -9},
-      {"$100000000", -9},
-      {"0x10", -9},
-      {"10 ", -9},
-      {"1.0", -9},
-      {"", -9},
-      {"$", -9},
-      {"-$10", -9},
-      {"--1", -9},
-      {"+-1", -9},
-      {"1e3", -9},
-      {"$ 1", -9},
+      {"10", 10}, {"  -10", -10}, {"+7", 7}, {"$10", 16}, {"$ff", 255}, {"$FFFFFFFF", -1},
+      {"$80000000", INT32_MIN}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
+      {"2147483648", -9}, {"$100000000", -9}, {"0x10", -9}, {"10 ", -9}, {"1.0", -9}, {"", -9},
+      {"$", -9}, {"-$10", -9}, {"--1", -9}, {"+-1", -9}, {"1e3", -9}, {"$ 1", -9},
+      // Past 32 bits, past 64 bits, and signs or digits followed by letters.
+      {"-2147483649", -9}, {"99999999999999999999", -9}, {"-99999999999999999999", -9},
+      {"12abc", -9}, {"-x", -9}, {" -", -9},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(ToIntDef(c.text, -9), c.expected) << c.text;
 }
 
 TEST(GetToken, NumbersTokensFromOneAndSplitsAtDelimiters) {
   std::string_view line = "  rgb(int1)=(0,0,65535)\t{x}\x01y\xE9";
-  EXPECT_EQ(GetToken(line, 1), "rgb");
-  EXPECT_EQ(GetToken(line, 2), "int1");
-  EXPECT_EQ(GetToken(line, 5), "65535");
-  EXPECT_EQ(GetToken(line, 6), "x");
-  EXPECT_EQ(GetToken(line, 7), "y\xE9");
-  EXPECT_EQ(GetToken(line, 8), "");
-  EXPECT_EQ(GetToken(line, 0), "");
-  EXPECT_EQ(GetToken(line, -3), "");
+  const std::pair<int, std::string_view> tokens[] = {
+      {1, "rgb"}, {2, "int1"}, {5, "65535"}, {6, "x"}, {7, "y\xE9"}, {8, ""}, {0, ""}, {-3, ""}};
+  for (const auto& [n, token] : tokens) EXPECT_EQ(GetToken(line, n), token) << n;
   EXPECT_EQ(GetToken("", 1), "");
 }
 
@@ -532,21 +458,6 @@ TEST(ParseNumbers, FillsExactlyNWithZerosForMissingTokens) {
   ParseNumbers("1.5", values, 3);
   EXPECT_EQ(std::vector<double>(values, values + 3), (std::vector<double>{1.5, 0, 0}));
 }
-
-class TempFile {
- public:
-  explicit TempFile(const std::string& content) {
-    path_ = std::filesystem::temp_directory_path() /
-            ("korvelin-reader-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
-    std::ofstream(path_, std::ios::binary) << content;
-  }
-  ~TempFile() { std::filesystem::remove(path_); }
-  std::string path() const { return path_.string(); }
-
- private:
-  static inline int counter_ = 0;
-  std::filesystem::path path_;
-};
 
 TEST(LoadPatternFile, ReadsFromDiskAcrossBufferBoundaries) {
   // Lines long enough to straddle the reader's chunks, with CR LF split
@@ -574,12 +485,10 @@ TEST(LoadPatternFile, NamesWhyAFileWasRejected) {
   EXPECT_NE(missing.reason.find("No such file"), std::string::npos);
   LoadResult directory = LoadPatternFile(*doc, std::filesystem::temp_directory_path().string());
   EXPECT_EQ(directory.status, LoadStatus::CannotOpen);
-  TempFile text("Just some notes\r\nIGOR\r\n");
-  EXPECT_EQ(LoadPatternFile(*doc, text.path()).status, LoadStatus::NotPattern);
-  TempFile empty("");
-  EXPECT_EQ(LoadPatternFile(*doc, empty.path()).status, LoadStatus::NotPattern);
-  EXPECT_EQ(doc->WaveCount, 3);
-  EXPECT_EQ(doc->ValueCount, 9);
+  for (const char* text : {"Just some notes\r\nIGOR\r\n", ""}) {
+    EXPECT_EQ(LoadPatternFile(*doc, TempFile(text).path()).status, LoadStatus::NotPattern) << text;
+  }
+  EXPECT_EQ(std::tuple(doc->WaveCount, doc->ValueCount), std::tuple(3, 9));
 }
 
 TEST(LoadPatternFile, APipeIsRefusedWithoutWaiting) {
@@ -594,55 +503,53 @@ TEST(LoadPatternFile, APipeIsRefusedWithoutWaiting) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
-// Memory that runs out part-way stops the load with a named failure and
-// keeps what was read; it does not end the program. The address-space limit
-// is set in a child process, and is too tight for the sanitizers' shadow.
-// Limits the child's address space to what it uses now plus `extra` bytes.
-void LimitAddressSpace(size_t extra) {
+// Memory that runs out part-way, or a line past the reader's bound, stops
+// the load with a named failure and keeps what was read; it does not end
+// the program. The address-space limit is set in a child process, and is
+// too tight for the sanitizers' shadow.
+
+// Runs in the child: loads path with the address space limited to what the
+// child uses now plus `extra` bytes; exits 0 when `holds` accepts the end.
+template <class Holds>
+void LoadUnderLimit(const std::string& path, size_t extra, Holds holds) {
+  Doc doc = NewDoc();
+  doc->AxisHistory[0] = RealRect(1, 1, 1, 1);
   size_t pages = 0;
   std::ifstream("/proc/self/statm") >> pages;
   rlimit limit{};
   limit.rlim_cur = limit.rlim_max = pages * static_cast<size_t>(getpagesize()) + extra;
   setrlimit(RLIMIT_AS, &limit);
-}
-
-// Runs in the child: exits 0 when the load failed cleanly and kept its rows.
-void LoadUnderMemoryLimit(const std::string& path) {
-  Doc doc = NewDoc();
-  doc->AxisHistory[0] = RealRect(1, 1, 1, 1);
-  // Room for the value store's first pages but not for a line as long as
-  // the reader would hold before it refuses the line.
-  LimitAddressSpace(size_t{64} << 20);
-  LoadResult result = LoadPatternFile(*doc, path);
-  bool kept = doc->Waves[0].count == 2 && doc->AxisHistory[0] == RealRect(1, 1, 1, 1);
-  bool failed = result.status == LoadStatus::Failed && result.reason == "Out of memory";
-  std::_Exit(failed && kept ? 0 : 1);
+  const LoadResult result = LoadPatternFile(*doc, path);
+  std::_Exit(holds(*doc, result) ? 0 : 1);
 }
 
 TEST(LoadPatternFile, RunningOutOfMemoryStopsTheLoadWithFailed) {
   TempFile file("IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
-  // Then 1 GiB of NULs in one line, which cannot be held under the limit.
+  // Then 1 GiB of NULs in one line, which cannot be held under the limit:
+  // room for the value store's first pages but not for a line as long as
+  // the reader would hold before it refuses the line.
   ASSERT_EQ(truncate(file.path().c_str(), off_t{1} << 30), 0);
-  EXPECT_EXIT(LoadUnderMemoryLimit(file.path()), ::testing::ExitedWithCode(0), "");
-}
-
-// Runs in the child: exits 0 when the overlong line ended the reading with
-// its number named, the rows before it kept, within 300 MB of memory.
-void LoadOverlongLine(const std::string& path) {
-  LimitAddressSpace(size_t{300} << 20);
-  Doc doc = NewDoc();
-  LoadResult result = LoadPatternFile(*doc, path);
-  bool kept = doc->Waves[0].count == 2 && doc->AxisHistory[15] == doc->AxisRange;
-  bool named = result.status == LoadStatus::Incomplete &&
-               result.reason.find("line 6 is longer than 64 MiB") == 0;
-  std::_Exit(kept && named ? 0 : 1);
+  const auto failed_and_kept = [](const GraphDocument& doc, const LoadResult& result) {
+    return result.status == LoadStatus::Failed && result.reason == "Out of memory" &&
+           doc.Waves[0].count == 2 && doc.AxisHistory[0] == RealRect(1, 1, 1, 1);
+  };
+  EXPECT_EXIT(LoadUnderLimit(file.path(), size_t{64} << 20, failed_and_kept),
+              ::testing::ExitedWithCode(0), "");
 }
 
 TEST(LoadPatternFile, ALineWithoutEndStopsTheReadingAtItsBound) {
   TempFile file("IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
-  // Then 2 GiB of NULs without a line end, inside the data block.
+  // Then 2 GiB of NULs without a line end, inside the data block: the
+  // reading ends with the line's number named, the rows before it kept,
+  // within 300 MB of memory.
   ASSERT_EQ(truncate(file.path().c_str(), off_t{2} << 30), 0);
-  EXPECT_EXIT(LoadOverlongLine(file.path()), ::testing::ExitedWithCode(0), "");
+  const auto named_and_kept = [](const GraphDocument& doc, const LoadResult& result) {
+    return result.status == LoadStatus::Incomplete &&
+           result.reason.find("line 6 is longer than 64 MiB") == 0 && doc.Waves[0].count == 2 &&
+           doc.AxisHistory[15] == doc.AxisRange;
+  };
+  EXPECT_EXIT(LoadUnderLimit(file.path(), size_t{300} << 20, named_and_kept),
+              ::testing::ExitedWithCode(0), "");
 }
 #endif
 

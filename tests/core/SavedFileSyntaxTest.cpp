@@ -6,14 +6,19 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "TestWaves.h"
 #include "document/SavedWaves.h"
 
 namespace korvelin::document {
 namespace {
+
+using korvelin::testing::Doc;
+using korvelin::testing::Lines;
+using korvelin::testing::NewDoc;
+using korvelin::testing::Points;
 
 struct SyntaxCase {
   const char* name;
@@ -30,32 +35,19 @@ class SavedFileSyntax : public ::testing::TestWithParam<SyntaxCase> {};
 
 TEST_P(SavedFileSyntax, ReadsWhatTheLinesSay) {
   const SyntaxCase& c = GetParam();
-  std::string text;
-  for (const std::string& line : c.lines) text += line + "\r";
-  auto doc = std::make_unique<GraphDocument>();
-  InitValueStore(doc->Values);
+  Doc doc = NewDoc();
   SavedFileReport report;
-  EXPECT_EQ(LoadGraphText(*doc, text, report).status, LoadStatus::Loaded);
+  EXPECT_EQ(LoadGraphText(*doc, Lines(c.lines, "\r"), report).status, LoadStatus::Loaded);
   std::vector<std::string> traces;
-  for (int32_t t = 0; t < doc->TraceCount && report.fallback; ++t) {
-    const TTrace& trace = doc->Traces[t];
-    traces.push_back(std::string(WaveName(doc->Waves[trace.YWave])) + " vs " +
-                     std::string(WaveName(doc->Waves[trace.XWave])));
+  std::vector<std::vector<double>> ys;
+  if (report.fallback) {
+    traces = korvelin::testing::TraceNames(*doc);
+    for (int32_t t = 0; t < doc->TraceCount; ++t) ys.push_back(Points(*doc, doc->Traces[t].YWave));
   }
   EXPECT_EQ(traces, c.traces);
-  std::vector<std::vector<double>> ys;
-  for (int32_t t = 0; t < doc->TraceCount && report.fallback; ++t) {
-    const TWave& y = doc->Waves[doc->Traces[t].YWave];
-    ys.emplace_back();
-    for (int32_t i = 0; i < y.count; ++i)
-      ys.back().push_back(GetValue(doc->Values, y.first + i * y.stride));
-  }
   EXPECT_EQ(ys, c.y);
   if (!c.traces.empty()) {
-    const TWave& x = doc->Waves[doc->Traces[0].XWave];
-    std::vector<double> xs;
-    for (int32_t i = 0; i < x.count; ++i) xs.push_back(GetValue(doc->Values, x.first + i));
-    EXPECT_EQ(xs, c.first_x);
+    EXPECT_EQ(Points(*doc, doc->Traces[0].XWave), c.first_x);
   }
   EXPECT_EQ(SavedFileSummary(report), c.summary);
 }
@@ -83,27 +75,14 @@ INSTANTIATE_TEST_SUITE_P(
         SyntaxCase{"FiveSizesAndShortRows", {"IGOR", "WAVES/N=(2,2,2,2,2) hyper", "BEGIN", "1 2", "END", "WAVES/N=(2,2) m", "BEGIN", "1", "3 4", "END", "WAVES/N=(2,20) wide", "BEGIN", "1 2 3", "4", "END"}, {"m_0 vs m_x", "m_1 vs m_x", "wide_sum vs m_x"}, {0, 1}, {{1, 3}, {0, 4}, {6, 4}}, "read as saved waves: 3 traces; left out: 3-D wave (1)"},
         // Past the wave table a 2-D wave is left out whole, with the names
         // beside it.
-        SyntaxCase{"TwoDimensionalPastTheWaveTable",
-                   {"IGOR",
-                    [] {
-                      std::string names = "WAVES";
-                      for (int i = 0; i < 256; ++i) names += " v" + std::to_string(i);
-                      return names;
-                    }(),
-                    "WAVES/N=(2,2) m, n", "BEGIN", "1 2", "END"},
-                   {},
-                   {},
-                   {},
-                   "no wave to plot; left out: shares a 2-D block (1), no values (256), over "
-                   "capacity (1)"}),
+        SyntaxCase{"TwoDimensionalPastTheWaveTable", {"IGOR", [] { std::string names = "WAVES"; for (int i = 0; i < 256; ++i) names += " v" + std::to_string(i); return names; }(), "WAVES/N=(2,2) m, n", "BEGIN", "1 2", "END"}, {}, {}, {}, "no wave to plot; left out: shares a 2-D block (1), no values (256), over capacity (1)"}),
     [](const ::testing::TestParamInfo<SyntaxCase>& info) { return std::string(info.param.name); });
 // clang-format on
 
 // The second reading alone changes nothing for a file whose first line is
 // not IGOR, as the plain reading does.
 TEST(LoadSavedSource, LeavesTheDocumentAloneForAFileThatIsNotAPattern) {
-  auto doc = std::make_unique<GraphDocument>();
-  InitValueStore(doc->Values);
+  Doc doc = NewDoc();
   doc->AxisRange = RealRect(1, 2, 3, 4);
   SavedFileReport report;
   MemoryByteSource source("WAVES/D v\rBEGIN\r1\rEND\r", 0);
@@ -116,7 +95,7 @@ TEST(LoadSavedSource, LeavesTheDocumentAloneForAFileThatIsNotAPattern) {
 // A trace needs both waves declared to count as drawn, and both with points
 // to show anything.
 TEST(NeedsSavedFileReading, AsksForTwoDeclaredWavesAndShowsNothingForTwoWithPoints) {
-  auto doc = std::make_unique<GraphDocument>();
+  Doc doc = NewDoc();
   doc->WaveCount = 2;
   doc->Waves[0].count = 3;
   doc->Waves[1].count = 0;

@@ -8,10 +8,6 @@
 #include <unistd.h>
 
 #include <cfloat>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,15 +20,12 @@
 namespace korvelin::document {
 namespace {
 
-using Doc = std::unique_ptr<GraphDocument>;
+using korvelin::testing::Doc;
 using korvelin::testing::Lines;
+using korvelin::testing::NewDoc;
 using korvelin::testing::Points;
-
-Doc NewDoc() {
-  auto doc = std::make_unique<GraphDocument>();
-  InitValueStore(doc->Values);
-  return doc;
-}
+using korvelin::testing::TempFile;
+using korvelin::testing::TraceNames;
 
 struct Graph {
   Doc doc = NewDoc();
@@ -54,16 +47,6 @@ std::string PlainJson(const std::string& text) {
 
 int32_t TracePoints(const GraphDocument& doc, const TTrace& t) {
   return std::min(doc.Waves[t.XWave].count, doc.Waves[t.YWave].count);
-}
-
-std::vector<std::string> TraceNames(const GraphDocument& doc) {
-  std::vector<std::string> names;
-  for (int32_t t = 0; t < doc.TraceCount; ++t) {
-    const TTrace& trace = doc.Traces[t];
-    names.push_back(std::string(WaveName(doc.Waves[trace.YWave])) + " vs " +
-                    std::string(WaveName(doc.Waves[trace.XWave])));
-  }
-  return names;
 }
 
 // One shape of saved file: the traces it gives, their points, the fitted
@@ -214,8 +197,9 @@ std::string TwoDimensionalFile(std::string_view end) {
 
 TEST(LoadGraphText, ReadsAnyLineEndAndChunkAlike) {
   const std::string expected = DumpDocumentJson(*LoadGraph(TwoDimensionalFile("\r\n")).doc);
-  EXPECT_EQ(DumpDocumentJson(*LoadGraph(TwoDimensionalFile("\n")).doc), expected);
-  EXPECT_EQ(DumpDocumentJson(*LoadGraph(TwoDimensionalFile("\r")).doc), expected);
+  for (const char* end : {"\n", "\r"}) {
+    EXPECT_EQ(DumpDocumentJson(*LoadGraph(TwoDimensionalFile(end)).doc), expected) << int(end[0]);
+  }
   for (size_t chunk = 1; chunk <= 9; ++chunk) {
     EXPECT_EQ(DumpDocumentJson(*LoadGraph(TwoDimensionalFile("\r\n"), chunk).doc), expected)
         << chunk;
@@ -287,11 +271,8 @@ TEST(LoadGraphText, LeavesOutWhatPassesTheWaveAndTraceTables) {
 
 // n rows of `columns` numbers each, "1 1 ...".
 std::string Rows(int n, int columns) {
-  std::string row;
-  for (int c = 0; c < columns; ++c) row += "1 ";
-  row += "\n";
   std::string rows;
-  for (int i = 0; i < n; ++i) rows += row;
+  for (int i = 0; i < n * columns; ++i) rows += (i + 1) % columns ? "1 " : "1 \n";
   return rows;
 }
 
@@ -304,34 +285,20 @@ TEST(LoadGraphText, KeepsTheRowsThatFitWithTheirXValues) {
     std::vector<int32_t> counts;  // per wave
     std::string summary;
   };
+  // clang-format off
   const Case cases[] = {
-      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(600000, 1) + "END\n",
-       {"a vs a_x"},
-       {524288, 524288},
-       "read as saved waves: 1 trace; kept 524,288 of 600,000 points"},
-      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(524289, 1) + "END\n",
-       {"a vs a_x"},
-       {524288, 524288},
-       "read as saved waves: 1 trace; kept 524,288 of 524,289 points"},
+      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(600000, 1) + "END\n", {"a vs a_x"}, {524288, 524288}, "read as saved waves: 1 trace; kept 524,288 of 600,000 points"},
+      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(524289, 1) + "END\n", {"a vs a_x"}, {524288, 524288}, "read as saved waves: 1 trace; kept 524,288 of 524,289 points"},
       // Exactly the table's 1,048,576 values: 61,680 rows and their x
       // values take 1,048,560 of them.
-      {"IGOR\nWAVES/D/N=(65536,16) img\nBEGIN\n" + Rows(65536, 16) + "END\n",
-       {},
-       {},
-       "read as saved waves: 16 traces; kept 61,680 of 65,536 points"},
+      {"IGOR\nWAVES/D/N=(65536,16) img\nBEGIN\n" + Rows(65536, 16) + "END\n", {}, {}, "read as saved waves: 16 traces; kept 61,680 of 65,536 points"},
       // Rows past the table's end while reading count as rows of the file.
-      {"IGOR\nWAVES/N=(65538,16) big\nBEGIN\n" + Rows(65538, 16) + "END\n",
-       {},
-       {},
-       "read as saved waves: 16 traces; kept 61,680 of 65,538 points"},
+      {"IGOR\nWAVES/N=(65538,16) big\nBEGIN\n" + Rows(65538, 16) + "END\n", {}, {}, "read as saved waves: 16 traces; kept 61,680 of 65,538 points"},
       // a and its x values fit whole; b, with x values of its own, keeps
       // rows and x values in what is left: (1,048,576 - 2 * 520,000) / 2.
-      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(520000, 1) + "END\nWAVES/D b\nBEGIN\n" + Rows(10000, 1) +
-           "END\nX SetScale/P x 5,1,\"\", b\n",
-       {"a vs a_x", "b vs b_x"},
-       {520000, 520000, 4288, 4288},
-       "read as saved waves: 2 traces; kept 4,288 of 10,000 points"},
+      {"IGOR\nWAVES/D a\nBEGIN\n" + Rows(520000, 1) + "END\nWAVES/D b\nBEGIN\n" + Rows(10000, 1) + "END\nX SetScale/P x 5,1,\"\", b\n", {"a vs a_x", "b vs b_x"}, {520000, 520000, 4288, 4288}, "read as saved waves: 2 traces; kept 4,288 of 10,000 points"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     Graph graph = LoadGraph(c.text);
     EXPECT_EQ(TablesError(*graph.doc), "");
@@ -368,14 +335,12 @@ TEST(SavedFileMessage, NamesTheFileAndWhatWasLeftOut) {
 
 class LoadGraphFileTest : public ::testing::Test {
  protected:
-  void TearDown() override { std::filesystem::remove(path_); }
-  std::string Write(const std::string& text) {
-    std::ofstream(path_, std::ios::binary) << text;
+  const std::string& Write(const std::string& text) {
+    file_.Write(text);
     return path_;
   }
-  std::string path_ = (std::filesystem::temp_directory_path() /
-                       ("korvelin-saved-" + std::to_string(getpid()) + ".itx"))
-                          .string();
+  TempFile file_{"", "saved.itx"};
+  const std::string& path_ = file_.path();
 };
 
 TEST_F(LoadGraphFileTest, ReadsTheFileAgainOnlyWhereItDrawsNothing) {

@@ -1,9 +1,15 @@
 #pragma once
 // Waves made by hand for the drawing tests, each its own one-column block
 // stored as the reader stores values; the points of a wave read back; the
-// text of a pattern file joined from its lines.
+// text of a pattern file joined from its lines; documents on the heap, the
+// traces by name and files of the test's making for the reader tests.
+
+#include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,5 +46,40 @@ inline std::string Lines(const std::vector<std::string>& lines, std::string_view
   for (const std::string& line : lines) text.append(line).append(end);
   return text;
 }
+
+// Documents are large (30 KB plus pages), so tests keep them on the heap.
+using Doc = std::unique_ptr<document::GraphDocument>;
+inline Doc NewDoc() { return std::make_unique<document::GraphDocument>(); }
+
+// Each trace as "y vs x" by the names of its waves.
+inline std::vector<std::string> TraceNames(const document::GraphDocument& doc) {
+  std::vector<std::string> names;
+  for (int32_t t = 0; t < doc.TraceCount; ++t) {
+    const document::TTrace& trace = doc.Traces[t];
+    names.push_back(std::string(WaveName(doc.Waves[trace.YWave])) + " vs " +
+                    std::string(WaveName(doc.Waves[trace.XWave])));
+  }
+  return names;
+}
+
+// A file in the temporary folder, its name ending in `name`, removed when
+// the test ends.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& text, const std::string& name = "file")
+      : path_((std::filesystem::temp_directory_path() /
+               ("korvelin-" + std::to_string(getpid()) + "-" + std::to_string(counter_++) + "-" +
+                name))
+                  .string()) {
+    Write(text);
+  }
+  ~TempFile() { std::filesystem::remove(path_); }
+  void Write(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
+  const std::string& path() const { return path_; }
+
+ private:
+  static inline int counter_ = 0;
+  std::string path_;
+};
 
 }  // namespace korvelin::testing

@@ -111,19 +111,18 @@ TEST_P(AtomicFileFailure, IsReportedAndKeepsTheOldFileWhole) {
   EXPECT_EQ(Names(folder), std::vector<std::string>{"plot.png"}) << "no temporary file is left";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Steps, AtomicFileFailure,
     ::testing::Values(
         FailureCase{"ReadOnlyFolder", FailingCalls::kTemporary, EACCES, 1, "Permission denied"},
-        FailureCase{"DiskFullAtFirstWrite", FailingCalls::kWrite, ENOSPC, 1,
-                    "No space left on device"},
-        FailureCase{"DiskFullAtLastWrite", FailingCalls::kWrite, ENOSPC, 4,
-                    "No space left on device"},
+        FailureCase{"DiskFullAtFirstWrite", FailingCalls::kWrite, ENOSPC, 1, "No space left on device"},
+        FailureCase{"DiskFullAtLastWrite", FailingCalls::kWrite, ENOSPC, 4, "No space left on device"},
         FailureCase{"QuotaAtFlush", FailingCalls::kSync, EDQUOT, 1, "Disk quota exceeded"},
         FailureCase{"DeviceErrorAtClose", FailingCalls::kClose, EIO, 1, "Input/output error"},
-        FailureCase{"RenameAcrossDevices", FailingCalls::kRename, EXDEV, 1,
-                    "Invalid cross-device link"}),
+        FailureCase{"RenameAcrossDevices", FailingCalls::kRename, EXDEV, 1, "Invalid cross-device link"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+// clang-format on
 
 TEST(AtomicFile, WritesNewFilesWithUsualModesAndKeepsTheModeOfReplacedOnes) {
   QTemporaryDir dir;

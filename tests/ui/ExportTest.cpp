@@ -83,13 +83,9 @@ std::vector<std::string> SomeFiles(const PatternDir& dir) {
 }
 
 std::string SingleExport(const std::string& file, const std::string& out) {
-  CommandLine line;
-  line.mode = RunMode::Export;
-  line.export_path = out;
-  line.size = document::PixelSize{500, 300};
-  line.files = {file};
   std::ostringstream err;
-  EXPECT_EQ(RunExport(line, err), 0) << err.str();
+  EXPECT_EQ(RunExport({RunMode::Export, out, document::PixelSize{500, 300}, {file}}, err), 0)
+      << err.str();
   return out;
 }
 
