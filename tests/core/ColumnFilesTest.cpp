@@ -132,6 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
     Shape{"Utf16BigEndian", Utf16("x y\n1.5 2\n3 4", true), "a.txt", kLoaded, {"x", "y"}, 1, 2, {1.5, 2}, {3, 4}},
     Shape{"CrAloneAndNoLastLineEnd", "1 2\r3 4\r5 6", "a.xy", kLoaded, {"x", "a"}, 1, 3, {1, 2}, {5, 6}},
     Shape{"NanAndInfAreGaps", "1 nan\n2 -inf\n3 1e999\n4 5\n", "a.xy", kLoaded, {"x", "a"}, 1, 4, {1, kGap}, {4, 5}},
+    Shape{"InfinityIsAGap", "1 2\n2 3\n3 -inf\n", "a.xy", kLoaded, {"x", "a"}, 1, 3, {1, 2}, {3, kGap}},
+    Shape{"PastTheRangeIsAGap", "1 2\n2 1e999\n", "a.xy", kLoaded, {"x", "a"}, 1, 2, {1, 2}, {2, kGap}},
     Shape{"EmptyFieldsAreGapsTrailingOnesNothing", "1,,3,\n4,5,6,,\n", "a.csv", kLoaded, {"x", "y1", "y2"}, 2, 2, {1, kGap, 3}, {4, 5, 6}},
     Shape{"ScientificNotation", "+1e-3 2.5E+04\n2e-3 -1.25e4\n", "a.xy", kLoaded, {"x", "a"}, 1, 2, {1e-3, 2.5e4}, {2e-3, -1.25e4}},
     Shape{"Latin1AndNulInHeaders", std::string("Probe \xE4") + '\0' + " gemessen\nWinkel\tIntensit\xE4t\n1\t2\n3\t4\n", "a.txt", kLoaded, {"Winkel", "Intensit_t"}, 1, 2, {1, 2}, {3, 4}},
