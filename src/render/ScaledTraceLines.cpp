@@ -27,6 +27,27 @@ struct Block {
 // kept in data units. The sink takes Run(x, low, high), Segment(x0, y0, x1,
 // y1), Point(y) with a value no greater than any point drawn since the
 // last, and answers Full() to stop the walk.
+// Widens low and high by the points from i on that stay in column x and
+// are drawn, in one tight loop with the run's ends in registers; last
+// becomes the last value taken. Gives the index of the first point not
+// taken.
+template <class Drawn>
+int32_t TakeColumn(const Block& b, int32_t i, int32_t n, int64_t x, const Drawn& drawn, double& low,
+                   double& high, double& last) {
+  double lo = low;
+  double hi = high;
+  double la = last;
+  for (; i < n && b.x[i] == x && drawn(b.xs[i], b.ys[i]); ++i) {
+    la = b.ys[i];
+    lo = std::min(lo, la);
+    hi = std::max(hi, la);
+  }
+  low = lo;
+  high = hi;
+  last = la;
+  return i;
+}
+
 template <class Sink>
 void WalkScaledLines(const PlotMapping& m, const TracePoints& p, Sink& sink) {
   const bool logarithmic = m.YScale == document::IntensityScale::Logarithmic;
@@ -63,23 +84,12 @@ void WalkScaledLines(const PlotMapping& m, const TracePoints& p, Sink& sink) {
         continue;
       }
       if (pen_down && b.x[j] == prev_x) {
-        // The points that stay in this column, taken in one tight loop with
-        // the run's ends in registers.
-        double low = std::min(in_run ? run_low : prev_y, y);
-        double high = std::max(in_run ? run_high : prev_y, y);
-        double last = y;
-        int32_t i = j + 1;
-        for (; i < n && b.x[i] == prev_x && drawn(b.xs[i], b.ys[i]); ++i) {
-          last = b.ys[i];
-          low = std::min(low, last);
-          high = std::max(high, last);
-        }
-        sink.Point(low);
-        run_low = low;
-        run_high = high;
+        run_low = std::min(in_run ? run_low : prev_y, y);
+        run_high = std::max(in_run ? run_high : prev_y, y);
+        prev_y = y;
+        j = TakeColumn(b, j + 1, n, prev_x, drawn, run_low, run_high, prev_y) - 1;
+        sink.Point(run_low);
         in_run = true;
-        prev_y = last;
-        j = i - 1;
         continue;
       }
       sink.Point(y);
