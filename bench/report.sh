@@ -65,6 +65,10 @@ full, zoomed, qp = (render[n]["ns_per_point"] * 1e9 for n in
                     ("BM_RedrawFullView", "BM_RedrawZoomed", "BM_QPainterPolyline"))
 rows.append(("redraw, full view", f"{full:.1f} ns/point", f"QPainter polyline {qp:.1f} ns/point: {qp / full:.1f}x faster"))
 rows.append(("redraw, zoomed to 1 %", f"{zoomed:.1f} ns/point", f"{qp / zoomed:.1f}x faster than QPainter"))
+for name, label in (("BM_RedrawFullViewSquareRoot", "redraw, full view, square-root intensity"),
+                    ("BM_RedrawFullViewLogarithmic", "redraw, full view, logarithmic intensity from 0")):
+    scaled = render[name]["ns_per_point"] * 1e9
+    rows.append((label, f"{scaled:.1f} ns/point", f"{scaled / full:.2f} of the linear redraw"))
 for name in ("png", "emf", "pdf", "svg"):
     t = exports[name]["mean"] * 1e3
     rows.append((f"--export {name.upper()}, 1920 x 1080, whole process", f"{t:.1f} ms",
