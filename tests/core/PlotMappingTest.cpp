@@ -98,11 +98,10 @@ TEST(SetScreenMapping, MapsTheRangeOntoTheSurface) {
             std::tuple(50, 25, 100, 50, 0, 0));
   EXPECT_TRUE(HasDrawableRange(m));
   // The clip test is inclusive on every edge.
-  EXPECT_TRUE(PointInside(m, 0, 10));
-  EXPECT_TRUE(PointInside(m, 10, 0));
-  EXPECT_FALSE(PointInside(m, 10.000000000000002, 5));
-  EXPECT_FALSE(PointInside(m, 5, -1e-300));
-  EXPECT_FALSE(PointInside(m, std::nan(""), 5));
+  EXPECT_EQ(std::tuple(PointInside(m, 0, 10), PointInside(m, 10, 0),
+                       PointInside(m, 10.000000000000002, 5), PointInside(m, 5, -1e-300),
+                       PointInside(m, std::nan(""), 5)),
+            std::tuple(true, true, false, false, false));
 }
 
 TEST(SetScreenMapping, RoundsHalvesToEvenColumns) {
@@ -146,11 +145,9 @@ TEST(SetScreenMapping, ZeroOrNonFiniteRangesDrawNothing) {
   SetScreenMapping(m, Place(doc, {10, 10, 0, 0}, {0, 0, 100, 100}));
   EXPECT_EQ(m.ScaleX, -10);
   EXPECT_TRUE(HasDrawableRange(m));
-  EXPECT_TRUE(PointInside(m, 5, 5));
-  EXPECT_TRUE(PointInside(m, 10, 0));
-  EXPECT_FALSE(PointInside(m, 10.5, 5));
-  EXPECT_EQ(MapX(m, 10), 0);
-  EXPECT_EQ(MapX(m, 2), 80);
+  EXPECT_EQ(std::tuple(PointInside(m, 5, 5), PointInside(m, 10, 0), PointInside(m, 10.5, 5)),
+            std::tuple(true, true, false));
+  EXPECT_EQ(std::tuple(MapX(m, 10), MapX(m, 2)), std::tuple(0, 80));
 }
 
 TEST(SetVectorMapping, StretchesTheClientAreaOntoThePage) {

@@ -123,13 +123,12 @@ TEST(HandMadeDocument, NothingIsDrawnOnAMissingSurface) {
   h.Trace(h.Wave(0, 1, 5), h.Wave(5, 1, 5));
   ReleaseRasterImage(h.image);
   h.Raster();
-  EXPECT_TRUE(h.image.IsNull());
-  EXPECT_EQ(h.image.Width(), 0);
-  EXPECT_EQ(h.image.Height(), 0);
+  const RasterImage& image = h.image;
+  EXPECT_TRUE(image.IsNull());
+  EXPECT_EQ(std::tuple(image.Width(), image.Height(), image.PaletteEntry(2), image.PixelAt(0, 0)),
+            std::tuple(0, 0, 0u, 0));
   EXPECT_EQ(h.image.Pixels(), nullptr);
-  EXPECT_EQ(static_cast<const RasterImage&>(h.image).Pixels(), nullptr);
-  EXPECT_EQ(h.image.PaletteEntry(2), 0u);
-  EXPECT_EQ(h.image.PixelAt(0, 0), 0);
+  EXPECT_EQ(image.Pixels(), nullptr);
 }
 
 // Markers: shape 10 is a bar, other shapes are not drawn; with no
@@ -280,13 +279,11 @@ TEST(RasterImage, ReadsOffTheSurfaceAndWideSurfaces) {
   DrawRasterLine(image, 0, 1, 16387, 1, 9);
   DrawRasterLine(image, 5, 7, 5, 7, 8);  // a dot below the surface
   DrawRasterLine(image, 4, 0, 4, 0, 7);  // a dot on it
-  EXPECT_EQ(image.PixelAt(16387, 1), 9);
-  EXPECT_EQ(image.PixelAt(8000, 1), 9);
-  EXPECT_EQ(image.PixelAt(4, 0), 7);
-  EXPECT_EQ(image.PixelAt(-1, 1), 0);
-  EXPECT_EQ(image.PixelAt(1, -1), 0);
-  EXPECT_EQ(image.PixelAt(16388, 1), 0);
-  EXPECT_EQ(image.PixelAt(1, 3), 0);
+  EXPECT_EQ(std::tuple(image.PixelAt(16387, 1), image.PixelAt(8000, 1), image.PixelAt(4, 0)),
+            std::tuple(9, 9, 7));
+  EXPECT_EQ(std::tuple(image.PixelAt(-1, 1), image.PixelAt(1, -1), image.PixelAt(16388, 1),
+                       image.PixelAt(1, 3)),
+            std::tuple(0, 0, 0, 0));
   RasterImage tall;
   ASSERT_GT(NewRasterImage(tall, 4, 16388), 0);
   DrawRasterLine(tall, 1, 0, 1, 16387, 9);
