@@ -86,14 +86,13 @@ TEST_F(AddTest, AppendsTracesWithTheirValuesAndListsBothFiles) {
 TEST_F(AddTest, UncolouredTracesTakeThePaletteInTurnAndGivenColoursStay) {
   Add(Pattern(2, 3, 0, 0, "(0,0,0)"), "black.pat");
   Add(Pattern(2, 3, 0, 0), "plain.pat");
-  // A file's black is its own; its second, uncoloured trace takes the first
-  // palette colour, the next file's traces the next two.
-  EXPECT_EQ(doc_->Waves[doc_->Traces[1].YWave].rgb, 0u);
-  EXPECT_EQ(doc_->Waves[doc_->Traces[2].YWave].rgb, kTracePalette[0]);
-  EXPECT_EQ(doc_->Waves[doc_->Traces[3].YWave].rgb, kTracePalette[1]);
-  EXPECT_EQ(doc_->Waves[doc_->Traces[4].YWave].rgb, kTracePalette[2]);
-  // The shown file keeps its black.
-  EXPECT_EQ(doc_->Waves[doc_->Traces[0].YWave].rgb, 0u);
+  // A file's black is its own (the shown file's too); its second, uncoloured
+  // trace takes the first palette colour, the next file's traces the next two.
+  std::vector<uint32_t> colours;
+  for (int t = 0; t < doc_->TraceCount; ++t)
+    colours.push_back(doc_->Waves[doc_->Traces[t].YWave].rgb);
+  EXPECT_EQ(colours,
+            (std::vector<uint32_t>{0, 0, kTracePalette[0], kTracePalette[1], kTracePalette[2]}));
 }
 
 TEST(TracePalette, TenDistinctColoursNoneNearWhiteOrBlackRoundTheTable) {

@@ -7,6 +7,8 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "document/DialogValues.h"
 #include "document/IgorReader.h"
@@ -25,64 +27,57 @@ void LoadThreeWaves(GraphDocument& doc) {
                   .accepted());
 }
 
-struct ParameterCase {
-  const char* name;
-  int row;
-  const char* typed;
-  char separator;
-  const char* shown;  // the value behind the label after the edit
-};
-
-class ParameterEdit : public ::testing::TestWithParam<ParameterCase> {};
-
-TEST_P(ParameterEdit, StoresTheConvertedTextAndShowsTheStoredValue) {
-  const ParameterCase& c = GetParam();
-  TWave wave;
-  wave.lsize = 7;
-  wave.marker = 7;
-  wave.mode = 7;
-  wave.mrkThick = 7;
-  wave.msize = 7;
-  wave.offsetx = 7;
-  wave.offsety = 7;
-  wave.rgb = 0x777777;
-  SetParameter(wave, c.row, c.typed, c.separator);
-  const auto lines = ParameterLines(wave, c.separator);
-  EXPECT_EQ(lines[static_cast<size_t>(c.row)],
-            std::string(kParameterLabels[static_cast<size_t>(c.row)]) + c.shown);
-  // Only the edited row changes.
-  TWave reread = wave;
-  SetParameter(reread, c.row, ParameterValue(lines[static_cast<size_t>(c.row)]), c.separator);
-  EXPECT_EQ(ParameterLines(reread, c.separator), lines) << "the shown value reads back unchanged";
-  for (int row = 0; row < kParameterCount; ++row) {
-    if (row == c.row) continue;
-    EXPECT_EQ(ParameterValueText(wave, row, c.separator), row == 7 ? "777777" : "7") << row;
+// Every row starts at 7 (rgb 777777), so an edit that reaches another row shows.
+TEST(ParameterEdit, StoresTheConvertedTextAndShowsTheStoredValue) {
+  struct Case {
+    const char* name;
+    int row;
+    const char* typed;
+    char separator;
+    const char* shown;  // the value behind the label after the edit
+  };
+  const Case cases[] = {
+      {"LsizeDropsTrailingZeros", 0, "2.50", '.', "2.5"},
+      {"LsizeNoNumberIsOne", 0, "abc", '.', "1"},
+      {"LsizeCommaLocale", 0, "1,5", ',', "1,5"},
+      {"LsizeFullStopInCommaLocaleIsOne", 0, "1.5", ',', "1"},
+      {"LsizeWholeTextNotItsFirstToken", 0, "2 3", '.', "1"},
+      {"MarkerFractionIsZero", 1, "4.5", '.', "0"},
+      {"ModeLeadingSpaces", 2, "  4", '.', "4"},
+      {"MrkThickNoNumberIsOne", 3, "thick", '.', "1"},
+      {"MsizeNoNumberIsZero", 4, "abc", '.', "0"},
+      {"MsizeBeyond32BitsIsZero", 4, "2147483648", '.', "0"},
+      {"MsizeLowestInteger", 4, "-2147483648", '.', "-2147483648"},
+      {"OffsetxNoNumberIsZero", 5, "x", '.', "0"},
+      {"OffsetxSmallShowsExponent", 5, "0.00001", '.', "1E-5"},
+      {"OffsetyNegative", 6, "-3.25", '.', "-3.25"},
+      {"RgbUpperCased", 7, "ff8000", '.', "FF8000"},
+      {"RgbPaddedToSixDigits", 7, "ff", '.', "0000FF"},
+      {"RgbAllBitsShowsEightDigits", 7, "FFFFFFFF", '.', "FFFFFFFF"},
+      {"RgbOwnDollarIsBlack", 7, "$FF", '.', "000000"},
+      {"RgbCPrefixIsBlack", 7, "0xFF", '.', "000000"},
+      {"RgbNineDigitsIsBlack", 7, "100000000", '.', "000000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TWave wave;
+    wave.lsize = wave.mrkThick = wave.offsetx = wave.offsety = 7;
+    wave.marker = wave.mode = wave.msize = 7;
+    wave.rgb = 0x777777;
+    SetParameter(wave, c.row, c.typed, c.separator);
+    const auto lines = ParameterLines(wave, c.separator);
+    const auto row = static_cast<size_t>(c.row);
+    EXPECT_EQ(lines[row], std::string(kParameterLabels[row]) + c.shown);
+    TWave reread = wave;
+    SetParameter(reread, c.row, ParameterValue(lines[row]), c.separator);
+    EXPECT_EQ(ParameterLines(reread, c.separator), lines) << "the shown value reads back unchanged";
+    for (int other = 0; other < kParameterCount; ++other) {  // only the edited row changes
+      if (other != c.row) {
+        EXPECT_EQ(ParameterValueText(wave, other, c.separator), other == 7 ? "777777" : "7");
+      }
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ParameterEdit,
-    ::testing::Values(ParameterCase{"LsizeDropsTrailingZeros", 0, "2.50", '.', "2.5"},
-                      ParameterCase{"LsizeNoNumberIsOne", 0, "abc", '.', "1"},
-                      ParameterCase{"LsizeCommaLocale", 0, "1,5", ',', "1,5"},
-                      ParameterCase{"LsizeFullStopInCommaLocaleIsOne", 0, "1.5", ',', "1"},
-                      ParameterCase{"LsizeWholeTextNotItsFirstToken", 0, "2 3", '.', "1"},
-                      ParameterCase{"MarkerFractionIsZero", 1, "4.5", '.', "0"},
-                      ParameterCase{"ModeLeadingSpaces", 2, "  4", '.', "4"},
-                      ParameterCase{"MrkThickNoNumberIsOne", 3, "thick", '.', "1"},
-                      ParameterCase{"MsizeNoNumberIsZero", 4, "abc", '.', "0"},
-                      ParameterCase{"MsizeBeyond32BitsIsZero", 4, "2147483648", '.', "0"},
-                      ParameterCase{"MsizeLowestInteger", 4, "-2147483648", '.', "-2147483648"},
-                      ParameterCase{"OffsetxNoNumberIsZero", 5, "x", '.', "0"},
-                      ParameterCase{"OffsetxSmallShowsExponent", 5, "0.00001", '.', "1E-5"},
-                      ParameterCase{"OffsetyNegative", 6, "-3.25", '.', "-3.25"},
-                      ParameterCase{"RgbUpperCased", 7, "ff8000", '.', "FF8000"},
-                      ParameterCase{"RgbPaddedToSixDigits", 7, "ff", '.', "0000FF"},
-                      ParameterCase{"RgbAllBitsShowsEightDigits", 7, "FFFFFFFF", '.', "FFFFFFFF"},
-                      ParameterCase{"RgbOwnDollarIsBlack", 7, "$FF", '.', "000000"},
-                      ParameterCase{"RgbCPrefixIsBlack", 7, "0xFF", '.', "000000"},
-                      ParameterCase{"RgbNineDigitsIsBlack", 7, "100000000", '.', "000000"}),
-    [](const ::testing::TestParamInfo<ParameterCase>& info) { return info.param.name; });
 
 TEST(ParameterLines, ShowTheDefaultsBehindElevenCharacterLabels) {
   const auto lines = ParameterLines(TWave{}, '.');
@@ -106,81 +101,58 @@ TEST(ParameterLines, NameIsTheFirstTokenAndValueAllBehindTheLabel) {
   EXPECT_EQ(ParameterValueText(TWave{}, -1, '.'), "");
 }
 
-struct RangeCase {
-  const char* name;
-  const char* left;
-  const char* top;
-  const char* right;
-  const char* bottom;
-  char separator;
-  std::optional<TRealRect> range;
-};
-
-class AxisRange : public ::testing::TestWithParam<RangeCase> {};
-
-TEST_P(AxisRange, TakesOnlyRangesIncreasingStrictlyBothWays) {
-  const RangeCase& c = GetParam();
-  EXPECT_EQ(AxisRangeFromTexts(c.left, c.top, c.right, c.bottom, c.separator), c.range);
+TEST(AxisRange, TakesOnlyRangesIncreasingStrictlyBothWays) {
+  struct Case {
+    const char* name;
+    const char *left, *top, *right, *bottom;
+    char separator;
+    std::optional<TRealRect> range;
+  };
+  const Case cases[] = {
+      {"Defaults", "0", "10", "10", "0", '.', TRealRect{0, 10, 10, 0}},
+      {"Fractions", "0.5", "1E3", "2.25", "-1", '.', TRealRect{0.5, 1000, 2.25, -1}},
+      {"RightEqualsLeft", "3", "10", "3", "0", '.', std::nullopt},
+      {"TopEqualsBottom", "0", "4", "10", "4", '.', std::nullopt},
+      {"Falling", "10", "10", "0", "0", '.', std::nullopt},
+      {"NoNumberCountsAsZero", "abc", "5", "5", "", '.', TRealRect{0, 5, 5, 0}},
+      {"NoNumberMakesEmptySpan", "abc", "5", "", "0", '.', std::nullopt},
+      {"CommaLocale", "0,5", "1,5", "2,5", "-0,5", ',', TRealRect{0.5, 1.5, 2.5, -0.5}},
+      {"FullStopInCommaLocaleIsZero", "0", "1.5", "2", "-1", ',', TRealRect{0, 0, 2, -1}},
+      {"SpacesAround", " 1 ", " 2", "3 ", "0", '.', TRealRect{1, 2, 3, 0}},
+      {"WiderThanADouble", "-1E308", "1E308", "1E308", "-1E308", '.',
+       TRealRect{-1e308, 1e308, 1e308, -1e308}},
+      {"OverflowCountsAsZero", "-1", "1E400", "1", "0", '.', std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(AxisRangeFromTexts(c.left, c.top, c.right, c.bottom, c.separator), c.range) << c.name;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, AxisRange,
-    ::testing::Values(
-        RangeCase{"Defaults", "0", "10", "10", "0", '.', TRealRect{0, 10, 10, 0}},
-        RangeCase{"Fractions", "0.5", "1E3", "2.25", "-1", '.', TRealRect{0.5, 1000, 2.25, -1}},
-        RangeCase{"RightEqualsLeft", "3", "10", "3", "0", '.', std::nullopt},
-        RangeCase{"TopEqualsBottom", "0", "4", "10", "4", '.', std::nullopt},
-        RangeCase{"Falling", "10", "10", "0", "0", '.', std::nullopt},
-        RangeCase{"NoNumberCountsAsZero", "abc", "5", "5", "", '.', TRealRect{0, 5, 5, 0}},
-        RangeCase{"NoNumberMakesEmptySpan", "abc", "5", "", "0", '.', std::nullopt},
-        RangeCase{"CommaLocale", "0,5", "1,5", "2,5", "-0,5", ',', TRealRect{0.5, 1.5, 2.5, -0.5}},
-        RangeCase{"FullStopInCommaLocaleIsZero", "0", "1.5", "2", "-1", ',',
-                  TRealRect{0, 0, 2, -1}},
-        RangeCase{"SpacesAround", " 1 ", " 2", "3 ", "0", '.', TRealRect{1, 2, 3, 0}},
-        RangeCase{"WiderThanADouble", "-1E308", "1E308", "1E308", "-1E308", '.',
-                  TRealRect{-1e308, 1e308, 1e308, -1e308}},
-        RangeCase{"OverflowCountsAsZero", "-1", "1E400", "1", "0", '.', std::nullopt}),
-    [](const ::testing::TestParamInfo<RangeCase>& info) { return info.param.name; });
-
-struct MetafileCase {
-  int32_t millimetres;
-  int32_t hundredths;
-};
-
-class MetafileSize : public ::testing::TestWithParam<MetafileCase> {};
-
-TEST_P(MetafileSize, StoresHundredthsWithinThirtyTwoBits) {
-  EXPECT_EQ(MetafileFromMillimetres(GetParam().millimetres), GetParam().hundredths);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, MetafileSize,
-    ::testing::Values(MetafileCase{150, 15000}, MetafileCase{0, 0}, MetafileCase{-3, -300},
-                      MetafileCase{21474836, 2147483600}, MetafileCase{21474837, kInt32Max},
-                      MetafileCase{kInt32Max, kInt32Max}, MetafileCase{-21474837, kInt32Min},
-                      MetafileCase{kInt32Min, kInt32Min}));
-
-TEST(MetafileSize, ShowsWholeMillimetresTruncatedTowardZero) {
-  EXPECT_EQ(MillimetresFromMetafile(29700), 297);
-  EXPECT_EQ(MillimetresFromMetafile(29799), 297);
-  EXPECT_EQ(MillimetresFromMetafile(-150), -1);
-  EXPECT_EQ(MillimetresFromMetafile(kInt32Max), 21474836);
-  EXPECT_EQ(MillimetresFromMetafile(kInt32Min), -21474836);
+// Hundredths are stored within 32 bits; millimetres are shown whole, cut toward zero.
+TEST(MetafileSize, StoresHundredthsWithinThirtyTwoBits) {
+  const std::pair<int32_t, int32_t> stored[] = {{150, 15000},
+                                                {0, 0},
+                                                {-3, -300},
+                                                {21474836, 2147483600},
+                                                {21474837, kInt32Max},
+                                                {kInt32Max, kInt32Max},
+                                                {-21474837, kInt32Min},
+                                                {kInt32Min, kInt32Min}};
+  for (const auto& [in, out] : stored) EXPECT_EQ(MetafileFromMillimetres(in), out) << in;
+  const std::pair<int32_t, int32_t> shown[] = {
+      {29700, 297}, {29799, 297}, {-150, -1}, {kInt32Max, 21474836}, {kInt32Min, -21474836}};
+  for (const auto& [in, out] : shown) EXPECT_EQ(MillimetresFromMetafile(in), out) << in;
 }
 
 // Every setting but the metafile size differs from the start-up value, so a
 // field the fill or the apply drops shows.
 DisplaySettings UnusualSettings() {
-  return {.ScaleOn = false,
-          .TickX = kInt32Min,
-          .TickY = 0,
-          .DistanceX = -5,
-          .DistanceY = kInt32Max,
-          .MarginOn = true,
-          .Margin = {1, 2, 3, 4},
-          .MetafileWidth = 100,
-          .MetafileHeight = 200,
-          .ColorOn = false};
+  // ScaleOn, TickX, TickY, DistanceX, DistanceY, MarginOn, Margin, metafile size, ColorOn
+  return {false, kInt32Min, 0, -5, kInt32Max, true, {1, 2, 3, 4}, 100, 200, false};
+}
+
+std::vector<std::string> AxisTexts(const AxisTabValues& v) {
+  return {v.axis_left, v.axis_top, v.axis_right, v.axis_bottom};
 }
 
 TEST(FillAxisTab, ShowsTheSettingsAndTheRangeAsText) {
@@ -189,30 +161,17 @@ TEST(FillAxisTab, ShowsTheSettingsAndTheRangeAsText) {
   const AxisTabValues v = FillAxisTab(doc, '.');
   EXPECT_EQ(v.settings, doc.Settings);
   EXPECT_FALSE(v.axis_on);
-  EXPECT_EQ(v.axis_left, "0");
-  EXPECT_EQ(v.axis_top, "10");
-  EXPECT_EQ(v.axis_right, "10");
-  EXPECT_EQ(v.axis_bottom, "0");
-
+  EXPECT_EQ(AxisTexts(v), (std::vector<std::string>{"0", "10", "10", "0"}));
   doc.AxisRange = RealRect(0.5, 2.5e15, 1500, 0.00001);
-  const AxisTabValues comma = FillAxisTab(doc, ',');
-  EXPECT_EQ(comma.axis_left, "0,5");
-  EXPECT_EQ(comma.axis_top, "2,5E15");
-  EXPECT_EQ(comma.axis_right, "1500");
-  EXPECT_EQ(comma.axis_bottom, "1E-5");
+  EXPECT_EQ(AxisTexts(FillAxisTab(doc, ',')),
+            (std::vector<std::string>{"0,5", "2,5E15", "1500", "1E-5"}));
 }
 
 TEST(ApplyAxisTab, WritesEverySettingAndTheRangeOnlyWhenAxisIsOn) {
   GraphDocument doc;
   doc.AxisRange = RealRect(1, 2, 3, 0);
   const auto history = doc.AxisHistory;
-  AxisTabValues v;
-  v.settings = UnusualSettings();
-  v.axis_left = "5";
-  v.axis_top = "9";
-  v.axis_right = "7";
-  v.axis_bottom = "8";
-
+  AxisTabValues v{UnusualSettings(), false, "5", "9", "7", "8"};  // left, top, right, bottom
   ApplyAxisTab(doc, v, '.');
   DisplaySettings expected = v.settings;
   expected.MetafileWidth = 29700;  // the apply does not store the metafile size

@@ -4,6 +4,8 @@
 #include <iterator>
 #include <limits>
 #include <random>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "render/PlotMapping.h"
@@ -15,29 +17,25 @@ using document::GraphDocument;
 using document::PixelRect;
 using document::TRealRect;
 
-struct RoundCase {
-  double value;
-  int64_t expected;
-};
-
-class RoundHalfEvenCase : public ::testing::TestWithParam<RoundCase> {};
-
-TEST_P(RoundHalfEvenCase, GivesTheNearestIntegerWithHalvesToEven) {
-  EXPECT_EQ(RoundHalfEven(GetParam().value), GetParam().expected) << GetParam().value;
-}
-
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, RoundHalfEvenCase,
-    ::testing::Values(RoundCase{2.5, 2}, RoundCase{3.5, 4}, RoundCase{-0.5, 0}, RoundCase{-1.5, -2},
-                      RoundCase{0.49999999999999994, 0}, RoundCase{2.5000000000000004, 3},
-                      RoundCase{-2.4999999999999996, -2},
-                      RoundCase{4503599627370497.0, 4503599627370497}, RoundCase{std::nan(""), 0},
-                      RoundCase{1e300, kFarCoordinate}, RoundCase{-kInf, -kFarCoordinate},
-                      RoundCase{kInf, kFarCoordinate},
-                      RoundCase{4611686018427387904.0, kFarCoordinate},
-                      RoundCase{-4611686018427386880.0, -4611686018427386880}));
+TEST(RoundHalfEven, GivesTheNearestIntegerWithHalvesToEven) {
+  const std::pair<double, int64_t> cases[] = {{2.5, 2},
+                                              {3.5, 4},
+                                              {-0.5, 0},
+                                              {-1.5, -2},
+                                              {0.49999999999999994, 0},
+                                              {2.5000000000000004, 3},
+                                              {-2.4999999999999996, -2},
+                                              {4503599627370497.0, 4503599627370497},
+                                              {std::nan(""), 0},
+                                              {1e300, kFarCoordinate},
+                                              {-kInf, -kFarCoordinate},
+                                              {kInf, kFarCoordinate},
+                                              {4611686018427387904.0, kFarCoordinate},
+                                              {-4611686018427386880.0, -4611686018427386880}};
+  for (const auto& [value, expected] : cases) EXPECT_EQ(RoundHalfEven(value), expected) << value;
+}
 
 TEST(RoundHalfEven32, ClampsToThe32BitRange) {
   EXPECT_EQ(RoundHalfEven32(135.0), 135);
@@ -45,6 +43,11 @@ TEST(RoundHalfEven32, ClampsToThe32BitRange) {
   EXPECT_EQ(RoundHalfEven32(3e9), std::numeric_limits<int32_t>::max());
   EXPECT_EQ(RoundHalfEven32(-3e9), std::numeric_limits<int32_t>::min());
   EXPECT_EQ(RoundHalfEven32(std::nan("")), 0);
+}
+
+// The scales and the pixel origins, compared at once.
+std::tuple<double, double, int32_t, int32_t> Factors(const PlotMapping& m) {
+  return {m.ScaleX, m.ScaleY, m.PixelOriginX, m.PixelOriginY};
 }
 
 GraphDocument& Place(GraphDocument& doc, TRealRect range, PixelRect plot) {
@@ -89,23 +92,16 @@ TEST(SetScreenMapping, MapsTheRangeOntoTheSurface) {
   Place(doc, {0, 10, 10, 0}, {20, 30, 120, 80});  // 100 x 50
   PlotMapping m;
   SetScreenMapping(m, doc);
-  EXPECT_EQ(m.ScaleX, 10);
-  EXPECT_EQ(m.ScaleY, -5);
-  EXPECT_EQ(m.PixelOriginX, 0);
-  EXPECT_EQ(m.PixelOriginY, 0);
-  EXPECT_EQ(MapX(m, 5), 50);
-  EXPECT_EQ(MapY(m, 5), 25);
-  EXPECT_EQ(MapX(m, 10), 100);  // one past the last column
-  EXPECT_EQ(MapY(m, 0), 50);
-  EXPECT_EQ(MapX(m, 0), 0);
-  EXPECT_EQ(MapY(m, 10), 0);
+  EXPECT_EQ(Factors(m), std::tuple(10.0, -5.0, 0, 0));
+  // x = 10 maps one past the last column.
+  EXPECT_EQ(std::tuple(MapX(m, 5), MapY(m, 5), MapX(m, 10), MapY(m, 0), MapX(m, 0), MapY(m, 10)),
+            std::tuple(50, 25, 100, 50, 0, 0));
   EXPECT_TRUE(HasDrawableRange(m));
   // The clip test is inclusive on every edge.
-  EXPECT_TRUE(PointInside(m, 0, 10));
-  EXPECT_TRUE(PointInside(m, 10, 0));
-  EXPECT_FALSE(PointInside(m, 10.000000000000002, 5));
-  EXPECT_FALSE(PointInside(m, 5, -1e-300));
-  EXPECT_FALSE(PointInside(m, std::nan(""), 5));
+  EXPECT_EQ(std::tuple(PointInside(m, 0, 10), PointInside(m, 10, 0),
+                       PointInside(m, 10.000000000000002, 5), PointInside(m, 5, -1e-300),
+                       PointInside(m, std::nan(""), 5)),
+            std::tuple(true, true, false, false, false));
 }
 
 TEST(SetScreenMapping, RoundsHalvesToEvenColumns) {
@@ -149,11 +145,9 @@ TEST(SetScreenMapping, ZeroOrNonFiniteRangesDrawNothing) {
   SetScreenMapping(m, Place(doc, {10, 10, 0, 0}, {0, 0, 100, 100}));
   EXPECT_EQ(m.ScaleX, -10);
   EXPECT_TRUE(HasDrawableRange(m));
-  EXPECT_TRUE(PointInside(m, 5, 5));
-  EXPECT_TRUE(PointInside(m, 10, 0));
-  EXPECT_FALSE(PointInside(m, 10.5, 5));
-  EXPECT_EQ(MapX(m, 10), 0);
-  EXPECT_EQ(MapX(m, 2), 80);
+  EXPECT_EQ(std::tuple(PointInside(m, 5, 5), PointInside(m, 10, 0), PointInside(m, 10.5, 5)),
+            std::tuple(true, true, false));
+  EXPECT_EQ(std::tuple(MapX(m, 10), MapX(m, 2)), std::tuple(0, 80));
 }
 
 TEST(SetVectorMapping, StretchesTheClientAreaOntoThePage) {
@@ -164,15 +158,10 @@ TEST(SetVectorMapping, StretchesTheClientAreaOntoThePage) {
   EXPECT_EQ(VectorScaleY(doc), 50);
   PlotMapping m;
   SetVectorMapping(m, doc);
-  EXPECT_EQ(m.PixelOriginX, 3000);
-  EXPECT_EQ(m.PixelOriginY, 700);
-  EXPECT_EQ(m.ScaleX, 492 * 50 / 10.0);
-  EXPECT_EQ(m.ScaleY, -392 * 50 / 10.0);
-  EXPECT_EQ(MapX(m, 0), 3000);
-  EXPECT_EQ(MapX(m, 10), 3000 + 24600);
-  EXPECT_EQ(MapY(m, 0), 700 + 19600);
-  EXPECT_EQ(m.ClipLeft, 0);
-  EXPECT_EQ(m.ClipTop, 10);
+  EXPECT_EQ(Factors(m), std::tuple(492 * 50 / 10.0, -392 * 50 / 10.0, 3000, 700));
+  EXPECT_EQ(std::tuple(MapX(m, 0), MapX(m, 10), MapY(m, 0)),
+            std::tuple(3000, 3000 + 24600, 700 + 19600));
+  EXPECT_EQ(std::tuple(m.ClipLeft, m.ClipTop), std::tuple(0, 10));
 }
 
 TEST(SetVectorMapping, UnequalFactorsAndAnEmptyClientArea) {
@@ -183,37 +172,37 @@ TEST(SetVectorMapping, UnequalFactorsAndAnEmptyClientArea) {
   doc.Settings.MetafileHeight = 150;  // 1.5 units per pixel
   PlotMapping m;
   SetVectorMapping(m, doc);
-  EXPECT_EQ(m.PixelOriginX, 8);  // round(7.5) = 8
-  EXPECT_EQ(m.PixelOriginY, 8);  // round(7.5) = 8
-  EXPECT_EQ(m.ScaleX, 25);
-  EXPECT_EQ(m.ScaleY, -7.5);
-  doc.ClientSize = {0, 0};  // before the first resize
+  EXPECT_EQ(Factors(m), std::tuple(25, -7.5, 8, 8));  // both origins round(7.5) = 8
+  doc.ClientSize = {0, 0};                            // before the first resize
   EXPECT_EQ(VectorScaleX(doc), 0);
   SetVectorMapping(m, doc);
   EXPECT_FALSE(HasDrawableRange(m));
 }
 
+// Pixels count from their top-left corner; outside the plot the mapping
+// extends linearly.
 TEST(PixelToData, TakesThePixelsTopLeftCornerAndExtendsLinearly) {
   const PixelRect plot{60, 14, 612, 448};
   const TRealRect range{0, 10, 10, 0};
+  const std::tuple<int, int, double, double> cases[] = {
+      {60, 14, 0, 10},
+      {612, 448, 10, 0},
+      {336, 231, 5, 5},
+      {0, 0, -60 * 10 / 552.0, 10 + 14 * 10 / 434.0},
+  };
+  for (const auto& [px, py, data_x, data_y] : cases) {
+    double x = 0;
+    double y = 0;
+    PixelToData(px, py, plot, range, x, y);
+    EXPECT_NEAR(x, data_x, 1e-12) << px;
+    EXPECT_NEAR(y, data_y, 1e-12) << py;
+    if (px == 60) EXPECT_EQ(std::tuple(x, y), std::tuple(0, 10)) << "the plot's corner is exact";
+  }
+  // A plot with no width gives the left edge rather than a division by zero.
   double x = 0;
   double y = 0;
-  PixelToData(60, 14, plot, range, x, y);
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 10);
-  PixelToData(612, 448, plot, range, x, y);
-  EXPECT_NEAR(x, 10, 1e-12);
-  EXPECT_NEAR(y, 0, 1e-12);
-  PixelToData(336, 231, plot, range, x, y);
-  EXPECT_NEAR(x, 5, 1e-12);
-  EXPECT_NEAR(y, 5, 1e-12);
-  PixelToData(0, 0, plot, range, x, y);
-  EXPECT_NEAR(x, -60 * 10 / 552.0, 1e-12);
-  EXPECT_NEAR(y, 10 + 14 * 10 / 434.0, 1e-12);
-  // A plot with no width gives the left edge rather than a division by zero.
   PixelToData(100, 100, PixelRect{60, 14, 60, 14}, range, x, y);
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 10);
+  EXPECT_EQ(std::tuple(x, y), std::tuple(0, 10));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "RasterPixels.h"
@@ -24,21 +26,15 @@ TEST(NewRasterImage, WritesBmpHeadersAndZeroes) {
   RasterImage image;
   EXPECT_EQ(NewRasterImage(image, 64, 64), 5174);
   ASSERT_EQ(image.BlockSize(), 5174u);
-  EXPECT_EQ(image.Block()[0], 'B');
-  EXPECT_EQ(image.Block()[1], 'M');
-  EXPECT_EQ(Word(image, 2), 5174u);
-  EXPECT_EQ(Word(image, 10), 1078u);
-  EXPECT_EQ(Word(image, 14), 40u);
-  EXPECT_EQ(Word(image, 18), 64u);
-  EXPECT_EQ(Word(image, 22), 64u);
-  EXPECT_EQ(Word(image, 26), 0x00080001u);  // planes 1, 8 bits per pixel
-  EXPECT_EQ(Word(image, 30), 0u);
-  EXPECT_EQ(Word(image, 34), 4096u);
-  EXPECT_EQ(Word(image, 46), 256u);
-  EXPECT_EQ(Word(image, 50), 0u);
+  EXPECT_EQ(std::string(image.Block(), image.Block() + 2), "BM");
+  // Each header word at its offset: sizes, planes 1 and 8 bits a pixel at 26,
+  // no compression, the row bytes and a 256-colour palette.
+  const std::pair<int, uint32_t> words[] = {{2, 5174}, {10, 1078},       {14, 40}, {18, 64},
+                                            {22, 64},  {26, 0x00080001}, {30, 0},  {34, 4096},
+                                            {46, 256}, {50, 0}};
+  for (const auto& [offset, value] : words) EXPECT_EQ(Word(image, offset), value) << offset;
   for (uint32_t i = 54; i < image.BlockSize(); ++i) ASSERT_EQ(image.Block()[i], 0) << i;
-  EXPECT_EQ(image.Width(), 64);
-  EXPECT_EQ(image.Height(), 64);
+  EXPECT_EQ(std::pair(image.Width(), image.Height()), std::pair(64, 64));
 }
 
 TEST(NewRasterImage, RefusesSizesTheLayoutCannotHold) {
@@ -75,10 +71,8 @@ TEST(SetPaletteEntry, StoresBlueGreenRedZeroAndIgnoresIndicesOutsideTheTable) {
   RasterImage image;
   NewRasterImage(image, 64, 64);
   SetPaletteEntry(image, 2, 0xFF0000);
-  EXPECT_EQ(image.Block()[62], 0x00);
-  EXPECT_EQ(image.Block()[63], 0x00);
-  EXPECT_EQ(image.Block()[64], 0xFF);
-  EXPECT_EQ(image.Block()[65], 0x00);
+  EXPECT_EQ(std::vector<uint8_t>(image.Block() + 62, image.Block() + 66),
+            (std::vector<uint8_t>{0x00, 0x00, 0xFF, 0x00}));
   SetPaletteEntry(image, 255, 0xAB123456);  // the top byte never reaches the table
   EXPECT_EQ(image.PaletteEntry(255), 0x123456u);
   std::vector<uint8_t> before(image.Block(), image.Block() + image.BlockSize());

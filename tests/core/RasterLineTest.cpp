@@ -16,19 +16,17 @@
 namespace korvelin::render {
 namespace {
 
-PixelSet Drawn(int32_t w, int32_t h, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+// The pixels of one line, drawn alone or through the drawer a trace uses for
+// its many segments.
+PixelSet Drawn(int32_t w, int32_t h, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
+               bool in_batch = false) {
   RasterImage image;
   NewRasterImage(image, w, h);
-  DrawRasterLine(image, x1, y1, x2, y2, 7);
-  return SetPixels(image);
-}
-
-// The same line through the drawer a trace uses for its many segments.
-PixelSet DrawnInBatch(int32_t w, int32_t h, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
-  RasterImage image;
-  NewRasterImage(image, w, h);
-  RasterLineDrawer drawer(image);
-  drawer.Draw(x1, y1, x2, y2, 7);
+  if (in_batch) {
+    RasterLineDrawer(image).Draw(x1, y1, x2, y2, 7);
+  } else {
+    DrawRasterLine(image, x1, y1, x2, y2, 7);
+  }
   return SetPixels(image);
 }
 
@@ -83,26 +81,27 @@ struct LineCase {
   PixelSet pixels;
 };
 
-class DrawRasterLineExample : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(DrawRasterLineExample, SetsExactlyThesePixels) {
-  const LineCase& c = GetParam();
-  EXPECT_EQ(Drawn(64, 64, c.x1, c.y1, c.x2, c.y2), c.pixels);
+TEST(DrawRasterLineExample, SetsExactlyThesePixels) {
+  const LineCase cases[] = {
+      // Halves at i = 1 and 3 go to the even rows 0 and 2.
+      {0, 0, 4, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 2}, {4, 2}}},
+      {0, 1, 4, 3, {{0, 1}, {1, 2}, {2, 2}, {3, 2}, {4, 3}}},
+      // A diagonal takes the y-major branch.
+      {0, 0, 3, 3, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}},
+      // The same line drawn backwards rounds from the other end.
+      {4, 2, 0, 0, {{4, 2}, {3, 2}, {2, 1}, {1, 0}, {0, 0}}},
+      {5, 5, 5, 5, {{5, 5}}},
+      {64, 5, 64, 5, {}},
+      {-1, -1, -1, -1, {}},
+      {-5, 3, 5, 3, {{0, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}}},
+      {-50, -3, 200, -3, {}},
+      {70, 0, 90, 63, {}},
+  };
+  for (const LineCase& c : cases) {
+    EXPECT_EQ(Drawn(64, 64, c.x1, c.y1, c.x2, c.y2), c.pixels)
+        << c.x1 << "," << c.y1 << " - " << c.x2 << "," << c.y2;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    WorkedLines, DrawRasterLineExample,
-    ::testing::Values(
-        // Halves at i = 1 and 3 go to the even rows 0 and 2.
-        LineCase{0, 0, 4, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 2}, {4, 2}}},
-        LineCase{0, 1, 4, 3, {{0, 1}, {1, 2}, {2, 2}, {3, 2}, {4, 3}}},
-        // A diagonal takes the y-major branch.
-        LineCase{0, 0, 3, 3, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}},
-        // The same line drawn backwards rounds from the other end.
-        LineCase{4, 2, 0, 0, {{4, 2}, {3, 2}, {2, 1}, {1, 0}, {0, 0}}},
-        LineCase{5, 5, 5, 5, {{5, 5}}}, LineCase{64, 5, 64, 5, {}}, LineCase{-1, -1, -1, -1, {}},
-        LineCase{-5, 3, 5, 3, {{0, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}}},
-        LineCase{-50, -3, 200, -3, {}}, LineCase{70, 0, 90, 63, {}}));
 
 TEST(DrawRasterLine, FloatSlopeMovesAHalfOffTheHalf) {
   // 6 / 20 stored as a float is 0.300000011920929: step 15 gives 4.50000018,
@@ -194,7 +193,7 @@ TEST(DrawRasterLine, MatchesTheFullWalkOnRandomLines) {
     ASSERT_EQ(Drawn(size[0], size[1], x1, y1, x2, y2), expected)
         << "line " << x1 << "," << y1 << " - " << x2 << "," << y2 << " on " << size[0] << "x"
         << size[1];
-    ASSERT_EQ(DrawnInBatch(size[0], size[1], x1, y1, x2, y2), expected);
+    ASSERT_EQ(Drawn(size[0], size[1], x1, y1, x2, y2, true), expected);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include "RecordingCanvas.h"
@@ -66,11 +67,7 @@ struct HandMade {
     }
   }
   int CountPixels(int index) const {
-    int n = 0;
-    for (int32_t py = 0; py < 100; ++py) {
-      for (int32_t px = 0; px < 100; ++px) n += image.PixelAt(px, py) == index;
-    }
-    return n;
+    return static_cast<int>(std::count(image.Pixels(), image.Pixels() + 100 * 100, index));
   }
   std::vector<VectorOp> Page() {
     RecordingVectorCanvas canvas;
@@ -97,16 +94,12 @@ TEST(HandMadeDocument, WavesDrawOnlyTheValuesTheStoreHolds) {
   const int32_t past = h.Wave(10, 1, 5);
   const int32_t empty = h.Wave(0, 1, 0);
   const int32_t too_long = h.Wave(0, 1, 1000);
-  h.Trace(x, flat);
-  h.Trace(x, backwards);
-  h.Trace(x, before);
-  h.Trace(x, past);
-  h.Trace(x, empty);
-  h.Trace(too_long, too_long);  // 10 stored points on the diagonal
-  h.Trace(-1, flat);
-  h.Trace(x, -1);
-  h.Trace(300, flat);  // beyond the wave table
-  h.Trace(x, h.doc.WaveCount);
+  // The too long wave against itself: 10 stored points on the diagonal; 300 is
+  // beyond the wave table.
+  const document::TTrace traces[] = {{x, flat},   {x, backwards},       {x, before}, {x, past},
+                                     {x, empty},  {too_long, too_long}, {-1, flat},  {x, -1},
+                                     {300, flat}, {x, h.doc.WaveCount}};
+  for (const document::TTrace& t : traces) h.Trace(t.XWave, t.YWave);
   h.Raster();
   // The flat wave: row 40 from column 10 to 50, where the backwards wave,
   // drawn next, ends: from (1, 10) on the top row to (5, 6), 41 pixels.
@@ -115,9 +108,7 @@ TEST(HandMadeDocument, WavesDrawOnlyTheValuesTheStoreHolds) {
   EXPECT_EQ(h.CountPixels(PaletteIndexForWave(backwards)), 41);
   EXPECT_EQ(h.image.PixelAt(10, 0), PaletteIndexForWave(backwards));
   EXPECT_EQ(h.image.PixelAt(50, 40), PaletteIndexForWave(backwards));
-  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(before)), 0);
-  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(past)), 0);
-  EXPECT_EQ(h.CountPixels(PaletteIndexForWave(empty)), 0);
+  for (const int32_t y : {before, past, empty}) EXPECT_EQ(h.CountPixels(PaletteIndexForWave(y)), 0);
   EXPECT_EQ(h.image.PixelAt(10, 90), PaletteIndexForWave(too_long));
   EXPECT_EQ(h.image.PixelAt(99, 0), 0);  // (10, 10) lies one past the surface
 
@@ -132,13 +123,12 @@ TEST(HandMadeDocument, NothingIsDrawnOnAMissingSurface) {
   h.Trace(h.Wave(0, 1, 5), h.Wave(5, 1, 5));
   ReleaseRasterImage(h.image);
   h.Raster();
-  EXPECT_TRUE(h.image.IsNull());
-  EXPECT_EQ(h.image.Width(), 0);
-  EXPECT_EQ(h.image.Height(), 0);
+  const RasterImage& image = h.image;
+  EXPECT_TRUE(image.IsNull());
+  EXPECT_EQ(std::tuple(image.Width(), image.Height(), image.PaletteEntry(2), image.PixelAt(0, 0)),
+            std::tuple(0, 0, 0u, 0));
   EXPECT_EQ(h.image.Pixels(), nullptr);
-  EXPECT_EQ(static_cast<const RasterImage&>(h.image).Pixels(), nullptr);
-  EXPECT_EQ(h.image.PaletteEntry(2), 0u);
-  EXPECT_EQ(h.image.PixelAt(0, 0), 0);
+  EXPECT_EQ(image.Pixels(), nullptr);
 }
 
 // Markers: shape 10 is a bar, other shapes are not drawn; with no
@@ -202,20 +192,6 @@ TEST(HandMadeDocument, ANaNFirstXLeavesTheRestDrawn) {
   EXPECT_EQ(h.image.PixelAt(10, 70), PaletteIndexForWave(y2));
 }
 
-struct RangeCase {
-  const char* name;
-  PlotMapping mapping;
-  bool drawable;
-};
-
-void PrintTo(const RangeCase& c, std::ostream* os) { *os << c.name; }
-
-class DrawableRange : public ::testing::TestWithParam<RangeCase> {};
-
-TEST_P(DrawableRange, NeedsPositiveSpansAndFiniteFactors) {
-  EXPECT_EQ(HasDrawableRange(GetParam().mapping), GetParam().drawable);
-}
-
 constexpr PlotMapping kGood{0, 10, 0, 10, 0, 0, 0, 10, 10, -10, IntensityScale::Linear, {}};
 
 constexpr PlotMapping With(PlotMapping m, double PlotMapping::*field, double value) {
@@ -223,18 +199,21 @@ constexpr PlotMapping With(PlotMapping m, double PlotMapping::*field, double val
   return m;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DrawableRange,
-    ::testing::Values(RangeCase{"Plain", kGood, true},
-                      RangeCase{"ZeroYSpan", With(kGood, &PlotMapping::ClipTop, 0), false},
-                      RangeCase{"InfiniteXFactor", With(kGood, &PlotMapping::ScaleX, kInf), false},
-                      RangeCase{"NaNYFactor", With(kGood, &PlotMapping::ScaleY, kNaN), false},
-                      RangeCase{"ZeroXFactor", With(kGood, &PlotMapping::ScaleX, 0), false},
-                      RangeCase{"ZeroYFactor", With(kGood, &PlotMapping::ScaleY, 0), false},
-                      RangeCase{"InfiniteXOrigin", With(kGood, &PlotMapping::DataOriginX, -kInf),
-                                false},
-                      RangeCase{"NaNYOrigin", With(kGood, &PlotMapping::DataOriginY, kNaN), false}),
-    [](const ::testing::TestParamInfo<RangeCase>& info) { return std::string(info.param.name); });
+TEST(DrawableRange, NeedsPositiveSpansAndFiniteFactors) {
+  const std::tuple<const char*, PlotMapping, bool> cases[] = {
+      {"Plain", kGood, true},
+      {"ZeroYSpan", With(kGood, &PlotMapping::ClipTop, 0), false},
+      {"InfiniteXFactor", With(kGood, &PlotMapping::ScaleX, kInf), false},
+      {"NaNYFactor", With(kGood, &PlotMapping::ScaleY, kNaN), false},
+      {"ZeroXFactor", With(kGood, &PlotMapping::ScaleX, 0), false},
+      {"ZeroYFactor", With(kGood, &PlotMapping::ScaleY, 0), false},
+      {"InfiniteXOrigin", With(kGood, &PlotMapping::DataOriginX, -kInf), false},
+      {"NaNYOrigin", With(kGood, &PlotMapping::DataOriginY, kNaN), false},
+  };
+  for (const auto& [name, mapping, drawable] : cases) {
+    EXPECT_EQ(HasDrawableRange(mapping), drawable) << name;
+  }
+}
 
 // A scale needs a span, a plot and a text that all have a size.
 TEST(AxisTickStep, ZeroOrMissingSizesGiveNoScale) {
@@ -300,13 +279,11 @@ TEST(RasterImage, ReadsOffTheSurfaceAndWideSurfaces) {
   DrawRasterLine(image, 0, 1, 16387, 1, 9);
   DrawRasterLine(image, 5, 7, 5, 7, 8);  // a dot below the surface
   DrawRasterLine(image, 4, 0, 4, 0, 7);  // a dot on it
-  EXPECT_EQ(image.PixelAt(16387, 1), 9);
-  EXPECT_EQ(image.PixelAt(8000, 1), 9);
-  EXPECT_EQ(image.PixelAt(4, 0), 7);
-  EXPECT_EQ(image.PixelAt(-1, 1), 0);
-  EXPECT_EQ(image.PixelAt(1, -1), 0);
-  EXPECT_EQ(image.PixelAt(16388, 1), 0);
-  EXPECT_EQ(image.PixelAt(1, 3), 0);
+  EXPECT_EQ(std::tuple(image.PixelAt(16387, 1), image.PixelAt(8000, 1), image.PixelAt(4, 0)),
+            std::tuple(9, 9, 7));
+  EXPECT_EQ(std::tuple(image.PixelAt(-1, 1), image.PixelAt(1, -1), image.PixelAt(16388, 1),
+                       image.PixelAt(1, 3)),
+            std::tuple(0, 0, 0, 0));
   RasterImage tall;
   ASSERT_GT(NewRasterImage(tall, 4, 16388), 0);
   DrawRasterLine(tall, 1, 0, 1, 16387, 9);

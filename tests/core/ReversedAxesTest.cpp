@@ -99,43 +99,41 @@ PageParts Split(const std::vector<VectorOp>& ops) {
   return parts;
 }
 
-class ReversedAxis : public ::testing::TestWithParam<ReversedCase> {};
-
-TEST_P(ReversedAxis, DrawsTheMirrorOfTheForwardAxis) {
-  const ReversedCase& c = GetParam();
-  Plot reversed(c.range, 1, 1);
-  Plot forward(Mirror(c), c.flip_x ? -1 : 1, c.flip_y ? -1 : 1);
-  // Traces, markers, frame and ticks: pixel for pixel, and something drawn.
-  EXPECT_EQ(reversed.Pixels(), forward.Pixels());
-  const std::vector<uint8_t> pixels = reversed.Pixels();
-  EXPECT_GT(std::count(pixels.begin(), pixels.end(), uint8_t{3}), 300);  // y wave 1
-  // The numbers run the axis's own way: larger values further left along a
-  // falling x axis, further down along a y axis running downwards.
-  const int x_row = 448 + reversed.doc.Settings.DistanceX;
-  const std::vector<int> xs = PositionsByValue(reversed.picture.texts, true, x_row);
-  const std::vector<int> ys = PositionsByValue(reversed.picture.texts, false, x_row);
-  ASSERT_GE(xs.size(), 3u);
-  ASSERT_GE(ys.size(), 3u);
-  EXPECT_EQ(std::is_sorted(xs.rbegin(), xs.rend()), c.flip_x);
-  EXPECT_EQ(std::is_sorted(ys.begin(), ys.end()), c.flip_y);
-  // On the page: the same frame and tick strokes (walked in the other
-  // order), as many numbers, and the same trace.
-  const PageParts page = Split(reversed.Page());
-  const PageParts mirror = Split(forward.Page());
-  EXPECT_EQ(page.strokes, mirror.strokes);
-  EXPECT_EQ(page.texts, mirror.texts);
-  EXPECT_EQ(page.trace, mirror.trace);
-  EXPECT_GT(page.trace.size(), 40u);
+TEST(ReversedAxis, DrawsTheMirrorOfTheForwardAxis) {
+  const ReversedCase cases[] = {
+      {"FallingX", {10, 10, 0, 0}, true, false},
+      {"DownwardY", {0, 0, 10, 10}, false, true},
+      {"Both", {10, 0, 0, 10}, true, true},
+      {"WavenumbersOffZero", {9.5, 12, 0.5, -1}, true, false},
+      {"NegativeDownwardY", {0, -2, 10, 11}, false, true},
+  };
+  for (const ReversedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Plot reversed(c.range, 1, 1);
+    Plot forward(Mirror(c), c.flip_x ? -1 : 1, c.flip_y ? -1 : 1);
+    // Traces, markers, frame and ticks: pixel for pixel, and something drawn.
+    EXPECT_EQ(reversed.Pixels(), forward.Pixels());
+    const std::vector<uint8_t> pixels = reversed.Pixels();
+    EXPECT_GT(std::count(pixels.begin(), pixels.end(), uint8_t{3}), 300);  // y wave 1
+    // The numbers run the axis's own way: larger values further left along a
+    // falling x axis, further down along a y axis running downwards.
+    const int x_row = 448 + reversed.doc.Settings.DistanceX;
+    const std::vector<int> xs = PositionsByValue(reversed.picture.texts, true, x_row);
+    const std::vector<int> ys = PositionsByValue(reversed.picture.texts, false, x_row);
+    ASSERT_GE(xs.size(), 3u);
+    ASSERT_GE(ys.size(), 3u);
+    EXPECT_EQ(std::is_sorted(xs.rbegin(), xs.rend()), c.flip_x);
+    EXPECT_EQ(std::is_sorted(ys.begin(), ys.end()), c.flip_y);
+    // On the page: the same frame and tick strokes (walked in the other
+    // order), as many numbers, and the same trace.
+    const PageParts page = Split(reversed.Page());
+    const PageParts mirror = Split(forward.Page());
+    EXPECT_EQ(page.strokes, mirror.strokes);
+    EXPECT_EQ(page.texts, mirror.texts);
+    EXPECT_EQ(page.trace, mirror.trace);
+    EXPECT_GT(page.trace.size(), 40u);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReversedAxis,
-    ::testing::Values(ReversedCase{"FallingX", {10, 10, 0, 0}, true, false},
-                      ReversedCase{"DownwardY", {0, 0, 10, 10}, false, true},
-                      ReversedCase{"Both", {10, 0, 0, 10}, true, true},
-                      ReversedCase{"WavenumbersOffZero", {9.5, 12, 0.5, -1}, true, false},
-                      ReversedCase{"NegativeDownwardY", {0, -2, 10, 11}, false, true}),
-    [](const ::testing::TestParamInfo<ReversedCase>& info) { return info.param.name; });
 
 // The mouse follows a reversed axis: the readout gives the data under the
 // pointer, a band zooms into a range running the same way, undo restores.

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "RecordingCanvas.h"
@@ -102,14 +104,12 @@ TEST(DrawScreenPlot, RunsItsStepsInOrder) {
   w.Draw();
   const std::vector<std::string>& c = w.picture.calls;
   ASSERT_GE(c.size(), 8u);
-  EXPECT_EQ(c[0], "Hide");
-  EXPECT_EQ(c[1], "SetBrushColor 16777215");
-  EXPECT_EQ(c[2], "SetBrushStyle 0");
-  EXPECT_EQ(c[3], "FillRect 0 0 672 496");
-  EXPECT_EQ(c[4], "SetFont Arial 20");
-  EXPECT_EQ(c[5], "SetBrushStyle 2");
-  EXPECT_EQ(c[c.size() - 2], "BlitRaster 60 14");
-  EXPECT_EQ(c.back(), "Show");
+  EXPECT_EQ(
+      std::vector<std::string>(c.begin(), c.begin() + 6),
+      (std::vector<std::string>{"Hide", "SetBrushColor 16777215", "SetBrushStyle 0",
+                                "FillRect 0 0 672 496", "SetFont Arial 20", "SetBrushStyle 2"}));
+  EXPECT_EQ(std::vector<std::string>(c.end() - 2, c.end()),
+            (std::vector<std::string>{"BlitRaster 60 14", "Show"}));
   EXPECT_EQ(w.label.Font(), (FontSpec{"Arial", 20}));
   EXPECT_EQ(w.label.measured.front(), "-000000");
   EXPECT_EQ(w.picture.brush_style, BrushStyle::Cross);  // kept after the redraw
@@ -147,12 +147,7 @@ TEST(DrawScreenPlot, ShortTicksAndTheLastNumberOnTheRightEdge) {
 
 TEST(DrawScreenPlot, TicksTakeTheColourOfWave253) {
   Window w;
-  for (int i = 0; i < 254; ++i) {
-    document::TWave& wave = w.doc.Waves[w.doc.WaveCount++];
-    wave.first = 0;
-    wave.stride = 1;
-    wave.count = 1;
-  }
+  for (int i = 0; i < 254; ++i) w.doc.Waves[w.doc.WaveCount++] = {.stride = 1, .count = 1};
   document::SetValue(w.doc.Values, w.doc.ValueCount++, 5);
   w.doc.Waves[253].rgb = 0xFF0000;
   w.doc.Traces[w.doc.TraceCount++] = {0, 253};
@@ -202,25 +197,14 @@ TEST(DrawScreenPlot, NullSurfaceDrawsNothing) {
   EXPECT_TRUE(w.picture.calls.empty());
 }
 
-struct StepCase {
-  double min_step;
-  double step;
-};
-
-class ChooseTickStepCase : public ::testing::TestWithParam<StepCase> {};
-
-TEST_P(ChooseTickStepCase, GivesTheSmallestOneTwoFiveStepAbove) {
-  EXPECT_EQ(ChooseTickStep(GetParam().min_step), GetParam().step) << GetParam().min_step;
+TEST(ChooseTickStep, GivesTheSmallestOneTwoFiveStepAbove) {
+  const std::pair<double, double> steps[] = {
+      // the least step, the step chosen
+      {1, 2},         {2, 5},         {5, 10},     {0.7, 1},          {1.4, 2},
+      {56 / 55.2, 2}, {38 / 43.4, 1}, {0.07, 0.1}, {12345, 20000},    {9.99, 10},
+      {0, 0},         {-1, 0},        {kInf, 0},   {std::nan(""), 0}, {1.7e308, 0}};
+  for (const auto& [min_step, step] : steps) EXPECT_EQ(ChooseTickStep(min_step), step) << min_step;
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, ChooseTickStepCase,
-                         ::testing::Values(StepCase{1, 2}, StepCase{2, 5}, StepCase{5, 10},
-                                           StepCase{0.7, 1}, StepCase{1.4, 2},
-                                           StepCase{56 / 55.2, 2}, StepCase{38 / 43.4, 1},
-                                           StepCase{0.07, 0.1}, StepCase{12345, 20000},
-                                           StepCase{9.99, 10}, StepCase{0, 0}, StepCase{-1, 0},
-                                           StepCase{kInf, 0}, StepCase{std::nan(""), 0},
-                                           StepCase{1.7e308, 0}));
 
 TEST(ChooseTickStep, ExtremeStepsEndWithAStepOrNone) {
   for (double m : {1e-300, 1e-310, 1e300}) {

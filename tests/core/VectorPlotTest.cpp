@@ -4,10 +4,12 @@
 #include <initializer_list>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "RecordingCanvas.h"
+#include "TestWaves.h"
 #include "render/VectorPlot.h"
 
 namespace korvelin::render {
@@ -30,16 +32,9 @@ struct Page {
     doc.PlotRect = {60, 14, 540, 386};
     doc.AxisRange = {0, 10, 10, 0};
   }
-  int32_t AddWave(const std::vector<double>& values) {
-    document::TWave& wave = doc.Waves[doc.WaveCount];
-    wave = document::TWave{.first = doc.ValueCount, .stride = 1};
-    wave.count = static_cast<int32_t>(values.size());
-    for (double v : values) document::SetValue(doc.Values, doc.ValueCount++, v);
-    return doc.WaveCount++;
-  }
   void AddTrace(const std::vector<double>& xs, const std::vector<double>& ys) {
-    const int32_t x = AddWave(xs);
-    doc.Traces[doc.TraceCount++] = {x, AddWave(ys)};
+    const int32_t x = korvelin::testing::AddWave(doc, xs);
+    doc.Traces[doc.TraceCount++] = {x, korvelin::testing::AddWave(doc, ys)};
   }
   std::vector<VectorOp> Draw() {
     RecordingVectorCanvas canvas;
@@ -77,21 +72,19 @@ TEST(DrawVectorPlot, WorkedExampleInPageUnitsWithTracesLast) {
   // text heights span 1900 units: step 2; numbers end 200 units left of the
   // frame, centred on their ticks.
   std::vector<VectorOp> scale;
+  std::vector<VectorOp> y_scale;
   for (int k = 0; k <= 5; ++k) {
     const std::string text = std::to_string(2 * k);
     const int64_t width = static_cast<int64_t>(text.size()) * 400;
     scale.insert(scale.end(), {{VectorOp::MoveTo, 3000 + 4800 * k, 19300},
                                {VectorOp::LineTo, 3000 + 4800 * k, 19100},
                                {VectorOp::Text, 3000 + 4800 * k - width / 2, 19500, text}});
+    y_scale.insert(y_scale.end(), {{VectorOp::MoveTo, 3000, 19300 - 3720 * k},
+                                   {VectorOp::LineTo, 3200, 19300 - 3720 * k},
+                                   {VectorOp::Text, 2800 - width, 19300 - 3720 * k - 475, text}});
   }
   EXPECT_EQ(scale[15], (VectorOp{VectorOp::MoveTo, 27000, 19300}));
-  for (int k = 0; k <= 5; ++k) {
-    const std::string text = std::to_string(2 * k);
-    const int64_t width = static_cast<int64_t>(text.size()) * 400;
-    scale.insert(scale.end(), {{VectorOp::MoveTo, 3000, 19300 - 3720 * k},
-                               {VectorOp::LineTo, 3200, 19300 - 3720 * k},
-                               {VectorOp::Text, 2800 - width, 19300 - 3720 * k - 475, text}});
-  }
+  scale.insert(scale.end(), y_scale.begin(), y_scale.end());
   EXPECT_EQ(Slice(ops, 13, 36), scale);
   // Then the trace through the vector mapping: (5, 5) to (15000, 10000) and
   // (10, 0) to the frame's corner; (20, 5) lies outside.
@@ -156,43 +149,36 @@ TEST(DrawVectorPlot, NoPageFactorsDrawNothing) {
 
 // Ranges a pattern file's axis command can set: each axis whose span is
 // zero or not finite gets no scale; the frame is drawn.
-struct RangeCase {
-  const char* name;
-  document::TRealRect range;
-  bool x_scale;
-  bool y_scale;
-};
-
-class DegenerateRange : public ::testing::TestWithParam<RangeCase> {};
-
-TEST_P(DegenerateRange, DrawsTheFrameAndWhatItCanAndEnds) {
-  Page page;
-  page.doc.AxisRange = GetParam().range;
-  page.AddTrace({1, 2, 3}, {1, 2, 3});
-  const std::vector<VectorOp> ops = page.Draw();
-  EXPECT_EQ(Slice(ops, 0, 10), Frame(3000, 700, 27000, 19300));
-  int x_numbers = 0;
-  int y_numbers = 0;
-  for (const VectorOp& op : ops) {
-    if (op.kind == VectorOp::Text) (op.b == 19500 ? x_numbers : y_numbers)++;
+TEST(DegenerateRange, DrawsTheFrameAndWhatItCanAndEnds) {
+  const std::tuple<const char*, document::TRealRect, bool, bool> cases[] = {
+      // name, range, x scale, y scale
+      {"ZeroX", {5, 10, 5, 0}, false, true},
+      {"NaNLeft", {kNaN, 10, 10, 0}, false, true},
+      {"SpanBeyondDoubles", {-1e308, 10, 1e308, 0}, false, true},
+      // Ticks 0.05 apart where doubles are 0.125 apart: the walk stops when
+      // an addition no longer moves it.
+      {"DeepZoomFarFromZero", {1e15, 10, 1e15 + 0.25, 0}, true, true},
+  };
+  for (const auto& [name, range, x_scale, y_scale] : cases) {
+    SCOPED_TRACE(name);
+    Page page;
+    page.doc.AxisRange = range;
+    page.AddTrace({1, 2, 3}, {1, 2, 3});
+    const std::vector<VectorOp> ops = page.Draw();
+    EXPECT_EQ(Slice(ops, 0, 10), Frame(3000, 700, 27000, 19300));
+    int x_numbers = 0;
+    int y_numbers = 0;
+    for (const VectorOp& op : ops) {
+      if (op.kind == VectorOp::Text) (op.b == 19500 ? x_numbers : y_numbers)++;
+    }
+    EXPECT_EQ(x_numbers > 0, x_scale);
+    EXPECT_EQ(y_numbers > 0, y_scale);
+    EXPECT_EQ(page.label.measured.back(), "");
+    // The trace sets its pen, but none of its points lies in these ranges.
+    EXPECT_EQ(Slice(ops, ops.size() - 2, 2),
+              (std::vector<VectorOp>{{VectorOp::PenColor, 0}, {VectorOp::PenWidth, 50}}));
   }
-  EXPECT_EQ(x_numbers > 0, GetParam().x_scale);
-  EXPECT_EQ(y_numbers > 0, GetParam().y_scale);
-  EXPECT_EQ(page.label.measured.back(), "");
-  // The trace sets its pen, but none of its points lies in these ranges.
-  EXPECT_EQ(Slice(ops, ops.size() - 2, 2),
-            (std::vector<VectorOp>{{VectorOp::PenColor, 0}, {VectorOp::PenWidth, 50}}));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DegenerateRange,
-    ::testing::Values(RangeCase{"ZeroX", {5, 10, 5, 0}, false, true},
-                      RangeCase{"NaNLeft", {kNaN, 10, 10, 0}, false, true},
-                      RangeCase{"SpanBeyondDoubles", {-1e308, 10, 1e308, 0}, false, true},
-                      // Ticks 0.05 apart where doubles are 0.125 apart: the
-                      // walk stops when an addition no longer moves it.
-                      RangeCase{"DeepZoomFarFromZero", {1e15, 10, 1e15 + 0.25, 0}, true, true}),
-    [](const ::testing::TestParamInfo<RangeCase>& info) { return info.param.name; });
 
 TEST(FontPointSize, ConvertsAtNinetySixPixelsToTheInchHalvesAwayFromZero) {
   EXPECT_EQ(FontPointSize(FontSpec{}), 12);
@@ -205,13 +191,12 @@ TEST(FontPointSize, ConvertsAtNinetySixPixelsToTheInchHalvesAwayFromZero) {
 TEST(VectorPageStatus, AcceptsOnlyPagesEveryContainerHolds) {
   EXPECT_TRUE(VectorPageStatus(1, kMaxVectorPageSide).ok());
   EXPECT_TRUE(VectorPageStatus(29700, 21000).ok());
-  for (const auto& [width, height] : std::initializer_list<std::pair<int32_t, int32_t>>{
-           {kMaxVectorPageSide + 1, 21000},
-           {29700, 0},
-           {29700, kMaxVectorPageSide + 1},
-           {-29700, 21000},
-           {INT32_MAX, 21000},
-       }) {
+  for (const auto& [width, height] :
+       std::initializer_list<std::pair<int32_t, int32_t>>{{kMaxVectorPageSide + 1, 21000},
+                                                          {29700, 0},
+                                                          {29700, kMaxVectorPageSide + 1},
+                                                          {-29700, 21000},
+                                                          {INT32_MAX, 21000}}) {
     EXPECT_FALSE(VectorPageStatus(width, height).ok()) << width << " x " << height;
   }
   EXPECT_EQ(VectorPageStatus(0, 5).reason(),

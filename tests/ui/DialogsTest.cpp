@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <tuple>
 
 #include "platform/Dialogs.h"
 #include "platform/MessageBoxes.h"
@@ -181,36 +182,28 @@ TEST(QtMessageBoxes, ShowTheirIconsButtonsAndPlainTexts) {
   EXPECT_FALSE(boxes.AskYesNo(nullptr, "Save Bitmap", "Overwrite?")) << "Escape answers No";
 }
 
-struct FontCase {
-  double points;  // 0: given in pixels
-  int pixels_in;
-  int pixels;
-};
-
-class FromQFontTest : public ::testing::TestWithParam<FontCase> {};
-
-TEST_P(FromQFontTest, GivesPixelsOfTheReferenceScreen) {
-  QFont font("Arial");
-  if (GetParam().points > 0) {
-    font.setPointSizeF(GetParam().points);
-  } else {
-    font.setPixelSize(GetParam().pixels_in);
+TEST(FromQFontTest, GivesPixelsOfTheReferenceScreen) {
+  // Points (0: the size is given in pixels), the pixels given, the pixels expected.
+  const std::tuple<double, int, int> cases[] = {{12, 0, 16},     {9, 0, 12},   {10.5, 0, 14},
+                                                {1500, 0, 2000}, {0.25, 0, 1}, {0, 20, 20},
+                                                {0, 2000, 2000}};
+  for (const auto& [points, pixels_in, pixels] : cases) {
+    QFont font("Arial");
+    if (points > 0) {
+      font.setPointSizeF(points);
+    } else {
+      font.setPixelSize(pixels_in);
+    }
+    font.setItalic(true);
+    const render::FontSpec chosen = FromQFont(font);
+    EXPECT_EQ(chosen.pixel_height, pixels) << points << " " << pixels_in;
+    EXPECT_EQ(chosen.name, "Arial");
+    EXPECT_TRUE(chosen.italic);
+    EXPECT_FALSE(chosen.bold);
+    // What the dialog is shown gives the same pixels back.
+    EXPECT_EQ(FromQFont(ToDialogFont(chosen)).pixel_height, chosen.pixel_height);
   }
-  font.setItalic(true);
-  const render::FontSpec chosen = FromQFont(font);
-  EXPECT_EQ(chosen.pixel_height, GetParam().pixels);
-  EXPECT_EQ(chosen.name, "Arial");
-  EXPECT_TRUE(chosen.italic);
-  EXPECT_FALSE(chosen.bold);
-  // What the dialog is shown gives the same pixels back.
-  EXPECT_EQ(FromQFont(ToDialogFont(chosen)).pixel_height, chosen.pixel_height);
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, FromQFontTest,
-                         ::testing::Values(FontCase{12, 0, 16}, FontCase{9, 0, 12},
-                                           FontCase{10.5, 0, 14}, FontCase{1500, 0, 2000},
-                                           FontCase{0.25, 0, 1}, FontCase{0, 20, 20},
-                                           FontCase{0, 2000, 2000}));
 
 }  // namespace
 }  // namespace korvelin::platform

@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <set>
 #include <string>
@@ -16,7 +13,6 @@
 #include "VectorPage.h"
 #include "platform/PainterVectorCanvas.h"
 #include "platform/PdfWriter.h"
-#include "ui/ProgramRun.h"
 
 namespace korvelin::platform {
 namespace {
@@ -147,24 +143,16 @@ TEST(SvgBytes, RunsKeepTheirInkInFewSegments) {
   EXPECT_GT(dot.length(), 0);
 }
 
-// Runs a poppler tool; its standard output, or empty when it failed.
-using ui::RunTool;
-
 TEST(PdfBytes, OnePageOfThePageSizeWithSearchableNumbers) {
   document::GraphDocument doc;
   testing::SetUpPage(doc);
-  QTemporaryDir dir;
-  const QString path = dir.filePath("page.pdf");
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(PdfBytes(testing::RecordPage(doc), 29700, 21000).value());
-  file.close();
-  const std::string info = RunTool("pdfinfo", {path});
+  const QByteArray pdf = PdfBytes(testing::RecordPage(doc), 29700, 21000).value();
+  const std::string info = testing::PopplerOn("pdfinfo", {}, pdf);
   ASSERT_FALSE(info.empty()) << "pdfinfo (poppler-utils, see scripts/setup) did not run";
   EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
   // 297 x 210 mm is 841.89 x 595.28 points.
   EXPECT_NE(info.find("Page size:       841.89 x 595.276 pts"), std::string::npos) << info;
-  const std::string text = RunTool("pdftotext", {"-layout", path, "-"});
+  const std::string text = testing::PopplerOn("pdftotext", {"-layout"}, pdf);
   EXPECT_NE(text.find("10"), std::string::npos) << text;
   EXPECT_FALSE(PdfBytes(render::VectorRecording(), 0, 21000).ok());
   EXPECT_FALSE(SvgBytes(render::VectorRecording(), 29700, render::kMaxVectorPageSide + 1).ok());

@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "VectorPage.h"
 #include "platform/PdfWriter.h"
 #include "render/VectorRecording.h"
 
@@ -32,19 +32,12 @@ std::string Content(const QByteArray& pdf) {
   return out;
 }
 
-// Runs a poppler tool on the page; its standard output.
-std::string Poppler(const QString& tool, QStringList arguments, const QByteArray& pdf) {
-  QTemporaryDir dir;
-  QFile file(dir.filePath("page.pdf"));
-  file.open(QIODevice::WriteOnly);
-  file.write(pdf);
-  file.close();
-  arguments.append(file.fileName());
-  if (tool == "pdftotext") arguments.append("-");
-  QProcess process;
-  process.start(tool, arguments);
-  process.waitForFinished(30000);
-  return process.readAllStandardOutput().toStdString();
+// The content after the first pen, where a stroke's path starts.
+std::string AfterPen(const std::string& content) {
+  const std::string pen = "RG 50 w\n";
+  const size_t at = content.find(pen);
+  EXPECT_NE(at, std::string::npos) << content;
+  return at == std::string::npos ? "" : content.substr(at + pen.size());
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -84,7 +77,7 @@ TEST(PdfBytes, TheSamePlotMakesTheSameBytes) {
   EXPECT_NE(content.find("/F1 800 Tf"), std::string::npos);
   EXPECT_NE(content.find("/F1 400 Tf"), std::string::npos) << "one font for both sizes";
   // 170 x 120 mm in points, not rounded to whole points.
-  const std::string info = Poppler("pdfinfo", {}, pdf);
+  const std::string info = testing::PopplerOn("pdfinfo", {}, pdf);
   ASSERT_FALSE(info.empty()) << "pdfinfo (poppler-utils, see scripts/setup) did not run";
   EXPECT_NE(info.find("Page size:       481.89 x 340.158 pts"), std::string::npos) << info;
   EXPECT_FALSE(PdfBytes(recording, 0, 12000).ok());
@@ -96,7 +89,7 @@ TEST(PdfBytes, TheSamePlotMakesTheSameBytes) {
 // New Roman and Arial are their metric twins on this system.
 TEST(PdfBytes, EveryFaceIsEmbeddedAsASubsetAndTheNumbersAreExtracted) {
   const QByteArray pdf = PdfBytes(TwoFaces(), 17000, 12000).value();
-  const std::vector<std::string> fonts = Lines(Poppler("pdffonts", {}, pdf));
+  const std::vector<std::string> fonts = Lines(testing::PopplerOn("pdffonts", {}, pdf));
   ASSERT_EQ(fonts.size(), 2u + 2u) << "a heading of two lines, then one line a face";
   for (size_t i = 2; i < fonts.size(); ++i) {
     const std::string& font = fonts[i];
@@ -108,7 +101,7 @@ TEST(PdfBytes, EveryFaceIsEmbeddedAsASubsetAndTheNumbersAreExtracted) {
   }
   EXPECT_NE(fonts[2].find("+LiberationSerif "), std::string::npos) << fonts[2];
   EXPECT_NE(fonts[3].find("+LiberationSans-Bold "), std::string::npos) << fonts[3];
-  const std::vector<std::string> text = Lines(Poppler("pdftotext", {"-raw"}, pdf));
+  const std::vector<std::string> text = Lines(testing::PopplerOn("pdftotext", {"-raw"}, pdf));
   EXPECT_EQ(text, (std::vector<std::string>{"-2.5", "(a\\b)", "1e+06"}));
 
   // A subset holds only what the page shows: the face alone is some
@@ -119,7 +112,7 @@ TEST(PdfBytes, EveryFaceIsEmbeddedAsASubsetAndTheNumbersAreExtracted) {
   other.SetFont({"Times New Roman", 800});
   other.TextOut(0, 0, "7");
   const std::vector<std::string> other_fonts =
-      Lines(Poppler("pdffonts", {}, PdfBytes(other, 17000, 12000).value()));
+      Lines(testing::PopplerOn("pdffonts", {}, PdfBytes(other, 17000, 12000).value()));
   ASSERT_EQ(other_fonts.size(), 3u);
   EXPECT_NE(other_fonts[2].substr(0, 6), fonts[2].substr(0, 6));
 }
@@ -130,26 +123,30 @@ TEST(PdfBytes, EveryFaceIsEmbeddedAsASubsetAndTheNumbersAreExtracted) {
 // last. A subpath of more than one segment that ends elsewhere than it
 // began goes back over its points, so a reader that closes every subpath
 // adds an edge of no length; a tick or a closed outline stays as it is.
-struct StrokeCase {
-  const char* name;
-  std::vector<std::pair<int, int>> points;  // a move to the first, lines to the rest
-  const char* path;                         // the content after the pen
-};
-
-class PdfStroke : public ::testing::TestWithParam<StrokeCase> {};
-
-TEST_P(PdfStroke, DrawsTheSameInkAndClosesWithoutAnEdge) {
-  render::VectorRecording recording;
-  recording.SetPenWidth(50);
-  const StrokeCase& stroke = GetParam();
-  recording.MoveTo(stroke.points[0].first, stroke.points[0].second);
-  for (size_t i = 1; i < stroke.points.size(); ++i) {
-    recording.LineTo(stroke.points[i].first, stroke.points[i].second);
+TEST(PdfStroke, DrawsTheSameInkAndClosesWithoutAnEdge) {
+  std::vector<std::pair<int, int>> column{{0, 500}};
+  for (int i = 0; i < 1000; ++i) column.emplace_back(10, 400 + (i * 37) % 300);
+  column.emplace_back(20, 450);
+  const std::tuple<const char*, std::vector<std::pair<int, int>>, const char*> cases[] = {
+      // A move to the first point, lines to the rest, the content after the pen. The column:
+      // onto x = 10 at 400, the lowest; over the highest 699 to the last 463; on, and back.
+      {"ColumnFromItsLowest", column,
+       "0 500 m\n10 400 l\n10 699 l 10 463 l\n20 450 l\n"
+       "10 463 l\n10 699 l\n10 400 l\n0 500 l\nS\n"},
+      {"ColumnFromBetween",
+       {{0, 50}, {10, 50}, {10, 20}, {10, 90}, {10, 80}},
+       "0 50 m\n10 50 l\n10 20 l 10 90 l 10 80 l\n10 90 l\n10 20 l\n10 50 l\n0 50 l\nS\n"},
+      {"Tick", {{5, 100}, {5, 60}}, "5 100 m\n5 60 l\nS\n"},
+      {"Dot", {{7, 7}, {7, 7}}, "7 7 m\n7 7 l\nS\n"},
+      {"ClosedOutline", {{0, 0}, {10, 5}, {20, 0}, {0, 0}}, "0 0 m\n10 5 l\n20 0 l\n0 0 l\nS\n"},
+  };
+  for (const auto& [name, points, path] : cases) {
+    render::VectorRecording recording;
+    recording.SetPenWidth(50);
+    recording.MoveTo(points[0].first, points[0].second);
+    for (size_t i = 1; i < points.size(); ++i) recording.LineTo(points[i].first, points[i].second);
+    EXPECT_EQ(AfterPen(Content(PdfBytes(recording, 29700, 21000).value())), path) << name;
   }
-  const std::string content = Content(PdfBytes(recording, 29700, 21000).value());
-  const std::string pen = "RG 50 w\n";
-  ASSERT_NE(content.find(pen), std::string::npos) << content;
-  EXPECT_EQ(content.substr(content.find(pen) + pen.size()), stroke.path);
 }
 
 // A trace of some megabytes of operators is one path there and back, in
@@ -171,43 +168,13 @@ TEST(PdfBytes, ALongTraceIsOnePathThereAndBackInOneStream) {
   path += "S\n";
   const QByteArray pdf = PdfBytes(recording, 29700, 21000).value();
   EXPECT_NE(pdf.indexOf("/Contents 4 0 R"), -1);
-  const std::string operators = Content(pdf);
-  const std::string pen = "RG 50 w\n";
-  ASSERT_NE(operators.find(pen), std::string::npos);
-  EXPECT_EQ(operators.substr(operators.find(pen) + pen.size()), path);
+  EXPECT_EQ(AfterPen(Content(pdf)), path);
   EXPECT_EQ(PdfBytes(recording, 29700, 21000).value(), pdf);
-  const std::string info = Poppler("pdfinfo", {}, pdf);
+  const std::string info = testing::PopplerOn("pdfinfo", {}, pdf);
   const size_t pages = info.find("Pages:");
   ASSERT_NE(pages, std::string::npos) << info;
   EXPECT_EQ(info.substr(info.find_first_not_of(' ', pages + 6), 2), "1\n");
 }
-
-std::vector<std::pair<int, int>> ScanWithAColumn() {
-  std::vector<std::pair<int, int>> points{{0, 500}};
-  for (int i = 0; i < 1000; ++i) points.emplace_back(10, 400 + (i * 37) % 300);
-  points.emplace_back(20, 450);
-  return points;
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, PdfStroke,
-                         ::testing::Values(
-                             // Onto x = 10 at 400, the lowest; over the highest 699 to the last
-                             // 463 of the run; on, and back.
-                             StrokeCase{"ColumnFromItsLowest", ScanWithAColumn(),
-                                        "0 500 m\n10 400 l\n10 699 l 10 463 l\n20 450 l\n"
-                                        "10 463 l\n10 699 l\n10 400 l\n0 500 l\nS\n"},
-                             StrokeCase{"ColumnFromBetween",
-                                        {{0, 50}, {10, 50}, {10, 20}, {10, 90}, {10, 80}},
-                                        "0 50 m\n10 50 l\n10 20 l 10 90 l 10 80 l\n"
-                                        "10 90 l\n10 20 l\n10 50 l\n0 50 l\nS\n"},
-                             StrokeCase{"Tick", {{5, 100}, {5, 60}}, "5 100 m\n5 60 l\nS\n"},
-                             StrokeCase{"Dot", {{7, 7}, {7, 7}}, "7 7 m\n7 7 l\nS\n"},
-                             StrokeCase{"ClosedOutline",
-                                        {{0, 0}, {10, 5}, {20, 0}, {0, 0}},
-                                        "0 0 m\n10 5 l\n20 0 l\n0 0 l\nS\n"}),
-                         [](const ::testing::TestParamInfo<StrokeCase>& info) {
-                           return info.param.name;
-                         });
 
 }  // namespace
 }  // namespace korvelin::platform

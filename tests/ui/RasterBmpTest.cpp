@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <fstream>
+#include <utility>
 
 #include "render/RasterImage.h"
 #include "render/RasterLine.h"
@@ -28,11 +29,9 @@ QImage WriteAndRead(const RasterImage& image) {
 TEST(RasterBmp, BlockOnDiskReadsBackWithSizePaletteAndPixels) {
   RasterImage image;
   NewRasterImage(image, 68, 45);
-  SetPaletteEntry(image, 0, 0xFFFFFF);
-  SetPaletteEntry(image, 1, 0x000000);
-  SetPaletteEntry(image, 2, 0xFF0000);
-  SetPaletteEntry(image, 3, 0x0080FF);
-  SetPaletteEntry(image, 255, 0x123456);
+  const std::pair<int, uint32_t> palette[] = {
+      {0, 0xFFFFFF}, {1, 0x000000}, {2, 0xFF0000}, {3, 0x0080FF}, {255, 0x123456}};
+  for (const auto& [index, rgb] : palette) SetPaletteEntry(image, index, rgb);
   DrawRasterLine(image, 0, 0, 67, 0, 1);    // top row
   DrawRasterLine(image, 0, 44, 67, 44, 2);  // bottom row
   DrawRasterLine(image, 5, 3, 60, 40, 3);
@@ -45,10 +44,7 @@ TEST(RasterBmp, BlockOnDiskReadsBackWithSizePaletteAndPixels) {
   ASSERT_EQ(read.format(), QImage::Format_Indexed8);
   const QList<QRgb> table = read.colorTable();
   ASSERT_EQ(table.size(), 256);
-  EXPECT_EQ(table[0], qRgb(255, 255, 255));
-  EXPECT_EQ(table[2], qRgb(255, 0, 0));
-  EXPECT_EQ(table[3], qRgb(0, 0x80, 0xFF));
-  EXPECT_EQ(table[255], qRgb(0x12, 0x34, 0x56));
+  for (const auto& [index, rgb] : palette) EXPECT_EQ(table[index], 0xFF000000 | rgb) << index;
   EXPECT_EQ(table[100], qRgb(0, 0, 0));
   for (int y = 0; y < 45; ++y) {
     for (int x = 0; x < 68; ++x) {

@@ -4,6 +4,8 @@
 // at (60, 14, 540, 386) showing 0 to 10, and a text measurer whose numbers
 // are known, so every coordinate in a file can be named in advance.
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "core/TestWaves.h"
 #include "document/GraphDocument.h"
 #include "render/VectorPlot.h"
+#include "ui/ProgramRun.h"
 
 namespace korvelin::testing {
 
@@ -38,6 +41,18 @@ inline void SetUpPage(document::GraphDocument& doc) {
 inline render::VectorRecording RecordPage(const document::GraphDocument& doc) {
   ScalingMeasurer label;
   return render::RecordVectorPlot(doc, label, render::FontSpec{}, '.');
+}
+
+// The standard output of a poppler tool (pdfinfo, pdffonts, pdftotext) run
+// on a page's bytes; empty when the tool failed.
+inline std::string PopplerOn(const QString& tool, QStringList arguments, const QByteArray& pdf) {
+  QTemporaryDir dir;
+  QFile file(dir.filePath("page.pdf"));
+  if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size()) return {};
+  file.close();
+  arguments.append(file.fileName());
+  if (tool == "pdftotext") arguments.append("-");
+  return ui::RunTool(tool, arguments);
 }
 
 }  // namespace korvelin::testing
