@@ -196,7 +196,9 @@ TEST(PixelToData, TakesThePixelsTopLeftCornerAndExtendsLinearly) {
     PixelToData(px, py, plot, range, x, y);
     EXPECT_NEAR(x, data_x, 1e-12) << px;
     EXPECT_NEAR(y, data_y, 1e-12) << py;
-    if (px == 60) EXPECT_EQ(std::tuple(x, y), std::tuple(0, 10)) << "the plot's corner is exact";
+    if (px == 60) {
+      EXPECT_EQ(std::tuple(x, y), std::tuple(0, 10)) << "the plot's corner is exact";
+    }
   }
   // A plot with no width gives the left edge rather than a division by zero.
   double x = 0;
