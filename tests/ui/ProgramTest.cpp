@@ -222,16 +222,15 @@ TEST_F(HonestOutput, AFullDiskKeepsTheOldPictureAndLeavesNothingBehind) {
 TEST_F(HonestOutput, AReadOnlyFolderIsNamedAndLeftEmpty) {
   const QString folder = "/tmp/korvelin-read-only-" + QString::number(getpid());
   QDir().mkpath(folder + "/out");
-  QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                    QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                    QFileDevice::ExeOther);
+  using P = QFileDevice;
+  const P::Permissions read_only = P::ReadOwner | P::ExeOwner | P::ReadOther | P::ExeOther;
+  QFile::setPermissions(folder, read_only | P::WriteOwner);
   QFile pattern(folder + "/red.pat");
   ASSERT_TRUE(pattern.open(QIODevice::WriteOnly));
   pattern.write(QByteArray::fromStdString(DiagonalPattern()));
   pattern.close();
-  pattern.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadOther);
-  QFile::setPermissions(folder + "/out", QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                             QFileDevice::ReadOther | QFileDevice::ExeOther);
+  pattern.setPermissions(P::ReadOwner | P::ReadOther);
+  QFile::setPermissions(folder + "/out", read_only);
   auto as_nobody = [](QProcess&, QString& program, QStringList& args) {
     if (getuid() != 0) return;
     args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} + args;
@@ -241,8 +240,7 @@ TEST_F(HonestOutput, AReadOnlyFolderIsNamedAndLeftEmpty) {
   const Outcome outcome =
       RunProgram({"--export", target, folder + "/red.pat"}, Environment(), as_nobody);
   const QStringList left = QDir(folder + "/out").entryList(QDir::Files | QDir::Hidden);
-  QFile::setPermissions(folder + "/out",
-                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QFile::setPermissions(folder + "/out", P::ReadOwner | P::WriteOwner | P::ExeOwner);
   QDir(folder).removeRecursively();
   EXPECT_EQ(outcome.exit_code, 1);
   EXPECT_EQ(outcome.err, "korvelin: " + target + ": Permission denied\n");
