@@ -45,6 +45,7 @@
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
 #include "ui/ProgramRun.h"
+#include "ui/WindowFixture.h"
 
 namespace korvelin::ui {
 namespace {
@@ -90,22 +91,11 @@ QImage Decoded(const QByteArray& bytes, const char* format) {
   return testing::PixelsOf(QImage::fromData(bytes, format));
 }
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public WindowFixture {
  protected:
-  CommandsTest() {
-    MainFormOptions options{{}, {640, 480}};
-    options.services = fakes_.Services(&prompt_);
-    form_ = std::make_unique<TMainForm>(doc_, options);
-  }
   template <class T>
   T* Find(const char* name) {
     return form_->findChild<T*>(name);
-  }
-  void Trigger(const char* item) { Find<QAction>(item)->trigger(); }
-  void ShowAndActivate() {
-    form_->show();
-    form_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   }
   void LoadDiagonal() { form_->LoadFile(files_.Write("red.pat", DiagonalPattern())); }
   // Prints through a PDF printer, as the dialog's "print to file" does.
@@ -118,11 +108,6 @@ class CommandsTest : public ::testing::Test {
     return path;
   }
 
-  document::GraphDocument doc_;
-  NoPrompt prompt_;
-  korvelin::testing::FakeServices fakes_;
-  std::unique_ptr<TMainForm> form_;
-  PatternDir files_;
   QPrinter printer_{QPrinter::HighResolution};
 };
 
@@ -184,64 +169,44 @@ INSTANTIATE_TEST_SUITE_P(
                       ShortcutCase{Qt::Key_F, "font"}, ShortcutCase{Qt::Key_H, "info Help"},
                       ShortcutCase{Qt::Key_A, "info About KORVELIN"}));
 
-// A prompt that answers with the next of its texts.
-class AnsweringPrompt : public platform::InputPrompt {
- public:
-  std::optional<std::string> Ask(std::string_view, std::string_view,
-                                 std::string_view value) override {
-    asked_with.emplace_back(value);
-    if (answers.empty()) return std::nullopt;
-    std::string answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-  }
-  std::vector<std::string> answers;
-  std::vector<std::string> asked_with;
-};
+class ViewCommands : public CommandsTest {};
 
 // The three scales are radio items: the checked one draws, Linear draws as
 // before any was chosen, and the range stays in data units. The wavelength
 // is typed as the window writes numbers; a wrong text says so.
-TEST(ViewCommands, IntensityScaleAndWavelength) {
-  document::GraphDocument doc;
-  AnsweringPrompt prompt;
-  korvelin::testing::FakeServices fakes;
-  MainFormOptions options{{}, {640, 480}};
-  options.services = fakes.Services(&prompt);
-  TMainForm form(doc, options);
-  PatternDir files;
-  form.LoadFile(files.Write("red.pat", DiagonalPattern()));
-  const QImage linear = form.Picture();
-  const document::TRealRect range = doc.AxisRange;
+TEST_F(ViewCommands, IntensityScaleAndWavelength) {
+  LoadDiagonal();
+  const QImage linear = form_->Picture();
+  const document::TRealRect range = doc_.AxisRange;
   const auto checked = [&] {
     std::string names;
     for (const char* item : {"miLinear", "miSquareRoot", "miLogarithmic"}) {
-      if (form.findChild<QAction*>(item)->isChecked()) names += item;
+      if (Item(item)->isChecked()) names += item;
     }
     return names;
   };
   EXPECT_EQ(checked(), "miLinear");
-  EXPECT_EQ(form.findChild<QAction*>("miLogarithmic")->shortcut().toString(), "Ctrl+3");
-  form.findChild<QAction*>("miLogarithmic")->trigger();
-  EXPECT_EQ(doc.View.YScale, document::IntensityScale::Logarithmic);
+  EXPECT_EQ(Item("miLogarithmic")->shortcut().toString(), "Ctrl+3");
+  Trigger("miLogarithmic");
+  EXPECT_EQ(doc_.View.YScale, document::IntensityScale::Logarithmic);
   EXPECT_EQ(checked(), "miLogarithmic");
-  EXPECT_NE(form.Picture(), linear);
-  EXPECT_EQ(doc.AxisRange, range);
-  form.findChild<QAction*>("miSquareRoot")->trigger();
+  EXPECT_NE(form_->Picture(), linear);
+  EXPECT_EQ(doc_.AxisRange, range);
+  Trigger("miSquareRoot");
   EXPECT_EQ(checked(), "miSquareRoot");
-  form.findChild<QAction*>("miLinear")->trigger();
-  EXPECT_EQ(form.Picture(), linear);
+  Trigger("miLinear");
+  EXPECT_EQ(form_->Picture(), linear);
 
-  prompt.answers = {"1.5406", "fast", "0"};
-  form.findChild<QAction*>("miWavelength")->trigger();
-  EXPECT_EQ(doc.View.Wavelength, 1.5406);
-  form.findChild<QAction*>("miWavelength")->trigger();
-  EXPECT_EQ(doc.View.Wavelength, 1.5406) << "a wrong text changes nothing";
-  ASSERT_FALSE(fakes.boxes.errors.empty());
-  EXPECT_EQ(fakes.boxes.errors.back(), "'fast' is not a wavelength from 0 to 1000 angstrom");
-  form.findChild<QAction*>("miWavelength")->trigger();
-  EXPECT_EQ(doc.View.Wavelength, 0);
-  EXPECT_EQ(prompt.asked_with, (std::vector<std::string>{"0", "1.5406", "1.5406"}));
+  prompt_.answers = {"1.5406", "fast", "0"};
+  Trigger("miWavelength");
+  EXPECT_EQ(doc_.View.Wavelength, 1.5406);
+  Trigger("miWavelength");
+  EXPECT_EQ(doc_.View.Wavelength, 1.5406) << "a wrong text changes nothing";
+  ASSERT_FALSE(fakes_.boxes.errors.empty());
+  EXPECT_EQ(fakes_.boxes.errors.back(), "'fast' is not a wavelength from 0 to 1000 angstrom");
+  Trigger("miWavelength");
+  EXPECT_EQ(doc_.View.Wavelength, 0);
+  EXPECT_EQ(prompt_.asked_with, (std::vector<std::string>{"0", "1.5406", "1.5406"}));
 }
 
 TEST_F(CommandsTest, QuitEndsTheEventLoop) {

@@ -22,6 +22,7 @@
 #include "ui/FakeServices.h"
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
+#include "ui/WindowFixture.h"
 
 namespace korvelin::ui {
 namespace {
@@ -32,16 +33,24 @@ using korvelin::testing::DiagonalPattern;
 using korvelin::testing::FirstDifferenceFromRaster;
 using korvelin::testing::PatternDir;
 
-// Measures "-000000" as 56 x 19, the size the layout's worked example uses,
-// and any other text as 8 pixels a character.
-class FixedMeasurer : public render::TextMeasurer {
- public:
-  void SetFont(const render::FontSpec&) override {}
-  render::TextSize Measure(std::string_view text) override {
-    if (text == kReferenceText) return {56, 19};
-    return {static_cast<int>(8 * text.size()), 19};
-  }
+// The files each window of a test loads: red.pat, a diagonal to 10.
+class WindowFiles : public ::testing::Test {
+ protected:
+  PatternDir dir_;
+  const std::string red_ = dir_.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));
+  document::GraphDocument doc_;
 };
+class CommandLineFiles : public WindowFiles {};
+class FileDrop : public WindowFiles {};
+class FormResize : public WindowFiles {};
+class LoadFile : public WindowFiles {};
+
+// The paths of the window's loads, in order.
+std::vector<std::string> LoadedPaths(const TMainForm& form) {
+  std::vector<std::string> paths;
+  for (const document::LoadRecord& load : form.Loads()) paths.push_back(load.path);
+  return paths;
+}
 
 // The layout arithmetic itself is tested in the core; the window lays out
 // through it at its client area's size and builds picture and surface.
@@ -51,11 +60,10 @@ TEST(FormLayout, PlacesPlotAndSizesSurface) {
   TMainForm form(doc, {{}, {640, 480}, &measurer});
   EXPECT_EQ(doc.PlotRect, (PixelRect{60, 14, 612, 448}));
   EXPECT_EQ(doc.ClientSize, (document::PixelSize{640, 480}));
-  EXPECT_EQ(form.Raster().Width(), 552);
-  EXPECT_EQ(form.Raster().Height(), 434);
+  EXPECT_EQ(QSize(form.Raster().Width(), form.Raster().Height()), QSize(552, 434));
   EXPECT_EQ(form.Picture().size(), QSize(640, 480));
-  EXPECT_EQ(form.Raster().PaletteEntry(0), 0xFFFFFFu);
-  EXPECT_EQ(form.Raster().PaletteEntry(1), 0x000000u);
+  EXPECT_EQ(std::pair(form.Raster().PaletteEntry(0), form.Raster().PaletteEntry(1)),
+            std::pair(0xFFFFFFu, 0x000000u));
 }
 
 TEST(FormWithRealFont, KeepsLayoutInvariantsAtManySizes) {
@@ -113,51 +121,28 @@ TEST(FormCreate, SetsEveryDefaultAndStartsEmpty) {
   EXPECT_EQ(form.Picture().pixel(doc.PlotRect.Left, doc.PlotRect.Top) & 0xFFFFFF, 0u);
 }
 
-TEST(CommandLineFiles, LoadInOrderAfterTheFirstLayout) {
-  PatternDir dir;
-  const std::string red = dir.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));
-  const std::string blue = dir.Write("blue.pat", DiagonalPattern("(0,0,65535)", 20));
+TEST_F(CommandLineFiles, LoadInOrderAfterTheFirstLayout) {
+  const std::string blue = dir_.Write("blue.pat", DiagonalPattern("(0,0,65535)", 20));
   platform::SetApplicationTitle("");
-  document::GraphDocument doc;
-  TMainForm form(doc, {{red, blue}, {640, 480}});
-
-  ASSERT_EQ(form.Loads().size(), 2u);
-  EXPECT_EQ(form.Loads()[0].path, red);
-  EXPECT_EQ(form.Loads()[1].path, blue);
-  EXPECT_EQ(doc.AxisRange.Right, 20);
+  TMainForm form(doc_, {{red_, blue}, {640, 480}});
+  EXPECT_EQ(LoadedPaths(form), (std::vector<std::string>{red_, blue}));
+  EXPECT_EQ(doc_.AxisRange.Right, 20);
   EXPECT_EQ(platform::ApplicationTitle(), "KORVELIN");
   // Drawn at the window's layout: the second file's blue is in the plot, no red.
-  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0x0000FF), 20);
-  EXPECT_EQ(CountColour(form.Picture(), doc.PlotRect, 0xFF0000), 0);
-  EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc.PlotRect), -1);
+  EXPECT_GT(CountColour(form.Picture(), doc_.PlotRect, 0x0000FF), 20);
+  EXPECT_EQ(CountColour(form.Picture(), doc_.PlotRect, 0xFF0000), 0);
+  EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc_.PlotRect), -1);
 }
 
-TEST(CommandLineFiles, RejectedSecondFileLeavesTheFirst) {
-  PatternDir dir;
-  const std::string red = dir.Write("red.pat", DiagonalPattern());
-  const std::string text = dir.Write("notes.txt", "just some notes\r\n1 2\r\n");
-  document::GraphDocument doc;
-  TMainForm form(doc, {{red, text, dir.Path("missing.pat")}, {640, 480}});
-
+TEST_F(CommandLineFiles, RejectedSecondFileLeavesTheFirst) {
+  const std::string text = dir_.Write("notes.txt", "just some notes\r\n1 2\r\n");
+  TMainForm form(doc_, {{red_, text, dir_.Path("missing.pat")}, {640, 480}});
   ASSERT_EQ(form.Loads().size(), 3u);
   EXPECT_TRUE(form.Loads()[0].result.accepted());
   EXPECT_EQ(form.Loads()[1].result.status, document::LoadStatus::NotPattern);
   EXPECT_EQ(form.Loads()[2].result.status, document::LoadStatus::CannotOpen);
-  EXPECT_EQ(doc.TraceCount, 1);
-  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0xFF0000), 20);
-}
-
-QDropEvent MakeDrop(const QMimeData& mime) {
-  return QDropEvent(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-}
-
-// As a file manager's drop arrives: the entering drag picks the target (the
-// receiver or the nearest parent that accepts drops), then the drop goes to it.
-void SendDrop(QWidget* receiver, const QMimeData& mime) {
-  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(receiver, &enter);
-  QDropEvent drop = MakeDrop(mime);
-  QApplication::sendEvent(receiver, &drop);
+  EXPECT_EQ(doc_.TraceCount, 1);
+  EXPECT_GT(CountColour(form.Picture(), doc_.PlotRect, 0xFF0000), 20);
 }
 
 QMimeData* FileUrls(const std::vector<std::string>& paths) {
@@ -170,38 +155,27 @@ QMimeData* FileUrls(const std::vector<std::string>& paths) {
   return mime;
 }
 
-TEST(FileDrop, LoadsDroppedFilesInTheirOrder) {
-  PatternDir dir;
-  const std::string red = dir.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));
-  const std::string text = dir.Write("notes.txt", "no header\r\n");
-  const std::string blue = dir.Write("blue.pat", DiagonalPattern("(0,0,65535)", 30));
-  document::GraphDocument doc;
-  TMainForm form(doc);
-  std::unique_ptr<QMimeData> mime(FileUrls({red, text, blue}));
-
+TEST_F(FileDrop, LoadsDroppedFilesInTheirOrder) {
+  const std::string text = dir_.Write("notes.txt", "no header\r\n");
+  const std::string blue = dir_.Write("blue.pat", DiagonalPattern("(0,0,65535)", 30));
+  TMainForm form(doc_);
+  std::unique_ptr<QMimeData> mime(FileUrls({red_, text, blue}));
   QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, mime.get(), Qt::LeftButton,
                         Qt::NoModifier);
   enter.setAccepted(false);
   QApplication::sendEvent(&form, &enter);
   EXPECT_TRUE(enter.isAccepted());
-
-  QDropEvent drop = MakeDrop(*mime);
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&form, &drop);
-  ASSERT_EQ(form.Loads().size(), 3u);
-  EXPECT_EQ(form.Loads()[0].path, red);
-  EXPECT_EQ(form.Loads()[1].path, text);
-  EXPECT_EQ(form.Loads()[2].path, blue);
-  EXPECT_EQ(doc.AxisRange.Right, 30);
-  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0x0000FF), 20);
+  EXPECT_EQ(LoadedPaths(form), (std::vector<std::string>{red_, text, blue}));
+  EXPECT_EQ(doc_.AxisRange.Right, 30);
+  EXPECT_GT(CountColour(form.Picture(), doc_.PlotRect, 0x0000FF), 20);
 }
 
-TEST(FileDrop, ReachesTheWindowThroughItsChildrenButNotOtherWindows) {
-  PatternDir dir;
-  const std::string red = dir.Write("red.pat", DiagonalPattern());
-  document::GraphDocument doc;
-  TMainForm form(doc);
+TEST_F(FileDrop, ReachesTheWindowThroughItsChildrenButNotOtherWindows) {
+  TMainForm form(doc_);
   QWidget other;
-  std::unique_ptr<QMimeData> mime(FileUrls({red}));
+  std::unique_ptr<QMimeData> mime(FileUrls({red_}));
 
   other.setAcceptDrops(true);
   SendDrop(&other, *mime);
@@ -212,10 +186,9 @@ TEST(FileDrop, ReachesTheWindowThroughItsChildrenButNotOtherWindows) {
   EXPECT_TRUE(form.Loads()[0].result.accepted());
 }
 
-TEST(FileDrop, PassesPathsLongerThan511CharactersWhole) {
-  PatternDir dir;
+TEST_F(FileDrop, PassesPathsLongerThan511CharactersWhole) {
   // Three folders of 200 characters: a path of more than 600 characters.
-  std::string folder = dir.Path("");
+  std::string folder = dir_.Path("");
   for (char c : {'a', 'b', 'c'}) {
     folder += "/" + std::string(200, c);
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
@@ -223,38 +196,28 @@ TEST(FileDrop, PassesPathsLongerThan511CharactersWhole) {
   const std::string path = folder + "/deep.pat";
   std::ofstream(path, std::ios::binary) << DiagonalPattern();
   ASSERT_GT(path.size(), 600u);
-  document::GraphDocument doc;
-  TMainForm form(doc);
+  TMainForm form(doc_);
   std::unique_ptr<QMimeData> mime(FileUrls({path}));
   SendDrop(&form, *mime);
-  ASSERT_EQ(form.Loads().size(), 1u);
-  EXPECT_EQ(form.Loads()[0].path, path);
+  ASSERT_EQ(LoadedPaths(form), std::vector<std::string>{path});
   EXPECT_TRUE(form.Loads()[0].result.accepted());
 }
 
-TEST(FormResize, RecreatesSurfaceAndRedrawsAtTheNewSize) {
-  PatternDir dir;
-  const std::string red = dir.Write("red.pat", DiagonalPattern());
-  document::GraphDocument doc;
+TEST_F(FormResize, RecreatesSurfaceAndRedrawsAtTheNewSize) {
   FixedMeasurer measurer;
-  TMainForm form(doc, {{red}, {640, 480}, &measurer});
+  TMainForm form(doc_, {{red_}, {640, 480}, &measurer});
   const uint8_t* old_block = form.Raster().Block();
-
   form.SetClientSize({900, 700});
-  EXPECT_EQ(doc.PlotRect, (PixelRect{60, 14, 60 + 812, 14 + 654}));
-  EXPECT_EQ(form.Raster().Width(), 812);
-  EXPECT_EQ(form.Raster().Height(), 654);
+  EXPECT_EQ(doc_.PlotRect, (PixelRect{60, 14, 60 + 812, 14 + 654}));
+  EXPECT_EQ(QSize(form.Raster().Width(), form.Raster().Height()), QSize(812, 654));
   EXPECT_NE(form.Raster().Block(), old_block);
   EXPECT_EQ(form.Picture().size(), QSize(900, 700));
-  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0xFF0000), 20);
-  EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc.PlotRect), -1);
+  EXPECT_GT(CountColour(form.Picture(), doc_.PlotRect, 0xFF0000), 20);
+  EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc_.PlotRect), -1);
 }
 
-TEST(FormResize, ShownWindowFollowsItsClientAreaDownToOnePixelAndBack) {
-  PatternDir dir;
-  const std::string red = dir.Write("red.pat", DiagonalPattern());
-  document::GraphDocument doc;
-  TMainForm form(doc, {{red}, {640, 480}});
+TEST_F(FormResize, ShownWindowFollowsItsClientAreaDownToOnePixelAndBack) {
+  TMainForm form(doc_, {{red_}, {640, 480}});
   form.show();
   QApplication::processEvents();
   for (QSize client : {QSize(1, 1), QSize(3, 2), QSize(700, 500)}) {
@@ -262,11 +225,11 @@ TEST(FormResize, ShownWindowFollowsItsClientAreaDownToOnePixelAndBack) {
     QApplication::processEvents();
     EXPECT_EQ(form.ClientSize(), client);
     EXPECT_EQ(form.Picture().size(), client);
-    EXPECT_EQ(doc.ClientSize, (document::PixelSize{client.width(), client.height()}));
+    EXPECT_EQ(doc_.ClientSize, (document::PixelSize{client.width(), client.height()}));
     EXPECT_GE(form.Raster().Width(), 64);
   }
-  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0xFF0000), 20);
-  EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc.PlotRect), -1);
+  EXPECT_GT(CountColour(form.Picture(), doc_.PlotRect, 0xFF0000), 20);
+  EXPECT_EQ(FirstDifferenceFromRaster(form.Picture(), form.Raster(), doc_.PlotRect), -1);
 }
 
 using CountingBoxes = korvelin::testing::RecordingBoxes;
@@ -274,18 +237,16 @@ using CountingBoxes = korvelin::testing::RecordingBoxes;
 // A file read only in part is shown as far as it was read, and the user
 // hears why once, with the file named; a rejected file is not mentioned by
 // the window. A command-line file's box waits until the window is shown.
-TEST(LoadFile, AFileReadInPartIsShownAndReportedOnce) {
-  PatternDir dir;
-  const std::string path = dir.Write("long.pat", "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
+TEST_F(LoadFile, AFileReadInPartIsShownAndReportedOnce) {
+  const std::string path = dir_.Write("long.pat", "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
   ASSERT_EQ(truncate(path.c_str(), off_t{100} << 20), 0);
   CountingBoxes boxes;
-  document::GraphDocument doc;
-  MainFormOptions options{{path, dir.Path("missing.pat")}, {640, 480}};
+  MainFormOptions options{{path, dir_.Path("missing.pat")}, {640, 480}};
   options.services.boxes = &boxes;
-  TMainForm form(doc, options);
+  TMainForm form(doc_, options);
   ASSERT_EQ(form.Loads().size(), 2u);
   EXPECT_EQ(form.Loads()[0].result.status, document::LoadStatus::Incomplete);
-  EXPECT_EQ(doc.Waves[0].count, 2);
+  EXPECT_EQ(doc_.Waves[0].count, 2);
   EXPECT_EQ(boxes.errors.size(), 0u) << "no box before the window";
   form.show();
   for (int i = 0; i < 10 && boxes.errors.empty(); ++i) QCoreApplication::processEvents();
@@ -298,17 +259,15 @@ TEST(LoadFile, AFileReadInPartIsShownAndReportedOnce) {
 
 // A file saved by another program is drawn through the second reading; one
 // that still shows nothing says so in the plot area until a trace shows.
-TEST(LoadFile, AFileThatShowsNothingSaysSoInThePlotArea) {
-  PatternDir dir;
-  const std::string saved = dir.Write(
+TEST_F(LoadFile, AFileThatShowsNothingSaysSoInThePlotArea) {
+  const std::string saved = dir_.Write(
       "saved.pat",
       "IGOR\nWAVES/D 'Scan 1'\nBEGIN\n1\n4\n9\nEND\nX SetScale/P x 0,0.5,\"\", 'Scan 1'\n");
   const std::string cube =
-      dir.Write("cube.pat", "IGOR\nWAVES/D/N=(2,2,2) cube\nBEGIN\n1 2\n3 4\n\n5 6\n7 8\nEND\n");
-  document::GraphDocument doc;
-  TMainForm form(doc, {{saved}, {640, 480}});
+      dir_.Write("cube.pat", "IGOR\nWAVES/D/N=(2,2,2) cube\nBEGIN\n1 2\n3 4\n\n5 6\n7 8\nEND\n");
+  TMainForm form(doc_, {{saved}, {640, 480}});
   EXPECT_TRUE(form.Loads()[0].saved.fallback);
-  EXPECT_EQ(doc.AxisRange.Right, 1.0) << "fitted to the x scale";
+  EXPECT_EQ(doc_.AxisRange.Right, 1.0) << "fitted to the x scale";
   // With a trace to show, a notice is not drawn.
   const QImage traced = form.Picture();
   form.View().SetNotice("a notice");
@@ -323,7 +282,7 @@ TEST(LoadFile, AFileThatShowsNothingSaysSoInThePlotArea) {
   form.View().SetNotice("");
   form.DrawScreenPlot();
   // The middle of the plot, away from the frame and the ticks.
-  const PixelRect plot = doc.PlotRect;
+  const PixelRect plot = doc_.PlotRect;
   const PixelRect middle{plot.Left + 20, plot.Top + 20, plot.Right - 20, plot.Bottom - 20};
   const int inside = (middle.Right - middle.Left) * (middle.Bottom - middle.Top);
   EXPECT_EQ(CountColour(form.Picture(), middle, 0xFFFFFF), inside);
@@ -350,35 +309,32 @@ struct EventCase {
   bool keeps_picture;  // a failed layout keeps the last good picture whole
 };
 
-class FailingEvent : public ::testing::TestWithParam<EventCase> {};
+class FailingEvent : public WindowFiles, public ::testing::WithParamInterface<EventCase> {};
 
 // Whatever an event handler runs, an error shows the standard box once, the
 // picture stays shown, and the window goes on: the next resize draws.
 TEST_P(FailingEvent, ShowsTheBoxOnceAndTheWindowGoesOn) {
-  PatternDir dir;
-  const std::string red = dir.Write("red.pat", DiagonalPattern("(65535,0,0)", 10));
-  document::GraphDocument doc;
   FailingMeasurer measurer;
   korvelin::testing::FakeServices fakes;
-  MainFormOptions options{{red}, {640, 480}, &measurer};
+  MainFormOptions options{{red_}, {640, 480}, &measurer};
   options.services = fakes.Services(nullptr);
-  TMainForm form(doc, options);
+  TMainForm form(doc_, options);
   QWidget* client = form.findChild<QWidget*>("ClientArea");
   QWidget* image = form.findChild<QWidget*>("Image");
   ASSERT_TRUE(client != nullptr && image != nullptr);
   const QImage before = form.Picture().copy();
 
   measurer.armed = true;
-  GetParam().event(form, *client, *image, red);
+  GetParam().event(form, *client, *image, red_);
   EXPECT_EQ(fakes.boxes.errors, std::vector<std::string>{"the font cannot be measured"});
   EXPECT_FALSE(image->isHidden());
   if (GetParam().keeps_picture) {
     EXPECT_EQ(form.Picture(), before);
-    EXPECT_EQ(doc.ClientSize, (document::PixelSize{640, 480}));
+    EXPECT_EQ(doc_.ClientSize, (document::PixelSize{640, 480}));
   }
   form.SetClientSize({500, 400});
   EXPECT_EQ(form.Picture().size(), QSize(500, 400));
-  EXPECT_GT(CountColour(form.Picture(), doc.PlotRect, 0x000000), 500);  // frame and numbers
+  EXPECT_GT(CountColour(form.Picture(), doc_.PlotRect, 0x000000), 500);  // frame and numbers
   EXPECT_EQ(fakes.boxes.errors.size(), 1u);
 }
 

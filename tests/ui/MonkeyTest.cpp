@@ -62,6 +62,7 @@
 #include "ui/MainUnit.h"
 #include "ui/PatternFiles.h"
 #include "ui/UnitMod.h"
+#include "ui/WindowFixture.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
@@ -132,9 +133,14 @@ void InstallLastWords() {
 // ---------------------------------------------------------------------------
 // The seeds and the length of a run, from the environment.
 
-std::vector<uint64_t> SeedsFrom(const char* text) {
+// A setting from the environment; empty when not set.
+std::string Setting(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+std::vector<uint64_t> SeedsFrom(const std::string& all) {
   std::vector<uint64_t> seeds;
-  const std::string all(text);
   size_t at = 0;
   while (at <= all.size()) {
     const size_t comma = std::min(all.find(',', at), all.size());
@@ -155,31 +161,25 @@ std::vector<uint64_t> SeedsFrom(const char* text) {
 }
 
 std::vector<uint64_t> ChosenSeeds() {
-  const char* chosen = std::getenv("KORVELIN_MONKEY_SEED");
-  if (chosen != nullptr && *chosen != '\0') return SeedsFrom(chosen);
+  const std::string chosen = Setting("KORVELIN_MONKEY_SEED");
+  if (!chosen.empty()) return SeedsFrom(chosen);
   std::vector<uint64_t> seeds{kDefaultSeed};
   seeds.insert(seeds.end(), std::begin(kOtherSeeds), std::end(kOtherSeeds));
   return seeds;
 }
 
 int ActionCount() {
-  const char* chosen = std::getenv("KORVELIN_MONKEY_ACTIONS");
-  if (chosen == nullptr || *chosen == '\0') return kDefaultActions;
-  return std::max(0, std::atoi(chosen));
+  const std::string chosen = Setting("KORVELIN_MONKEY_ACTIONS");
+  return chosen.empty() ? kDefaultActions : std::max(0, std::atoi(chosen.c_str()));
 }
 
 // The examples are among the good files, so a replay needs the same folder.
 std::string ExamplesSetting() {
-  const char* examples = std::getenv("KORVELIN_EXAMPLES");
-  return examples != nullptr && *examples != '\0'
-             ? std::string("KORVELIN_EXAMPLES=") + examples + " "
-             : std::string();
+  const std::string examples = Setting("KORVELIN_EXAMPLES");
+  return examples.empty() ? examples : "KORVELIN_EXAMPLES=" + examples + " ";
 }
 
-bool LogEveryAction() {
-  const char* chosen = std::getenv("KORVELIN_MONKEY_LOG");
-  return chosen != nullptr && *chosen == '1';
-}
+bool LogEveryAction() { return Setting("KORVELIN_MONKEY_LOG")[0] == '1'; }
 
 // ---------------------------------------------------------------------------
 // Random choices. Each is a fixed function of the generator's raw output
@@ -229,26 +229,20 @@ std::string NumberText(Dice& dice) {
       "1.7976931348623157e308|2147483647|-2147483648|2147483648|-2147483649|"
       "99999999999999999999|0x10|$FF|$7FFFFFFF|$FFFFFFFF|1,5|1.5|,|.|-|+|e|1e|--1|+-0|"
       " 5|5 || |0.0001|1E15|2.5E15|1e-5|123456789012345678");
-  switch (dice.Below(5)) {
-    case 0:
-      return dice.Pick(kSpecial);
-    case 1:
-      return std::to_string(dice.Between(-100, 1000));
-    case 2:
-      return std::to_string(dice.Between(INT64_MIN, INT64_MAX));
-    case 3: {
-      char text[64];
-      const double mantissa = dice.Unit() * 20 - 10;
-      const int exponent = static_cast<int>(dice.Between(-320, 320));
-      std::snprintf(text, sizeof text, "%.*ge%d", dice.Below(18) + 1, mantissa, exponent);
-      return text;
-    }
-    default: {
-      std::string digits(static_cast<size_t>(dice.Between(1, 400)), '9');
-      if (dice.Chance(500)) digits.insert(digits.begin() + dice.Below(int(digits.size())), '.');
-      return dice.Chance(300) ? "-" + digits : digits;
-    }
+  const int kind = dice.Below(5);
+  if (kind == 0) return dice.Pick(kSpecial);
+  if (kind == 1) return std::to_string(dice.Between(-100, 1000));
+  if (kind == 2) return std::to_string(dice.Between(INT64_MIN, INT64_MAX));
+  if (kind == 3) {
+    char text[64];
+    const double mantissa = dice.Unit() * 20 - 10;
+    const int exponent = static_cast<int>(dice.Between(-320, 320));
+    std::snprintf(text, sizeof text, "%.*ge%d", dice.Below(18) + 1, mantissa, exponent);
+    return text;
   }
+  std::string digits(static_cast<size_t>(dice.Between(1, 400)), '9');
+  if (dice.Chance(500)) digits.insert(digits.begin() + dice.Below(int(digits.size())), '.');
+  return dice.Chance(300) ? "-" + digits : digits;
 }
 
 // Characters QTest can type as keys: printable ASCII, backspace, tab,
@@ -404,11 +398,9 @@ struct RunFiles {
   std::string existing;              // a file that is no bitmap, to be saved over
 
   RunFiles() {
-    const char* examples = std::getenv("KORVELIN_EXAMPLES");
-    if (examples != nullptr && *examples != '\0') {
-      for (const char* name : {"quartz-powder.pat", "two-blocks.pat", "rocking-curve-lf.pat"}) {
-        good.push_back(std::string(examples) + "/" + name);
-      }
+    const std::string examples = Setting("KORVELIN_EXAMPLES");
+    for (const char* name : {"quartz-powder.pat", "two-blocks.pat", "rocking-curve-lf.pat"}) {
+      if (!examples.empty()) good.push_back(examples + "/" + name);
     }
     good.push_back(dir.Write("diagonal.pat", korvelin::testing::DiagonalPattern()));
     good.push_back(
@@ -686,16 +678,10 @@ class Monkey {
   }
 
   static const char* ButtonName(Qt::MouseButton button) {
-    switch (button) {
-      case Qt::LeftButton:
-        return "left";
-      case Qt::RightButton:
-        return "right";
-      case Qt::MiddleButton:
-        return "middle";
-      default:
-        return "back";
-    }
+    return button == Qt::LeftButton     ? "left"
+           : button == Qt::RightButton  ? "right"
+           : button == Qt::MiddleButton ? "middle"
+                                        : "back";
   }
 
   void Send(QEvent::Type type, Qt::MouseButton button, QPoint at, Qt::MouseButtons held) {
@@ -753,28 +739,28 @@ class Monkey {
         "miReload",  "miNextFile", "miPreviousFile", "miFollowFile", "miAddFile",
         "miAddFile", "miStack",    "miUnstack",      "miLegend"};
     const char* item = dice_.Pick(kItems);
+    const std::string_view picked = item;
     std::string detail;
-    if (std::strcmp(item, "miOpen") == 0 || std::strcmp(item, "miAddFile") == 0) {
+    if (picked == "miOpen" || picked == "miAddFile") {
       const int kind = dice_.Below(5);
       fakes_.file_dialogs.answer =
           kind == 0 ? std::nullopt : std::optional<std::string>(files_.Any(dice_));
       detail = fakes_.file_dialogs.answer.value_or("(cancel)");
-    } else if (std::strcmp(item, "miSave") == 0) {
+    } else if (picked == "miSave") {
       fakes_.file_dialogs.answer = SaveTarget();
       fakes_.boxes.answer = dice_.Chance(500);
       detail = fakes_.file_dialogs.answer.value_or("(cancel)") +
                (fakes_.boxes.answer ? ", overwrite" : ", keep");
-    } else if (std::strcmp(item, "miPaste") == 0) {
+    } else if (picked == "miPaste") {
       fakes_.clipboard.text = ClipboardText();
       detail = std::to_string(fakes_.clipboard.text.size()) + " characters";
-    } else if (std::strcmp(item, "miFont") == 0) {
+    } else if (picked == "miFont") {
       fakes_.font_dialog.answer = AnyFont();
       detail = fakes_.font_dialog.answer
                    ? fakes_.font_dialog.answer->name.substr(0, 40) + " " +
                          std::to_string(fakes_.font_dialog.answer->pixel_height) + " px"
                    : "(cancel)";
-    } else if (HeavyPicture() && (std::strcmp(item, "miCopyBitmap") == 0 ||
-                                  std::strcmp(item, "miCopyMetafile") == 0)) {
+    } else if (HeavyPicture() && (picked == "miCopyBitmap" || picked == "miCopyMetafile")) {
       // Encoding a picture of 33 million pixels takes seconds under the
       // sanitizers; at that size the command is tried once in a while only.
       if (!dice_.Chance(100)) item = "miHelpMe";
@@ -804,39 +790,26 @@ class Monkey {
     Trigger("miPrint");
   }
 
+  // One of fourteen edits, the typing and the choice of lines twice as often.
   void EditDialog() {
-    switch (dice_.Below(14)) {
-      case 0:
-      case 1:
-        return TypeAxis();
-      case 2:
-      case 3:
-        return TypeSpin();
-      case 4:
-        return StepSpin();
-      case 5:
-        return ClickCheckBox();
-      case 6:
-      case 7:
-        return SelectLine();
-      case 8:
-        return KeyInList();
-      case 9:
-        return ClickButton("ButtonAppend");
-      case 10:
-        return ClickButton("ButtonRemove");
-      case 11:
-        return SwitchTab();
-      case 12:
-        return dice_.Chance(500) ? AppendPair() : EditParameter();
-      default: {
-        Note(dialog_->isVisible() ? "close the dialog" : "Modify (show the dialog)");
-        if (dialog_->isVisible()) {
-          dialog_->close();
-        } else {
-          Trigger("miModify");
-        }
-      }
+    static const Action kEdits[] = {
+        &Monkey::TypeAxis,  &Monkey::TypeAxis,      &Monkey::TypeSpin,    &Monkey::TypeSpin,
+        &Monkey::StepSpin,  &Monkey::ClickCheckBox, &Monkey::SelectLine,  &Monkey::SelectLine,
+        &Monkey::KeyInList, &Monkey::ClickAppend,   &Monkey::ClickRemove, &Monkey::SwitchTab,
+        &Monkey::AddOrEdit, &Monkey::ShowOrClose};
+    (this->*kEdits[dice_.Below(14)])();
+  }
+
+  void AddOrEdit() { dice_.Chance(500) ? AppendPair() : EditParameter(); }
+  void ClickAppend() { ClickButton("ButtonAppend"); }
+  void ClickRemove() { ClickButton("ButtonRemove"); }
+
+  void ShowOrClose() {
+    Note(dialog_->isVisible() ? "close the dialog" : "Modify (show the dialog)");
+    if (dialog_->isVisible()) {
+      dialog_->close();
+    } else {
+      Trigger("miModify");
     }
   }
 
@@ -852,11 +825,7 @@ class Monkey {
       if (dice_.Chance(500)) edit->clear();
       edit->insert(text);
     } else {
-      const std::string text = how == 1 ? KeyText(dice_) : NumberText(dice_);
-      const bool replace = dice_.Chance(700);
-      Note(std::string(replace ? "type over " : "type into ") + name + ": " + text.substr(0, 80));
-      if (replace) edit->selectAll();
-      TypeKeys(edit, text);
+      TypeInto(edit, edit, name, how == 1 ? KeyText(dice_) : NumberText(dice_), 700);
     }
   }
 
@@ -881,20 +850,23 @@ class Monkey {
       edit->insert(text);
       return;
     }
-    std::string text;
-    if (how == 1) {
-      text = KeyText(dice_);
-    } else if (how == 2) {
-      text = NumberText(dice_);
-    } else {
-      // Mostly sizes a user would try, sometimes anything in 32 bits.
-      text = std::to_string(dice_.Chance(800) ? dice_.Between(-100, 3000)
-                                              : dice_.Between(INT32_MIN, INT32_MAX));
-    }
-    const bool replace = dice_.Chance(800);
+    // Else mostly sizes a user would try, sometimes anything in 32 bits.
+    const std::string text =
+        how == 1   ? KeyText(dice_)
+        : how == 2 ? NumberText(dice_)
+                   : std::to_string(dice_.Chance(800) ? dice_.Between(-100, 3000)
+                                                      : dice_.Between(INT32_MIN, INT32_MAX));
+    TypeInto(spin, edit, name, text, 800);
+  }
+
+  // Typed key by key over the edit's text or into it; characters no key
+  // gives are left to pastes.
+  void TypeInto(QWidget* target, QLineEdit* edit, const char* name, const std::string& text,
+                int over_per_mille) {
+    const bool replace = dice_.Chance(over_per_mille);
     Note(std::string(replace ? "type over " : "type into ") + name + ": " + text.substr(0, 80));
     if (replace) edit->selectAll();
-    TypeKeys(spin, text);
+    for (const char c : text) QTest::keyClick(target, c);
   }
 
   void StepSpin() {
@@ -1064,36 +1036,23 @@ class Monkey {
 
   std::optional<std::string> SaveTarget() {
     if (HeavyPicture() && !dice_.Chance(50)) return std::nullopt;
-    switch (dice_.Below(9)) {
-      case 0:
-        return std::nullopt;
-      case 1:
-        return files_.dir.Path("missing/folder/plot.bmp");
-      case 2:
-        return files_.dir.Path("");
-      case 3:
-        return "/dev/null";
-      case 4:
-        return "/dev/full";
-      case 5:
-        return files_.existing;
-      default:
-        return files_.dir.Path("plot" + std::to_string(dice_.Below(3)) + ".bmp");
-    }
+    const int kind = dice_.Below(9);
+    if (kind == 0) return std::nullopt;
+    const std::string kOdd[] = {files_.dir.Path("missing/folder/plot.bmp"), files_.dir.Path(""),
+                                "/dev/null", "/dev/full", files_.existing};
+    if (kind <= 5) return kOdd[kind - 1];
+    return files_.dir.Path("plot" + std::to_string(dice_.Below(3)) + ".bmp");
   }
 
   std::string ClipboardText() {
-    switch (dice_.Below(6)) {
-      case 0:
-        return {};
-      case 1:
-        return NumberText(dice_);
-      case 2:
-        return dice_.Chance(30) ? std::string(size_t{1} << 20, 'W')
-                                : std::string(size_t(dice_.Between(100, 10000)), 'x');
-      default:
-        return AnyText(dice_).toLatin1().toStdString();
+    const int kind = dice_.Below(6);
+    if (kind == 0) return {};
+    if (kind == 1) return NumberText(dice_);
+    if (kind == 2) {
+      return dice_.Chance(30) ? std::string(size_t{1} << 20, 'W')
+                              : std::string(size_t(dice_.Between(100, 10000)), 'x');
     }
+    return AnyText(dice_).toLatin1().toStdString();
   }
 
   std::optional<render::FontSpec> AnyFont() {
@@ -1112,11 +1071,6 @@ class Monkey {
   }
 
   void Trigger(const char* item) { form_->findChild<QAction*>(item)->trigger(); }
-
-  // Typed key by key; characters no key gives are left to pastes.
-  static void TypeKeys(QWidget* target, const std::string& text) {
-    for (const char c : text) QTest::keyClick(target, c);
-  }
 
   static std::string Text(QPoint p) {
     return "(" + std::to_string(p.x()) + ", " + std::to_string(p.y()) + ")";
@@ -1180,29 +1134,16 @@ TEST(MonkeyReplay, ASeedGivesTheSameRunTwice) {
 // ---------------------------------------------------------------------------
 // What the monkey found, each kept as a plain case of its own.
 
-class FoundByTheMonkey : public ::testing::Test {
+class FoundByTheMonkey : public WindowFixture {
  protected:
-  FoundByTheMonkey() {
-    MainFormOptions options{{}, {640, 480}};
-    options.services = fakes_.Services(&prompt_);
-    form_ = std::make_unique<TMainForm>(doc_, options);
-    image_ = form_->findChild<QWidget*>("Image");
-  }
   void Send(QEvent::Type type, Qt::MouseButton button, int x, int y) {
     const QPointF at(x, y);
     QMouseEvent event(type, at, at, button,
                       type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
                       Qt::NoModifier);
-    QApplication::sendEvent(image_, &event);
+    QApplication::sendEvent(form_->findChild<QWidget*>("Image"), &event);
   }
   uint32_t Pixel(int x, int y) const { return form_->Picture().pixel(x, y) & 0xFFFFFF; }
-
-  Dice dice_{0};
-  DicePrompt prompt_{dice_};
-  korvelin::testing::FakeServices fakes_;
-  document::GraphDocument doc_;
-  std::unique_ptr<TMainForm> form_;
-  QWidget* image_ = nullptr;
 };
 
 // Seeds 20251207 (action 3) and 20251207 (action 231): a band from a corner
@@ -1244,7 +1185,7 @@ TEST_F(FoundByTheMonkey, AFontTooLargeForTheFontEnginesMeasuresInProportion) {
   }
 
   fakes_.font_dialog.answer = render::FontSpec{"Arial", 410, false, false};
-  form_->findChild<QAction*>("miFont")->trigger();
+  Trigger("miFont");
   doc_.Settings.DistanceX = -352421;
   doc_.Settings.MetafileWidth = 202800;
   doc_.Settings.MetafileHeight = 286400;
@@ -1252,7 +1193,7 @@ TEST_F(FoundByTheMonkey, AFontTooLargeForTheFontEnginesMeasuresInProportion) {
   const render::VectorRecording recording = render::RecordVectorPlot(
       doc_, form_->View().Measurer(), form_->Font(), form_->View().DecimalSeparator());
   EXPECT_LT(recording.Size(), 1000u) << "a frame and a few dozen ticks";
-  form_->findChild<QAction*>("miCopyMetafile")->trigger();
+  Trigger("miCopyMetafile");
   ASSERT_NE(fakes_.clipboard.data, nullptr);
   EXPECT_LT(fakes_.clipboard.data->data("image/svg+xml").size(), 1 << 20);
 }

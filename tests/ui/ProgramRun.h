@@ -3,6 +3,7 @@
 // where its binary lies, an environment without a display, and its exit
 // code and output.
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace korvelin::ui {
 
@@ -52,6 +54,15 @@ inline Outcome RunProgram(
   outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
   outcome.err = QString::fromLocal8Bit(process.readAllStandardError());
   return outcome;
+}
+
+// The program run in the environment without a display.
+inline Outcome RunProgram(QStringList args) { return RunProgram(std::move(args), Environment()); }
+
+// A whole file's bytes; empty when it cannot be read.
+inline QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The standard output of a tool (pdfinfo, pdftotext) run to its end; empty

@@ -9,25 +9,17 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QImage>
-#include <QPixmap>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QScreen>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <functional>
+#include <string>
 
 #include "document/ColumnFiles.h"
-#include "document/IgorReader.h"
-#include "render/MouseZoom.h"
-#include "render/PlotMapping.h"
 #include "ui/PatternFiles.h"
-#include "ui/PlotView.h"
 #include "ui/ProgramRun.h"
 
 namespace korvelin::ui {
@@ -36,10 +28,62 @@ namespace {
 using korvelin::testing::DiagonalPattern;
 using korvelin::testing::PatternDir;
 
-TEST(Program, WithoutADisplaySaysSoInOneLineAndNamesExport) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
-  const Outcome outcome = RunProgram({red}, Environment());
+// A folder of the test's own holding red.pat, with paths as the program
+// takes them.
+class ProgramFiles : public ::testing::Test {
+ protected:
+  QString Path(const std::string& name) const { return QString::fromStdString(dir_.Path(name)); }
+  QString Write(const std::string& name, const std::string& text) const {
+    return QString::fromStdString(dir_.Write(name, text));
+  }
+  PatternDir dir_;
+  const QString red_ = Write("red.pat", DiagonalPattern());
+  // A pattern whose sixth line runs on past 64 MiB.
+  QString Overlong() const {
+    const std::string path = dir_.Write("long.pat", "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
+    EXPECT_EQ(truncate(path.c_str(), off_t{100} << 20), 0);
+    return QString::fromStdString(path);
+  }
+};
+class Program : public ProgramFiles {};
+class HonestOutput : public ProgramFiles {};
+
+// The hidden temporary files beside the targets in folder.
+QStringList Temporaries(const QString& folder) {
+  return QDir(folder).entryList({".*.bmp.*"}, QDir::Hidden | QDir::Files);
+}
+
+// Whether one shows within the deadline: however busy the machine, the
+// deadline is only spent when this fails.
+bool TemporaryShows(const QString& folder, int deadline_ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (Temporaries(folder).isEmpty()) {
+    if (clock.elapsed() > deadline_ms) return false;
+    QThread::msleep(25);
+  }
+  return true;
+}
+
+// The window mode on the offscreen platform, its standard error read until
+// `enough` holds of it or ten seconds pass.
+QByteArray WindowErrors(const QStringList& args,
+                        const std::function<bool(const QByteArray&)>& enough) {
+  QProcess process;
+  process.setProcessEnvironment(Environment({"QT_QPA_PLATFORM=offscreen"}));
+  process.start(Binary(), args);
+  QByteArray err;
+  for (int i = 0; i < 100 && !enough(err); ++i) {
+    process.waitForReadyRead(100);
+    err += process.readAllStandardError();
+  }
+  process.kill();
+  process.waitForFinished(5000);
+  return err;
+}
+
+TEST_F(Program, WithoutADisplaySaysSoInOneLineAndNamesExport) {
+  const Outcome outcome = RunProgram({red_});
   EXPECT_FALSE(outcome.crashed);
   EXPECT_NE(outcome.exit_code, 0);
   EXPECT_EQ(outcome.err.count('\n'), 1) << outcome.err.toStdString();
@@ -47,7 +91,7 @@ TEST(Program, WithoutADisplaySaysSoInOneLineAndNamesExport) {
   EXPECT_TRUE(outcome.err.contains("--export")) << outcome.err.toStdString();
 }
 
-TEST(Program, AnUnreachableDisplayIsReportedTheSameWay) {
+TEST_F(Program, AnUnreachableDisplayIsReportedTheSameWay) {
   const Outcome outcome = RunProgram({}, Environment({"DISPLAY=:0.77"}));
   EXPECT_FALSE(outcome.crashed);
   EXPECT_NE(outcome.exit_code, 0);
@@ -55,24 +99,20 @@ TEST(Program, AnUnreachableDisplayIsReportedTheSameWay) {
   EXPECT_TRUE(outcome.err.contains("--export")) << outcome.err.toStdString();
 }
 
-TEST(Program, DumpWithoutSizeStartsNoToolkit) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+TEST_F(Program, DumpWithoutSizeStartsNoToolkit) {
   // Any toolkit start would fail on this platform and end the process.
   const Outcome outcome =
-      RunProgram({"--dump", red}, Environment({"QT_QPA_PLATFORM=no-such-platform"}));
+      RunProgram({"--dump", red_}, Environment({"QT_QPA_PLATFORM=no-such-platform"}));
   EXPECT_FALSE(outcome.crashed);
   EXPECT_EQ(outcome.exit_code, 0) << outcome.err.toStdString();
   EXPECT_TRUE(outcome.out.startsWith("{")) << outcome.out.toStdString();
   EXPECT_EQ(outcome.err, "");
 }
 
-TEST(Program, ExportChoosesItsOwnPlatformAndNamesOnlyRejectedFiles) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
-  const QString missing = QString::fromStdString(dir.Path("missing.pat"));
-  const QString out = QString::fromStdString(dir.Path("out.png"));
-  const Outcome outcome = RunProgram({"--export", out, "--size", "320x200", red, missing},
+TEST_F(Program, ExportChoosesItsOwnPlatformAndNamesOnlyRejectedFiles) {
+  const QString missing = Path("missing.pat");
+  const QString out = Path("out.png");
+  const Outcome outcome = RunProgram({"--export", out, "--size", "320x200", red_, missing},
                                      Environment({"QT_QPA_PLATFORM=no-such-platform"}));
   EXPECT_FALSE(outcome.crashed);
   EXPECT_EQ(outcome.exit_code, 1);
@@ -84,19 +124,17 @@ TEST(Program, ExportChoosesItsOwnPlatformAndNamesOnlyRejectedFiles) {
 // --add draws a file on top: its waves in the dump after the shown file's,
 // its uncoloured trace in the palette's first colour with the legend's bar
 // in the export, and a file that is not there named with the usual status.
-TEST(Program, AddDrawsFilesOnTopInTheHeadlessModes) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
-  const QString plain = QString::fromStdString(dir.Write("plain.xy", "0 2\n5 4\n10 6\n"));
-  const Outcome dump = RunProgram({"--dump", red, "--add", plain}, Environment());
+TEST_F(Program, AddDrawsFilesOnTopInTheHeadlessModes) {
+  const QString plain = Write("plain.xy", "0 2\n5 4\n10 6\n");
+  const Outcome dump = RunProgram({"--dump", red_, "--add", plain});
   EXPECT_EQ(dump.exit_code, 0) << dump.err.toStdString();
   EXPECT_EQ(dump.out.count("\"rgb\": 2062260"), 1) << dump.out.toStdString();  // 0x1F77B4
   EXPECT_EQ(dump.out.count("\"count\": 3"), 2) << dump.out.toStdString();
 
-  const QString out = QString::fromStdString(dir.Path("out.png"));
-  const QString missing = QString::fromStdString(dir.Path("missing.xy"));
-  const Outcome exported = RunProgram(
-      {"--export", out, "--size", "320x200", red, "--add", plain, "--add", missing}, Environment());
+  const QString out = Path("out.png");
+  const QString missing = Path("missing.xy");
+  const Outcome exported =
+      RunProgram({"--export", out, "--size", "320x200", red_, "--add", plain, "--add", missing});
   EXPECT_EQ(exported.exit_code, 1);
   EXPECT_TRUE(exported.err.contains("korvelin: " + missing + ": ")) << exported.err.toStdString();
   const QImage image(out);
@@ -106,35 +144,33 @@ TEST(Program, AddDrawsFilesOnTopInTheHeadlessModes) {
   }
   EXPECT_GT(blue, 10);
 
-  const Outcome window = RunProgram({"--add", plain, red}, Environment());
+  const Outcome window = RunProgram({"--add", plain, red_});
   EXPECT_EQ(window.exit_code, 2);
   EXPECT_TRUE(window.err.contains("--add goes with --export or --dump"))
       << window.err.toStdString();
 }
 
-TEST(Program, HelpVersionAndBadOptions) {
-  const Outcome help = RunProgram({"--help"}, Environment());
+TEST_F(Program, HelpVersionAndBadOptions) {
+  const Outcome help = RunProgram({"--help"});
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_TRUE(help.out.contains("--export OUT.png|.bmp|.emf|.svg|.pdf"));
-  const Outcome version = RunProgram({"--version"}, Environment());
+  const Outcome version = RunProgram({"--version"});
   EXPECT_EQ(version.exit_code, 0);
   EXPECT_EQ(version.out, "korvelin 0.2.0\n");
-  const Outcome bad = RunProgram({"--size", "12"}, Environment());
+  const Outcome bad = RunProgram({"--size", "12"});
   EXPECT_EQ(bad.exit_code, 2);
   EXPECT_TRUE(bad.err.contains("--help"));
 }
 
 // Output that cannot be written is a failure with its reason, in one line,
 // whatever the output is: standard output or a picture file.
-TEST(HonestOutput, AFullOrClosedOutputFailsWithTheSystemsReason) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+TEST_F(HonestOutput, AFullOrClosedOutputFailsWithTheSystemsReason) {
   auto to_full = [](QProcess& process, QString&, QStringList&) {
     process.setStandardOutputFile("/dev/full");
   };
   for (const QStringList& args :
-       {QStringList{"--dump", red}, QStringList{"--help"}, QStringList{"--version"},
-        QStringList{"--dump", "--size", "320x200", red}}) {
+       {QStringList{"--dump", red_}, QStringList{"--help"}, QStringList{"--version"},
+        QStringList{"--dump", "--size", "320x200", red_}}) {
     const Outcome outcome = RunProgram(args, Environment(), to_full);
     EXPECT_EQ(outcome.exit_code, 1) << args.join(' ').toStdString();
     EXPECT_EQ(outcome.err, "korvelin: standard output: No space left on device\n");
@@ -144,20 +180,20 @@ TEST(HonestOutput, AFullOrClosedOutputFailsWithTheSystemsReason) {
     args = QStringList{"-c", "exec \"$0\" \"$@\" >&-"} + args;
     program = "/bin/sh";
   };
-  const Outcome outcome = RunProgram({"--dump", red}, Environment(), closed);
+  const Outcome outcome = RunProgram({"--dump", red_}, Environment(), closed);
   EXPECT_EQ(outcome.exit_code, 1);
   EXPECT_EQ(outcome.err, "korvelin: standard output: Bad file descriptor\n");
 
-  const QString full = QString::fromStdString(dir.Path("full.png"));
+  const QString full = Path("full.png");
   ASSERT_TRUE(QFile::link("/dev/full", full));
-  const Outcome device = RunProgram({"--export", full, red}, Environment());
+  const Outcome device = RunProgram({"--export", full, red_});
   EXPECT_EQ(device.exit_code, 1);
   EXPECT_EQ(device.err, "korvelin: " + full + ": No space left on device\n");
 }
 
 // A file system that fills up part-way: a small one is mounted where the
 // test may (as root); elsewhere the writer's own test fails each step.
-TEST(HonestOutput, AFullDiskKeepsTheOldPictureAndLeavesNothingBehind) {
+TEST_F(HonestOutput, AFullDiskKeepsTheOldPictureAndLeavesNothingBehind) {
   QTemporaryDir dir;
   const QString folder = dir.path() + "/small";
   QDir().mkpath(folder);
@@ -167,19 +203,13 @@ TEST(HonestOutput, AFullDiskKeepsTheOldPictureAndLeavesNothingBehind) {
     GTEST_SKIP() << "cannot mount a small file system here (needs root); "
                     "AtomicFileFailure covers a disk that fills";
   }
-  PatternDir patterns;
-  const QString red = QString::fromStdString(patterns.Write("red.pat", DiagonalPattern()));
   const QString target = folder + "/plot.png";
   QFile old(target);
   ASSERT_TRUE(old.open(QIODevice::WriteOnly));
   old.write("old");
   old.close();
-  const Outcome outcome =
-      RunProgram({"--export", target, "--size", "3000x3000", red}, Environment());
-  QFile kept(target);
-  kept.open(QIODevice::ReadOnly);
-  const QByteArray bytes = kept.readAll();
-  kept.close();
+  const Outcome outcome = RunProgram({"--export", target, "--size", "3000x3000", red_});
+  const QByteArray bytes = ReadFile(target);
   const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
   QProcess::execute("umount", {folder});
   EXPECT_EQ(outcome.exit_code, 1);
@@ -189,19 +219,18 @@ TEST(HonestOutput, AFullDiskKeepsTheOldPictureAndLeavesNothingBehind) {
 }
 
 // Root may write anywhere, so as root the program runs as nobody.
-TEST(HonestOutput, AReadOnlyFolderIsNamedAndLeftEmpty) {
+TEST_F(HonestOutput, AReadOnlyFolderIsNamedAndLeftEmpty) {
   const QString folder = "/tmp/korvelin-read-only-" + QString::number(getpid());
   QDir().mkpath(folder + "/out");
-  QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                    QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                    QFileDevice::ExeOther);
+  using P = QFileDevice;
+  const P::Permissions read_only = P::ReadOwner | P::ExeOwner | P::ReadOther | P::ExeOther;
+  QFile::setPermissions(folder, read_only | P::WriteOwner);
   QFile pattern(folder + "/red.pat");
   ASSERT_TRUE(pattern.open(QIODevice::WriteOnly));
   pattern.write(QByteArray::fromStdString(DiagonalPattern()));
   pattern.close();
-  pattern.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadOther);
-  QFile::setPermissions(folder + "/out", QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                             QFileDevice::ReadOther | QFileDevice::ExeOther);
+  pattern.setPermissions(P::ReadOwner | P::ReadOther);
+  QFile::setPermissions(folder + "/out", read_only);
   auto as_nobody = [](QProcess&, QString& program, QStringList& args) {
     if (getuid() != 0) return;
     args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} + args;
@@ -211,56 +240,32 @@ TEST(HonestOutput, AReadOnlyFolderIsNamedAndLeftEmpty) {
   const Outcome outcome =
       RunProgram({"--export", target, folder + "/red.pat"}, Environment(), as_nobody);
   const QStringList left = QDir(folder + "/out").entryList(QDir::Files | QDir::Hidden);
-  QFile::setPermissions(folder + "/out",
-                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QFile::setPermissions(folder + "/out", P::ReadOwner | P::WriteOwner | P::ExeOwner);
   QDir(folder).removeRecursively();
   EXPECT_EQ(outcome.exit_code, 1);
   EXPECT_EQ(outcome.err, "korvelin: " + target + ": Permission denied\n");
   EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
 }
 
-TEST(HonestOutput, AKilledExportLeavesTheOldPictureWhole) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
-  const QString target = QString::fromStdString(dir.Path("plot.bmp"));
-  ASSERT_EQ(RunProgram({"--export", target, "--size", "200x100", red}, Environment()).exit_code, 0);
-  QFile before(target);
-  before.open(QIODevice::ReadOnly);
-  const QByteArray old = before.readAll();
-  before.close();
+TEST_F(HonestOutput, AKilledExportLeavesTheOldPictureWhole) {
+  const QString target = Path("plot.bmp");
+  ASSERT_EQ(RunProgram({"--export", target, "--size", "200x100", red_}).exit_code, 0);
+  const QByteArray old = ReadFile(target);
   QProcess process;
   process.setProcessEnvironment(Environment());
-  process.start(Binary(), {"--export", target, "--size", "16384x16384", red});
+  process.start(Binary(), {"--export", target, "--size", "16384x16384", red_});
   // Killed once the new picture is being written beside the old one.
-  QDir folder(QString::fromStdString(dir.Path("")));
-  // However busy the machine: the deadline is only spent when this fails.
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < 120000 &&
-         folder.entryList({".plot.bmp.*"}, QDir::Hidden | QDir::Files).isEmpty()) {
-    QThread::msleep(25);
-    folder.refresh();
-  }
-  EXPECT_FALSE(folder.entryList({".plot.bmp.*"}, QDir::Hidden | QDir::Files).isEmpty());
+  EXPECT_TRUE(TemporaryShows(Path(""), 120000));
   process.kill();
   process.waitForFinished(10000);
-  QFile after(target);
-  after.open(QIODevice::ReadOnly);
-  EXPECT_TRUE(after.readAll() == old) << "the old picture is replaced or cut";
-}
-
-// The hidden temporary files beside the targets in folder.
-QStringList Temporaries(const QString& folder) {
-  return QDir(folder).entryList({".*.bmp.*"}, QDir::Hidden | QDir::Files);
+  EXPECT_TRUE(ReadFile(target) == old) << "the old picture is replaced or cut";
 }
 
 // Ctrl+C, a terminal hanging up or a polite kill while a picture is being
 // written: the temporary file goes, the old picture stays, and the program
 // ends as the signal ends it.
-TEST(HonestOutput, AnInterruptedExportRemovesItsTemporaryFile) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
-  const QString folder = QString::fromStdString(dir.Path(""));
+TEST_F(HonestOutput, AnInterruptedExportRemovesItsTemporaryFile) {
+  const QString folder = Path("");
   QDir().mkpath(folder + "/each");
   const struct {
     int signal;
@@ -275,9 +280,8 @@ TEST(HonestOutput, AnInterruptedExportRemovesItsTemporaryFile) {
   for (const auto& c : cases) {
     QProcess process;
     process.setProcessEnvironment(Environment());
-    process.start(Binary(), c.args + QStringList{"--size", "16384x16384", red});
-    for (int i = 0; i < 600 && Temporaries(c.watched).isEmpty(); ++i) QThread::msleep(25);
-    ASSERT_FALSE(Temporaries(c.watched).isEmpty()) << c.signal;
+    process.start(Binary(), c.args + QStringList{"--size", "16384x16384", red_});
+    ASSERT_TRUE(TemporaryShows(c.watched, 15000)) << c.signal;
     kill(static_cast<pid_t>(process.processId()), c.signal);
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << c.signal;
@@ -286,123 +290,98 @@ TEST(HonestOutput, AnInterruptedExportRemovesItsTemporaryFile) {
   }
 }
 
-TEST(HonestOutput, NamesAreBytesAndOneExportIsOne) {
-  PatternDir dir;
-  const std::string red = dir.Write("red.pat", DiagonalPattern());
-  const std::string raw = dir.Path("o\xff\xfe.png");
+TEST_F(HonestOutput, NamesAreBytesAndOneExportIsOne) {
+  const std::string raw = dir_.Path("o\xff\xfe.png");
   QProcess process;
   process.setProcessEnvironment(Environment());
   // Arguments as the bytes a shell passes, not as text.
   process.start("/bin/sh",
                 {"-c", "exec \"$0\" --export \"$(printf '%s' \"$1\" | xxd -r -p)\" \"$2\"",
-                 Binary(), QByteArray::fromStdString(raw).toHex(), QString::fromStdString(red)});
+                 Binary(), QByteArray::fromStdString(raw).toHex(), red_});
   ASSERT_TRUE(process.waitForFinished(30000));
   EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
   EXPECT_EQ(access(raw.c_str(), F_OK), 0) << "the file has the name's bytes";
-  const Outcome twice =
-      RunProgram({"--export", "a.png", "--export", "b.png", "x.pat"}, Environment());
+  const Outcome twice = RunProgram({"--export", "a.png", "--export", "b.png", "x.pat"});
   EXPECT_EQ(twice.exit_code, 2);
   EXPECT_TRUE(twice.err.startsWith("korvelin: --export may be given once\n"));
 }
 
-TEST(HonestOutput, AnOverlongLineIsNamedAndTheRowsBeforeItKept) {
-  PatternDir dir;
-  const std::string path = dir.Write("long.pat", "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
-  ASSERT_EQ(truncate(path.c_str(), off_t{100} << 20), 0);
-  const Outcome outcome = RunProgram({"--dump", QString::fromStdString(path)}, Environment());
+TEST_F(HonestOutput, AnOverlongLineIsNamedAndTheRowsBeforeItKept) {
+  const QString path = Overlong();
+  const Outcome outcome = RunProgram({"--dump", path});
   EXPECT_EQ(outcome.exit_code, 1);
-  EXPECT_TRUE(outcome.err.startsWith("korvelin: " + QString::fromStdString(path) +
-                                     ": line 6 is longer than 64 MiB"))
+  EXPECT_TRUE(outcome.err.startsWith("korvelin: " + path + ": line 6 is longer than 64 MiB"))
       << outcome.err.toStdString();
   // The rows before the line are kept (and drawn against their index).
   EXPECT_TRUE(outcome.out.contains("{\"name\": \"a\", \"first\": 0, \"stride\": 1, \"count\": 2,"))
       << outcome.out.left(120).toStdString();
 }
 
-TEST(Program, HeadlessModesSayHowAFileSavedByAnotherProgramWasRead) {
-  PatternDir dir;
-  const QString saved = QString::fromStdString(
-      dir.Write("saved.pat",
-                "IGOR\r\nWAVES/D 'Scan 1', counts\r\nBEGIN\r\n1 5\r\n4 6\r\nEND\r\n"
-                "X SetScale/P x 0,0.5,\"\", 'Scan 1'; SetScale y 0,0,\"\", counts\r\n"));
-  const QString text = QString::fromStdString(dir.Write("text.pat",
-                                                        "IGOR\r\nWAVES/T names\r\n"
-                                                        "BEGIN\r\n\"a\"\r\nEND\r\n"));
-  const Outcome dump = RunProgram({"--dump", saved}, Environment());
+TEST_F(Program, HeadlessModesSayHowAFileSavedByAnotherProgramWasRead) {
+  const QString saved =
+      Write("saved.pat",
+            "IGOR\r\nWAVES/D 'Scan 1', counts\r\nBEGIN\r\n1 5\r\n4 6\r\nEND\r\n"
+            "X SetScale/P x 0,0.5,\"\", 'Scan 1'; SetScale y 0,0,\"\", counts\r\n");
+  const QString text = Write("text.pat", "IGOR\r\nWAVES/T names\r\nBEGIN\r\n\"a\"\r\nEND\r\n");
+  const Outcome dump = RunProgram({"--dump", saved});
   EXPECT_EQ(dump.exit_code, 0);
   EXPECT_EQ(dump.err, "korvelin: " + saved + ": read as saved waves: 2 traces\n");
-  const Outcome nothing =
-      RunProgram({"--export", QString::fromStdString(dir.Path("t.png")), text}, Environment());
+  const Outcome nothing = RunProgram({"--export", Path("t.png"), text});
   EXPECT_EQ(nothing.exit_code, 0);
   EXPECT_EQ(nothing.err, "korvelin: " + text + ": no wave to plot; left out: text wave (1)\n");
 }
 
-TEST(Program, HeadlessModesReadColumnFilesAndSaySo) {
-  PatternDir dir;
-  const QString scan = QString::fromStdString(
-      dir.Write("scan.xy", "# 2theta intensity\r\n10 100\r\n11 120\r\n12 90\r\n"));
-  const Outcome dump = RunProgram({"--dump", scan}, Environment());
+TEST_F(Program, HeadlessModesReadColumnFilesAndSaySo) {
+  const QString scan = Write("scan.xy", "# 2theta intensity\r\n10 100\r\n11 120\r\n12 90\r\n");
+  const Outcome dump = RunProgram({"--dump", scan});
   EXPECT_EQ(dump.exit_code, 0);
   EXPECT_EQ(dump.err,
             "korvelin: " + scan + ": read as columns: 1 curve, 3 rows; header: 2theta intensity\n");
   EXPECT_TRUE(dump.out.contains("\"name\": \"intensity\"")) << dump.out.left(400).toStdString();
 
-  const QString out = QString::fromStdString(dir.Path("{name}.png"));
-  const Outcome batch = RunProgram({"--export-each", out, scan}, Environment());
+  const QString out = Path("{name}.png");
+  const Outcome batch = RunProgram({"--export-each", out, scan});
   EXPECT_EQ(batch.exit_code, 0) << batch.err.toStdString();
   EXPECT_TRUE(batch.err.contains("korvelin: " + scan + ": read as columns: 1 curve, 3 rows"))
       << batch.err.toStdString();
-  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(dir.Path("scan.png"))));
+  EXPECT_TRUE(QFileInfo::exists(Path("scan.png")));
 }
 
 // A vector page of no size, or one past 20 m, is a wrong command line: no
 // file is made and the status is 2, for one export and for a batch.
-TEST(Program, AVectorPageOfNoSizeIsAWrongCommandLine) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
-  const QString pdf = QString::fromStdString(dir.Path("page.pdf"));
+TEST_F(Program, AVectorPageOfNoSizeIsAWrongCommandLine) {
+  const QString pdf = Path("page.pdf");
   for (const QStringList& args :
        {QStringList{"--export", pdf, "--set", "MetafileWidth=0"},
         QStringList{"--export", pdf, "--set", "MetafileHeight=2000001"},
-        QStringList{"--export-each", QString::fromStdString(dir.Path("{name}.svg")), "--set",
-                    "MetafileWidth=-5"}}) {
-    const Outcome outcome = RunProgram(args + QStringList{red}, Environment());
+        QStringList{"--export-each", Path("{name}.svg"), "--set", "MetafileWidth=-5"}}) {
+    const Outcome outcome = RunProgram(args + QStringList{red_});
     EXPECT_EQ(outcome.exit_code, 2) << args.join(' ').toStdString();
     EXPECT_TRUE(outcome.err.contains("is not a page")) << outcome.err.toStdString();
-    EXPECT_EQ(QDir(QString::fromStdString(dir.Path(""))).entryList(QDir::Files),
-              QStringList{"red.pat"});
+    EXPECT_EQ(QDir(Path("")).entryList(QDir::Files), QStringList{"red.pat"});
   }
   // A picture of the window needs no page.
-  const QString png = QString::fromStdString(dir.Path("plot.png"));
-  EXPECT_EQ(RunProgram({"--export", png, "--set", "MetafileWidth=0", red}, Environment()).exit_code,
-            0);
+  const QString png = Path("plot.png");
+  EXPECT_EQ(RunProgram({"--export", png, "--set", "MetafileWidth=0", red_}).exit_code, 0);
 }
 
 // --set YScale reaches every export, --export-each too, and a scale it does
 // not know is a wrong command line.
-TEST(Program, TheIntensityScaleReachesEveryExport) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+TEST_F(Program, TheIntensityScaleReachesEveryExport) {
   const auto exported = [&](const QStringList& args, const char* name) {
-    const QString out = QString::fromStdString(dir.Path(name));
-    EXPECT_EQ(
-        RunProgram(QStringList{"--export", out} + args + QStringList{red}, Environment()).exit_code,
-        0);
-    QFile file(out);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QString out = Path(name);
+    EXPECT_EQ(RunProgram(QStringList{"--export", out} + args + QStringList{red_}).exit_code, 0);
+    return ReadFile(out);
   };
   const QByteArray linear = exported({}, "linear.png");
   EXPECT_EQ(exported({"--set", "YScale=linear"}, "again.png"), linear);
   const QByteArray log = exported({"--set", "YScale=log"}, "log.png");
   EXPECT_NE(log, linear);
   EXPECT_NE(exported({"--set", "YScale=sqrt"}, "sqrt.svg"), exported({}, "linear.svg"));
-  const QString each = QString::fromStdString(dir.Path("each-{name}.png"));
-  EXPECT_EQ(
-      RunProgram({"--export-each", each, "--set", "YScale=log", red}, Environment()).exit_code, 0);
-  QFile batch(QString::fromStdString(dir.Path("each-red.png")));
-  ASSERT_TRUE(batch.open(QIODevice::ReadOnly));
-  EXPECT_EQ(batch.readAll(), log) << "the batch draws as --export does";
-  const Outcome wrong = RunProgram({"--dump", "--set", "YScale=ln", red}, Environment());
+  const QString each = Path("each-{name}.png");
+  EXPECT_EQ(RunProgram({"--export-each", each, "--set", "YScale=log", red_}).exit_code, 0);
+  EXPECT_EQ(ReadFile(Path("each-red.png")), log) << "the batch draws as --export does";
+  const Outcome wrong = RunProgram({"--dump", "--set", "YScale=ln", red_});
   EXPECT_EQ(wrong.exit_code, 2);
   EXPECT_TRUE(wrong.err.contains("YScale takes linear, sqrt or log")) << wrong.err.toStdString();
 }
@@ -410,18 +389,17 @@ TEST(Program, TheIntensityScaleReachesEveryExport) {
 // The layout of the largest window is printed without making its picture:
 // within 400 MB of address space, where a 16384 x 16384 picture alone takes
 // a gigabyte.
-TEST(Program, DumpWithASizeMakesNoPicture) {
+TEST_F(Program, DumpWithASizeMakesNoPicture) {
 #if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit";
+  GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than "
+                  "the limit";
 #endif
   auto bounded = [](QProcess&, QString& program, QStringList& args) {
     args = QStringList{"-c", "ulimit -v 400000; exec \"$0\" \"$@\"", program} + args;
     program = "/bin/sh";
   };
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
   const Outcome outcome =
-      RunProgram({"--dump", "--size", "16384x16384", red}, Environment(), bounded);
+      RunProgram({"--dump", "--size", "16384x16384", red_}, Environment(), bounded);
   EXPECT_EQ(outcome.exit_code, 0) << outcome.err.toStdString();
   EXPECT_TRUE(outcome.out.contains("\"client\": [16384, 16384]"))
       << outcome.out.right(300).toStdString();
@@ -429,20 +407,19 @@ TEST(Program, DumpWithASizeMakesNoPicture) {
 
 // Two texts that name one file, through "..", a link to a folder or a
 // link to the file, are one output: refused before anything is written.
-TEST(Program, ExportEachFindsCollisionsThroughTheFileSystem) {
-  PatternDir dir;
-  const QString root = QString::fromStdString(dir.Path(""));
+TEST_F(Program, ExportEachFindsCollisionsThroughTheFileSystem) {
+  const QString root = Path("");
   QDir().mkpath(root + "/A");
   QDir().mkpath(root + "/B");
   ASSERT_TRUE(QFile::link(root + "/A", root + "/link"));
-  const QString a = QString::fromStdString(dir.Write("A/x.pat", DiagonalPattern()));
-  const QString b = QString::fromStdString(dir.Write("B/x.pat", DiagonalPattern()));
-  const QString c = QString::fromStdString(dir.Write("C.pat", DiagonalPattern()));
+  const QString a = Write("A/x.pat", DiagonalPattern());
+  const QString b = Write("B/x.pat", DiagonalPattern());
+  const QString c = Write("C.pat", DiagonalPattern());
   ASSERT_TRUE(QFile::link(root + "/A/x.png", root + "/A/C.png"));  // a link to the file
   for (const QStringList& args : {QStringList{"{dir}/../{name}.png", a, b},
                                   QStringList{"{dir}/x.png", a, root + "/link/x.pat"},
                                   QStringList{root + "/A/{name}.png", a, c}}) {
-    const Outcome outcome = RunProgram(QStringList{"--export-each"} + args, Environment());
+    const Outcome outcome = RunProgram(QStringList{"--export-each"} + args);
     EXPECT_EQ(outcome.exit_code, 2) << args.join(' ').toStdString();
     EXPECT_TRUE(outcome.err.contains("nothing was written")) << outcome.err.toStdString();
   }
@@ -454,12 +431,11 @@ TEST(Program, ExportEachFindsCollisionsThroughTheFileSystem) {
 // --newer: an output newer than its input stands untouched, an older one
 // is drawn again, a missing one is made; without --export-each it is a
 // wrong command line.
-TEST(Program, ExportEachNewerDrawsOnlyWhatChangedSinceItsPicture) {
-  PatternDir dir;
-  const QString root = QString::fromStdString(dir.Path(""));
+TEST_F(Program, ExportEachNewerDrawsOnlyWhatChangedSinceItsPicture) {
+  const QString root = Path("");
   QStringList inputs;
   for (const char* name : {"scan1.pat", "scan2.pat", "scan3.pat"}) {
-    inputs << QString::fromStdString(dir.Write(name, DiagonalPattern()));
+    inputs << Write(name, DiagonalPattern());
   }
   const QDateTime written = QFileInfo(inputs[0]).lastModified();
   const auto stale_output = [&](const char* name, int seconds) {
@@ -471,82 +447,68 @@ TEST(Program, ExportEachNewerDrawsOnlyWhatChangedSinceItsPicture) {
   };
   stale_output("scan1.png", 60);   // newer than its input: left alone
   stale_output("scan2.png", -60);  // older: drawn again
-  const Outcome outcome = RunProgram(
-      QStringList{"--export-each", root + "/{name}.png", "--newer"} + inputs, Environment());
+  const Outcome outcome =
+      RunProgram(QStringList{"--export-each", root + "/{name}.png", "--newer"} + inputs);
   EXPECT_EQ(outcome.exit_code, 0) << outcome.err.toStdString();
-  const auto contents = [&](const char* name) {
-    QFile file(root + "/" + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  };
+  const auto contents = [&](const char* name) { return ReadFile(root + "/" + name); };
   EXPECT_EQ(contents("scan1.png"), "old picture");
   EXPECT_TRUE(contents("scan2.png").startsWith("\x89PNG"));
   EXPECT_TRUE(contents("scan3.png").startsWith("\x89PNG"));
 
-  const Outcome wrong = RunProgram({"--newer", inputs[0]}, Environment());
+  const Outcome wrong = RunProgram({"--newer", inputs[0]});
   EXPECT_EQ(wrong.exit_code, 2);
   EXPECT_TRUE(wrong.err.contains("--newer goes with --export-each")) << wrong.err.toStdString();
 }
 
 // Any name the file system takes can be written, up to its 255 bytes: the
 // temporary file beside it gets a shorter stem.
-TEST(HonestOutput, NamesUpToTheFileSystemsLimitAreWritten) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+TEST_F(HonestOutput, NamesUpToTheFileSystemsLimitAreWritten) {
   for (int length : {247, 248, 251, 255}) {
     const QString name = QString(length - 4, 'n') + ".png";
-    const QString target = QString::fromStdString(dir.Path(name.toStdString()));
-    const Outcome outcome = RunProgram({"--export", target, red}, Environment());
+    const QString target = Path(name.toStdString());
+    const Outcome outcome = RunProgram({"--export", target, red_});
     EXPECT_EQ(outcome.exit_code, 0) << length << " " << outcome.err.toStdString();
     EXPECT_FALSE(QImage(target).isNull()) << length;
   }
-  const QString too_long = QString::fromStdString(dir.Path(std::string(252, 'n') + ".png"));
-  const Outcome outcome = RunProgram({"--export", too_long, red}, Environment());
+  const QString too_long = Path(std::string(252, 'n') + ".png");
+  const Outcome outcome = RunProgram({"--export", too_long, red_});
   EXPECT_EQ(outcome.exit_code, 1);
   EXPECT_TRUE(outcome.err.endsWith(": File name too long\n")) << outcome.err.toStdString();
-  EXPECT_EQ(QDir(QString::fromStdString(dir.Path(""))).entryList(QDir::Files | QDir::Hidden).size(),
-            5);
+  EXPECT_EQ(QDir(Path("")).entryList(QDir::Files | QDir::Hidden).size(), 5);
 }
 
 // A name holding a newline cannot forge a second line of diagnostics: it
 // is quoted as the shell quotes it, in every message that names it.
-TEST(HonestOutput, NamesWithControlCharactersAreQuoted) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
+TEST_F(HonestOutput, NamesWithControlCharactersAreQuoted) {
   const QString forged = "gone\nkorvelin: fake.pat: forged";
   const QString quoted = "$'gone\\nkorvelin: fake.pat: forged'";
-  const Outcome dump = RunProgram({"--dump", forged}, Environment());
+  const Outcome dump = RunProgram({"--dump", forged});
   EXPECT_EQ(dump.err, "korvelin: " + quoted + ": No such file or directory\n");
-  const Outcome out = RunProgram({"--export", "nowhere/" + forged + ".png", red}, Environment());
+  const Outcome out = RunProgram({"--export", "nowhere/" + forged + ".png", red_});
   EXPECT_EQ(out.err,
-            "korvelin: $'nowhere/gone\\nkorvelin: fake.pat: forged.png': No such file "
+            "korvelin: $'nowhere/gone\\nkorvelin: fake.pat: "
+            "forged.png': No such file "
             "or directory\n");
-  const Outcome each =
-      RunProgram({"--export-each", "nowhere/{name}.png", "--", red, forged}, Environment());
+  const Outcome each = RunProgram({"--export-each", "nowhere/{name}.png", "--", red_, forged});
   EXPECT_EQ(each.err.count('\n'), 2) << each.err.toStdString();
   EXPECT_TRUE(each.err.contains("korvelin: " + quoted + ": No such")) << each.err.toStdString();
 }
 
 // --format names the format of a name without an extension, and "-" is
 // standard output: korvelin --export - --format png F | convert - ...
-TEST(Program, FormatAndStandardOutput) {
-  PatternDir dir;
-  const QString red = QString::fromStdString(dir.Write("red.pat", DiagonalPattern()));
-  const QString file = QString::fromStdString(dir.Path("plot.png"));
-  ASSERT_EQ(RunProgram({"--export", file, red}, Environment()).exit_code, 0);
+TEST_F(Program, FormatAndStandardOutput) {
+  const QString file = Path("plot.png");
+  ASSERT_EQ(RunProgram({"--export", file, red_}).exit_code, 0);
   QProcess piped;
   piped.setProcessEnvironment(Environment());
-  piped.start(Binary(), {"--export", "-", "--format", "png", red});
+  piped.start(Binary(), {"--export", "-", "--format", "png", red_});
   ASSERT_TRUE(piped.waitForFinished(30000));
   EXPECT_EQ(piped.exitCode(), 0) << piped.readAllStandardError().toStdString();
-  QFile written(file);
-  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(piped.readAllStandardOutput() == written.readAll());
+  EXPECT_TRUE(piped.readAllStandardOutput() == ReadFile(file));
 
-  const QString plain = QString::fromStdString(dir.Path("plot"));
-  EXPECT_EQ(RunProgram({"--export", plain, "--format", "SVG", red}, Environment()).exit_code, 0);
-  QFile svg(plain);
-  ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(svg.read(5) == "<?xml");
+  const QString plain = Path("plot");
+  EXPECT_EQ(RunProgram({"--export", plain, "--format", "SVG", red_}).exit_code, 0);
+  EXPECT_TRUE(ReadFile(plain).startsWith("<?xml"));
 
   const struct {
     QStringList args;
@@ -558,7 +520,7 @@ TEST(Program, FormatAndStandardOutput) {
       {{"--dump", "--format", "png"}, "--format goes with --export or --export-each"},
   };
   for (const auto& w : wrong) {
-    const Outcome outcome = RunProgram(w.args + QStringList{red}, Environment());
+    const Outcome outcome = RunProgram(w.args + QStringList{red_});
     EXPECT_EQ(outcome.exit_code, 2) << w.args.join(' ').toStdString();
     EXPECT_TRUE(outcome.err.contains(w.err)) << outcome.err.toStdString();
     EXPECT_EQ(outcome.out, "");
@@ -566,20 +528,11 @@ TEST(Program, FormatAndStandardOutput) {
 }
 
 // The window stays silent about a rejected file; the program names it.
-TEST(HonestOutput, TheWindowModeNamesEachRejectedFile) {
-  PatternDir dir;
-  const QString missing = QString::fromStdString(dir.Path("nope.pat"));
-  const QString text = QString::fromStdString(dir.Write("notes.txt", "Just notes\n"));
-  QProcess process;
-  process.setProcessEnvironment(Environment({"QT_QPA_PLATFORM=offscreen"}));
-  process.start(Binary(), {missing, text});
-  QByteArray err;
-  for (int i = 0; i < 100 && err.count("korvelin: ") < 2; ++i) {
-    process.waitForReadyRead(100);
-    err += process.readAllStandardError();
-  }
-  process.kill();
-  process.waitForFinished(5000);
+TEST_F(HonestOutput, TheWindowModeNamesEachRejectedFile) {
+  const QString missing = Path("nope.pat");
+  const QString text = Write("notes.txt", "Just notes\n");
+  const QByteArray err = WindowErrors(
+      {missing, text}, [](const QByteArray& err) { return err.count("korvelin: ") >= 2; });
   // Only the program's own lines: the offscreen platform adds notes of its own.
   const QStringList lines = QString::fromLocal8Bit(err)
                                 .split('\n', Qt::SkipEmptyParts)
@@ -591,22 +544,11 @@ TEST(HonestOutput, TheWindowModeNamesEachRejectedFile) {
 
 // A command-line file read in part is named on standard error at once; its
 // box waits for the window instead of holding the start-up before it.
-TEST(HonestOutput, TheWindowNamesAFileReadInPartBeforeItsBox) {
-  PatternDir dir;
-  const std::string path = dir.Write("long.pat", "IGOR\r\nWAVES a\r\nBEGIN\r\n1\r\n2\r\n");
-  ASSERT_EQ(truncate(path.c_str(), off_t{100} << 20), 0);
-  QProcess process;
-  process.setProcessEnvironment(Environment({"QT_QPA_PLATFORM=offscreen"}));
-  process.start(Binary(), {QString::fromStdString(path)});
-  QByteArray err;
-  for (int i = 0; i < 100 && !err.contains("MiB"); ++i) {
-    process.waitForReadyRead(100);
-    err += process.readAllStandardError();
-  }
-  process.kill();
-  process.waitForFinished(5000);
-  EXPECT_TRUE(err.contains("korvelin: " + QByteArray::fromStdString(path) +
-                           ": line 6 is longer than 64 MiB"))
+TEST_F(HonestOutput, TheWindowNamesAFileReadInPartBeforeItsBox) {
+  const QString path = Overlong();
+  const QByteArray err =
+      WindowErrors({path}, [](const QByteArray& err) { return err.contains("MiB"); });
+  EXPECT_TRUE(err.contains("korvelin: " + path.toLocal8Bit() + ": line 6 is longer than 64 MiB"))
       << err.toStdString();
 }
 

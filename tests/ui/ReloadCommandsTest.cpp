@@ -50,9 +50,7 @@ TEST_F(ReloadCommandsTest, TheKeysReachTheirCommands) {
   files_.Write("scan1.pat", DiagonalPattern());
   files_.Write("scan2.pat", DiagonalPattern());
   form_->LoadFile(files_.Path("scan1.pat"));
-  form_->show();
-  form_->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  ShowAndActivate();
   QTest::keyClick(form_.get(), Qt::Key_PageDown);
   EXPECT_EQ(Shown(), "scan2.pat");
   QTest::keyClick(form_.get(), Qt::Key_PageUp);

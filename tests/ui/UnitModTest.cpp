@@ -76,6 +76,13 @@ class ModifyDialog : public ::testing::Test {
     form_ = std::make_unique<TFormModify>(doc_, host_, prompt_, separator);
   }
   void Load(const char* text) { ASSERT_TRUE(document::LoadPatternText(doc_, text).accepted()); }
+  // The dialog over kThreeWaves, shown unless the test changes the
+  // document first.
+  void MakeLoaded(bool show = true, char separator = '.') {
+    MakeForm(separator);
+    Load(kThreeWaves);
+    if (show) form_->show();
+  }
 
   template <class T>
   T* Find(const char* name) {
@@ -228,10 +235,9 @@ TEST_F(ModifyDialog, IsAHiddenFixedDialogWithThreeTabs) {
   EXPECT_EQ(form_->font().pixelSize(), 12);
   auto* pages = Find<QTabWidget>("PageControl");
   EXPECT_EQ(pages->geometry(), QRect(8, 8, 481, 281));
-  ASSERT_EQ(pages->count(), 3);
-  EXPECT_EQ(pages->tabText(0), "Axis");
-  EXPECT_EQ(pages->tabText(1), "Waves");
-  EXPECT_EQ(pages->tabText(2), "Traces");
+  QStringList tabs;
+  for (int i = 0; i < pages->count(); ++i) tabs << pages->tabText(i);
+  EXPECT_EQ(tabs, (QStringList{"Axis", "Waves", "Traces"}));
   EXPECT_EQ(pages->currentIndex(), 0);
   EXPECT_EQ(Timer()->interval(), 256);
   EXPECT_TRUE(Timer()->isSingleShot());
@@ -436,9 +442,7 @@ class ParameterPrompt : public ModifyDialog, public ::testing::WithParamInterfac
 
 TEST_P(ParameterPrompt, StoresTheConvertedValueAndShowsItAsStored) {
   const EditCase& c = GetParam();
-  MakeForm('.');
-  Load(kThreeWaves);
-  form_->show();
+  MakeLoaded();
   ClickLine("ListBoxWaves", 2);
   ASSERT_EQ(Lines("ListBoxParams").size(), 8u);
   prompt_.answer = c.typed;
@@ -463,9 +467,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<EditCase>& info) { return info.param.name; });
 
 TEST_F(ModifyDialog, PromptIsPreFilledWithTheWholeValueAlsoWithACommaSeparator) {
-  MakeForm(',');
-  Load(kThreeWaves);
-  form_->show();
+  MakeLoaded(true, ',');
   ClickLine("ListBoxWaves", 1);
   EXPECT_EQ(Lines("ListBoxParams")[0], "lsize    = 1,5");
   prompt_.answer = "1,5";  // OK on the value as shown
@@ -484,9 +486,7 @@ TEST_F(ModifyDialog, PromptIsPreFilledWithTheWholeValueAlsoWithACommaSeparator) 
 }
 
 TEST_F(ModifyDialog, CancelChangesNothingAndTheLineCanBeChosenAgain) {
-  MakeForm('.');
-  Load(kThreeWaves);
-  form_->show();
+  MakeLoaded();
   ClickLine("ListBoxWaves", 0);
   ClickLine("ListBoxParams", 7);
   ASSERT_EQ(prompt_.asked.size(), 1u);
@@ -501,9 +501,7 @@ TEST_F(ModifyDialog, CancelChangesNothingAndTheLineCanBeChosenAgain) {
 }
 
 TEST_F(ModifyDialog, AppendNeedsANewSelectionEachTime) {
-  MakeForm('.');
-  Load(kThreeWaves);
-  form_->show();
+  MakeLoaded();
   ClickLine("ListBoxYwave", 2);
   ClickLine("ListBoxXwave", 1);
   Click("ButtonAppend");
@@ -526,8 +524,7 @@ TEST_F(ModifyDialog, AppendNeedsANewSelectionEachTime) {
 }
 
 TEST_F(ModifyDialog, RemoveKeepsTheOrderOfTheRest) {
-  MakeForm('.');
-  Load(kThreeWaves);
+  MakeLoaded(false);
   doc_.Traces[2] = {1, 0};
   doc_.TraceCount = 3;
   form_->show();
@@ -543,8 +540,7 @@ TEST_F(ModifyDialog, RemoveKeepsTheOrderOfTheRest) {
 }
 
 TEST_F(ModifyDialog, AppendOnAFullListDoesNothing) {
-  MakeForm('.');
-  Load(kThreeWaves);
+  MakeLoaded(false);
   for (int i = doc_.TraceCount; i < document::kMaxTraces; ++i) doc_.Traces[i] = {0, 1};
   doc_.TraceCount = document::kMaxTraces;
   form_->show();
@@ -557,9 +553,7 @@ TEST_F(ModifyDialog, AppendOnAFullListDoesNothing) {
 }
 
 TEST_F(ModifyDialog, LinesOfAFileNoLongerLoadedReachNothing) {
-  MakeForm('.');
-  Load(kThreeWaves);
-  form_->show();
+  MakeLoaded();
   ClickLine("ListBoxWaves", 2);
   ClickLine("ListBoxYwave", 2);
   ClickLine("ListBoxXwave", 1);
