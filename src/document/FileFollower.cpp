@@ -17,28 +17,37 @@ FileStamp StatFileStamp(const std::string& path) {
 FileFollower::FileFollower(Clock clock, Look look)
     : clock_(std::move(clock)), look_(std::move(look)) {}
 
-void FileFollower::Follow(const std::string& path) {
-  path_ = path;
-  seen_ = look_(path_);
+void FileFollower::Follow(const std::vector<std::string>& paths) {
+  paths_ = paths;
+  seen_.clear();
+  for (const std::string& path : paths_) seen_.push_back(look_(path));
   pending_ = false;
 }
 
-void FileFollower::Stop() {
-  path_.clear();
-  pending_ = false;
+const std::string& FileFollower::Path() const {
+  static const std::string kNone;
+  return paths_.empty() ? kNone : paths_.front();
 }
 
-// A look that differs from the last one restarts the quiet wait; a file
-// that is gone has nothing to read until it returns, and its return is a
-// change like any other.
+// A look that differs from the last one restarts the quiet wait; a plot
+// with a file that is gone has nothing to read until the file returns, and
+// its return is a change like any other.
 bool FileFollower::Check() {
   if (!Following()) return false;
   const int64_t now = clock_();
-  const FileStamp stamp = look_(path_);
-  if (!(stamp == seen_)) {
-    seen_ = stamp;
+  bool changed = false;
+  bool all_there = true;
+  for (size_t i = 0; i < paths_.size(); ++i) {
+    const FileStamp stamp = look_(paths_[i]);
+    if (!(stamp == seen_[i])) {
+      seen_[i] = stamp;
+      changed = true;
+    }
+    all_there = all_there && stamp.exists;
+  }
+  if (changed) {
     changed_at_ = now;
-    pending_ = stamp.exists;
+    pending_ = all_there;
     return false;
   }
   return pending_ && now - changed_at_ >= kQuietMs;

@@ -1,15 +1,16 @@
 #pragma once
-// When a followed file should be read again. A change (seen through a
-// notification or through the once-a-second look at its size and
-// modification time) starts a quiet wait; the file is read once it has not
-// changed for kQuietMs, so a file being written is read once, whole. A read
-// that fails waits for the next change, and a deleted file waits for its
-// return. The clock and the look at the file are handed in, so a test
+// When the followed files of a plot should be read again. A change to any
+// of them (seen through a notification or through the once-a-second look at
+// its size and modification time) starts a quiet wait; the plot is read
+// once no file has changed for kQuietMs, so a file being written is read
+// once, whole. A read that fails waits for the next change, and a deleted
+// file waits for its return. The clock and the look at the file are handed in, so a test
 // drives time itself; the timers and the notifications are the caller's.
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace korvelin::document {
 
@@ -36,15 +37,19 @@ class FileFollower {
 
   FileFollower(Clock clock, Look look);
 
-  // Follows path from now on; what is on disk now counts as shown.
-  void Follow(const std::string& path);
-  void Stop();
-  bool Following() const { return !path_.empty(); }
-  const std::string& Path() const { return path_; }
+  // Follows the files of a plot from now on, the shown one first (none
+  // stops); what is on disk now counts as shown.
+  void Follow(const std::vector<std::string>& paths);
+  void Stop() { Follow({}); }
+  bool Following() const { return !paths_.empty(); }
+  // The shown file, or an empty path when none is followed.
+  const std::string& Path() const;
+  const std::vector<std::string>& Paths() const { return paths_; }
 
-  // Looks at the file after a notification, at the poll or when the quiet
-  // wait is over. True when the file has changed and has been quiet for
-  // kQuietMs: the caller reads it now and then calls ReadDone.
+  // Looks at the files after a notification, at the poll or when the quiet
+  // wait is over. True when a file has changed, every file is there and
+  // none has changed for kQuietMs: the caller reads the plot now and then
+  // calls ReadDone.
   bool Check();
   // Milliseconds until the quiet wait of a pending change is over, or -1
   // when no change is pending.
@@ -57,8 +62,8 @@ class FileFollower {
  private:
   Clock clock_;
   Look look_;
-  std::string path_;
-  FileStamp seen_;  // at the last look
+  std::vector<std::string> paths_;
+  std::vector<FileStamp> seen_;  // at the last look, one per path
   bool pending_ = false;
   int64_t changed_at_ = 0;  // when seen_ was first seen
 };

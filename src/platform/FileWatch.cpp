@@ -32,30 +32,31 @@ FileWatch::FileWatch(Read read, document::FileFollower::Clock clock, QObject* pa
   connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &FileWatch::Check);
 }
 
-void FileWatch::Follow(const std::string& path) {
+void FileWatch::Follow(const std::vector<std::string>& paths) {
   const QStringList watched = watcher_->files() + watcher_->directories();
   if (!watched.isEmpty()) watcher_->removePaths(watched);
   quiet_.stop();
-  if (path.empty()) {
-    follower_.Stop();
+  follower_.Follow(paths);
+  if (paths.empty()) {
     poll_.stop();
     return;
   }
-  follower_.Follow(path);
   WatchPaths();
   poll_.start();
 }
 
 // The system drops a file from its watch when the file is deleted or
-// replaced by a rename, so the file (and a folder made anew) is watched
+// replaced by a rename, so each file (and a folder made anew) is watched
 // again whenever it is there; the poll covers the time between.
 void FileWatch::WatchPaths() {
-  const QString file = QString::fromStdString(follower_.Path());
-  const QString folder = QFileInfo(file).absolutePath();
-  if (!watcher_->directories().contains(folder) && QFileInfo::exists(folder)) {
-    watcher_->addPath(folder);
+  for (const std::string& path : follower_.Paths()) {
+    const QString file = QString::fromStdString(path);
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!watcher_->directories().contains(folder) && QFileInfo::exists(folder)) {
+      watcher_->addPath(folder);
+    }
+    if (!watcher_->files().contains(file) && QFileInfo::exists(file)) watcher_->addPath(file);
   }
-  if (!watcher_->files().contains(file) && QFileInfo::exists(file)) watcher_->addPath(file);
 }
 
 void FileWatch::Check() {
@@ -64,7 +65,7 @@ void FileWatch::Check() {
   if (follower_.Check()) {
     const std::string path = follower_.Path();
     read_(path);
-    // The read may have moved the follower to another file.
+    // The read may have moved the follower to other files.
     if (follower_.Path() == path) follower_.ReadDone();
   }
   // One millisecond past the wait: a timer may fire a little early, and a

@@ -1,6 +1,6 @@
 #pragma once
-// Follows one file on disk for the window: the system's change
-// notifications on the file and on its folder (which sees a file replaced,
+// Follows the files of a plot on disk for the window: the system's change
+// notifications on each file and on its folder (which sees a file replaced,
 // deleted or created again), a look once a second for file systems that
 // send none, and a one-shot timer for the end of the quiet wait. When to
 // read is FileFollower's decision; what a read does is the owner's. Every
@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "document/FileFollower.h"
 
@@ -23,15 +24,17 @@ class FileWatch : public QObject {
  public:
   using Read = std::function<void(const std::string& path)>;
 
-  // read is called on the user-interface thread with the followed path once
-  // a change has settled. The clock is the follower's (a steady clock when
-  // left empty), so a test can move time on and call Check itself.
+  // read is called on the user-interface thread with the shown file's path
+  // once a change to any followed file has settled. The clock is the follower's (a steady clock
+  // when left empty), so a test can move time on and call Check itself.
   FileWatch(Read read, document::FileFollower::Clock clock = {}, QObject* parent = nullptr);
 
-  // Follows path, or nothing when path is empty.
-  void Follow(const std::string& path);
+  // Follows the files of a plot, the shown one first, or nothing when
+  // paths is empty.
+  void Follow(const std::vector<std::string>& paths);
   void Stop() { Follow({}); }
   const std::string& Path() const { return follower_.Path(); }
+  const std::vector<std::string>& Paths() const { return follower_.Paths(); }
   bool Active() const { return poll_.isActive() || quiet_.isActive(); }
 
   // One look at the file: reads it when its change has settled, and sets

@@ -355,8 +355,22 @@ void TMainForm::ShowFile(const document::LoadRecord& load) {
   view_.SetNotice(document::SavedFileNotice(load.saved));
   DrawScreenPlot();
   if (form_modify_ != nullptr) form_modify_->DocumentLoaded();
-  if (follow_action_->isChecked() && file_watch_->Path() != load.path)
-    file_watch_->Follow(load.path);
+  FollowPlotFiles();
+}
+
+std::vector<std::string> TMainForm::PlotPaths() const {
+  if (doc_.Files.empty()) return {shown_file_};
+  std::vector<std::string> paths;
+  for (const document::PlotFile& file : doc_.Files) paths.push_back(file.Name);
+  return paths;
+}
+
+// While Follow File is checked the watch takes in the plot's files as they
+// change (a file opened, added or stepped to); a read after a change leaves
+// them as they were, so the watch goes on from its last look.
+void TMainForm::FollowPlotFiles() {
+  if (follow_action_->isChecked() && !shown_file_.empty() && file_watch_->Paths() != PlotPaths())
+    file_watch_->Follow(PlotPaths());
 }
 
 // A shown file that is gone or no longer read whole leaves the picture as
@@ -390,6 +404,7 @@ void TMainForm::AddFiles(const std::vector<std::string>& paths) {
     if (form_modify_ != nullptr) form_modify_->DocumentLoaded();
     TellAdd(add);
   }
+  FollowPlotFiles();
 }
 
 // A file refused or read in part says why, one box each, as an opened one
@@ -442,10 +457,14 @@ void TMainForm::StepThroughFolder(document::SeriesStep step) {
 }
 
 // The item's check mark is the state, toggled by the menu before this runs:
-// checked follows the shown file (and every file shown after it), unchecked
-// stops every timer of the watch.
+// checked follows the plot's files (and every file shown after them),
+// unchecked stops every timer of the watch.
 void TMainForm::miFollowFileClick() {
-  file_watch_->Follow(follow_action_->isChecked() ? shown_file_ : std::string());
+  if (follow_action_->isChecked()) {
+    FollowPlotFiles();
+  } else {
+    file_watch_->Stop();
+  }
 }
 
 // A followed file that cannot be read whole just now (empty, cut short,

@@ -203,6 +203,9 @@ class TMainForm : public QMainWindow, public ModifyHost {
   QPoint PicturePixel(QPointF position) const;
   // MainCommands.cpp: after a file came into the document, whichever way.
   void ShowFile(const document::LoadRecord& load);
+  // The files the plot shows, the shown one first: what Follow File follows.
+  std::vector<std::string> PlotPaths() const;
+  void FollowPlotFiles();
   void StepThroughFolder(document::SeriesStep step);
   void FollowedFileChanged(const std::string& path);
 

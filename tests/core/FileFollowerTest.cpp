@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "document/FileFollower.h"
@@ -14,7 +15,7 @@ namespace {
 
 class FileFollowerTest : public ::testing::Test {
  protected:
-  FileFollowerTest() { follower_.Follow("scan001.pat"); }
+  FileFollowerTest() { follower_.Follow({"scan001.pat"}); }
   // The file as a writer leaves it at the present time.
   void Write(int64_t size) {
     ++writes_;
@@ -114,9 +115,34 @@ TEST_F(FileFollowerTest, StoppingOrFollowingAnotherFileDropsThePendingChange) {
   follower_.Stop();
   EXPECT_FALSE(follower_.Following());
   EXPECT_TRUE(Run(1000).empty());
-  follower_.Follow("scan002.pat");
+  follower_.Follow({"scan002.pat"});
   EXPECT_EQ(follower_.Path(), "scan002.pat");
   EXPECT_TRUE(Run(2000).empty());  // what is on disk at Follow counts as shown
+}
+
+// A plot of several files is read after a settled change to any of them,
+// and not while one of them is gone.
+TEST(FileFollowerOfAPlot, ReadsAfterAChangeToAnyFileAndNotWhileOneIsGone) {
+  int64_t now = 0;
+  std::map<std::string, FileStamp> disk{{"scan.pat", {true, 100, 1}}, {"ref.xy", {true, 50, 1}}};
+  FileFollower follower([&] { return now; }, [&](const std::string& path) { return disk[path]; });
+  follower.Follow({"scan.pat", "ref.xy"});
+  EXPECT_EQ(follower.Path(), "scan.pat");
+  const auto settled = [&] {
+    const bool early = follower.Check();
+    now += kQuietMs;
+    return !early && follower.Check();
+  };
+  EXPECT_FALSE(settled());
+  disk["ref.xy"] = {true, 60, 2};
+  EXPECT_TRUE(settled());
+  follower.ReadDone();
+  disk["ref.xy"] = {};
+  EXPECT_FALSE(settled());
+  disk["scan.pat"] = {true, 120, 3};  // the shown file changes while the other is gone
+  EXPECT_FALSE(settled());
+  disk["ref.xy"] = {true, 60, 4};
+  EXPECT_TRUE(settled());
 }
 
 TEST(StatFileStamp, TellsAMissingFileFromAPresentOne) {

@@ -189,6 +189,22 @@ TEST_F(ReloadCommandsTest, FollowingMovesToEachFileShownAndStopsWhenUnchecked) {
   EXPECT_TRUE(timer.isNull());
 }
 
+TEST_F(ReloadCommandsTest, FollowingTakesInAddedFilesAndReadsThePlotWhenOneChanges) {
+  files_.Write("scan1.pat", DiagonalPattern());
+  const std::string added = files_.Write("ref.pat", DiagonalPattern("(0,0,65535)"));
+  form_->LoadFile(files_.Path("scan1.pat"));
+  Trigger("miFollowFile");
+  form_->AddFiles({added});
+  EXPECT_EQ(form_->Watch().Paths(), (std::vector<std::string>{files_.Path("scan1.pat"), added}));
+  ASSERT_EQ(doc_.Waves[3].rgb, 0x0000FFu);
+  files_.Write("ref.pat", DiagonalPattern("(0,65535,0)", 20));
+  SettleFollowedFile();
+  EXPECT_EQ(doc_.Waves[1].rgb, 0xFF0000u);
+  EXPECT_EQ(doc_.Waves[3].rgb, 0x00FF00u);
+  EXPECT_EQ(form_->Watch().Paths().size(), 2u);
+  EXPECT_TRUE(fakes_.boxes.errors.empty());
+}
+
 // The one run on the real clock: the system's notification and the quiet
 // timer bring a rewrite onto the picture with no call from the test, which
 // waits only until the picture has changed.
