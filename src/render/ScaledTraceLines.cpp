@@ -19,14 +19,6 @@ struct Block {
   int64_t x[kBlock];
 };
 
-// The scale keeps the order of values, so a run of points in one pixel
-// column covers the rows from that of its smallest value to that of its
-// largest, and a segment across columns needs the rows of its two ends: a
-// dense trace takes a few scaled values per column instead of one per
-// point. The walk is that of the linear lines, with the column's values
-// kept in data units. The sink takes Run(x, low, high), Segment(x0, y0, x1,
-// y1), Point(y) with a value no greater than any point drawn since the
-// last, and answers Full() to stop the walk.
 // Widens low and high by the points from i on that stay in column x and
 // are drawn, in one tight loop with the run's ends in registers; last
 // becomes the last value taken. Gives the index of the first point not
@@ -48,6 +40,14 @@ int32_t TakeColumn(const Block& b, int32_t i, int32_t n, int64_t x, const Drawn&
   return i;
 }
 
+// The scale keeps the order of values, so a run of points in one pixel
+// column covers the rows from that of its smallest value to that of its
+// largest, and a segment across columns needs the rows of its two ends: a
+// dense trace takes a few scaled values per column instead of one per
+// point. The walk is that of the linear lines, with the column's values
+// kept in data units. The sink takes Run(x, low, high), Segment(x0, y0, x1,
+// y1), Point(y) with a value no greater than any point drawn since the
+// last, and answers Full() to stop the walk.
 template <class Sink>
 void WalkScaledLines(const PlotMapping& m, const TracePoints& p, Sink& sink) {
   const bool logarithmic = m.YScale == document::IntensityScale::Logarithmic;
