@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "document/QuotedName.h"
 #include "document/Stacking.h"
@@ -86,6 +87,36 @@ void GrowRange(TRealRect& range, const Placement& placed) {
   GrowEnds(range.Bottom, range.Top, placed.bottom, placed.top);
 }
 
+// The waves of each added file (by its place in the plot's files) whose
+// style differs from what its add left: the styles set in the dialog.
+std::vector<std::vector<TWave>> AddedFilesStyles(const GraphDocument& doc) {
+  std::vector<std::vector<TWave>> styled(doc.Files.size());
+  for (size_t f = 1; f < doc.Files.size(); ++f) {
+    const PlotFile& file = doc.Files[f];
+    for (size_t i = 0; i < file.AsAdded.size(); ++i) {
+      const int64_t w = int64_t{file.FirstWave} + static_cast<int64_t>(i);
+      if (w < doc.WaveCount && !SameStyle(doc.Waves[w], file.AsAdded[i])) {
+        styled[f].push_back(doc.Waves[w]);
+      }
+    }
+  }
+  return styled;
+}
+
+// Sets the styles on the waves of the same name that the file brought
+// again; a wave the file no longer has is passed over.
+void RestoreStyles(GraphDocument& doc, const PlotFile& file, const std::vector<TWave>& styled) {
+  const int32_t end =
+      std::min(doc.WaveCount, file.FirstWave + static_cast<int32_t>(file.AsAdded.size()));
+  for (const TWave& wave : styled) {
+    for (int32_t w = file.FirstWave; w < end; ++w) {
+      if (WaveName(doc.Waves[w]) != WaveName(wave)) continue;
+      CopyStyle(wave, doc.Waves[w]);
+      break;
+    }
+  }
+}
+
 }  // namespace
 
 uint32_t PaletteColour(int32_t n) {
@@ -96,7 +127,7 @@ uint32_t PaletteColour(int32_t n) {
 int32_t AppendDocument(GraphDocument& doc, const GraphDocument& added,
                        const std::string& shown_name, const std::string& name) {
   if (doc.Files.empty()) doc.Files.push_back(PlotFile{shown_name, 0, doc.TraceCount});
-  const PlotFile file{name, doc.TraceCount, 0};
+  PlotFile file{name, doc.TraceCount, 0, doc.WaveCount};
   Placement placed;
   int32_t left_out = 0;
   for (int32_t t = 0; t < added.TraceCount; ++t) {
@@ -121,8 +152,9 @@ int32_t AppendDocument(GraphDocument& doc, const GraphDocument& added,
     TakeInTrace(doc, copied, placed);
   }
   if (doc.TraceCount > file.FirstTrace) {
-    doc.Files.push_back(file);
-    doc.Files.back().TraceCount = doc.TraceCount - file.FirstTrace;
+    file.TraceCount = doc.TraceCount - file.FirstTrace;
+    file.AsAdded.assign(doc.Waves.begin() + file.FirstWave, doc.Waves.begin() + doc.WaveCount);
+    doc.Files.push_back(std::move(file));
   }
   if (!ViewChosenByUser(doc)) {
     GrowRange(doc.AxisRange, placed);
@@ -157,13 +189,17 @@ LoadRecord ReloadPlot(GraphDocument& doc, Reloader& reloader, Adder& adder,
                       const std::string& shown_path, std::vector<AddRecord>& adds) {
   const std::vector<PlotFile> files = doc.Files;
   const bool stacked = Stacked(doc);
-  // The reloader tells the user's styles from the file's by the offsets
-  // too, so it sees the file's own, not the stack's.
+  // The user's styles are told from the files' by the offsets too, so they
+  // are looked at with the files' own offsets, not the stack's.
   UnstackTraces(doc);
+  const std::vector<std::vector<TWave>> styled = AddedFilesStyles(doc);
   LoadRecord record = reloader.Reload(doc, shown_path);
   if (record.result.status == LoadStatus::Loaded) {
-    for (size_t i = 1; i < files.size(); ++i)
+    for (size_t i = 1; i < files.size(); ++i) {
+      const size_t before = doc.Files.size();
       adds.push_back(adder.Add(doc, shown_path, files[i].Name));
+      if (doc.Files.size() > before) RestoreStyles(doc, doc.Files.back(), styled[i]);
+    }
   }
   if (stacked) StackTraces(doc);
   return record;

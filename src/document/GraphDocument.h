@@ -138,6 +138,11 @@ struct PlotFile {
   std::string Name;
   int32_t FirstTrace = 0;
   int32_t TraceCount = 0;
+  // The waves an add appended, one after another from FirstWave, as the add
+  // left them: a reload tells the styles set in the dialog from the file's
+  // own by them. Empty for the shown file.
+  int32_t FirstWave = 0;
+  std::vector<TWave> AsAdded{};
 };
 
 struct GraphDocument {

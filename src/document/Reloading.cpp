@@ -11,26 +11,6 @@ bool SameBits(double a, double b) {
   return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
 }
 
-// What the dialog's Waves tab sets on one wave; the wave's place in the
-// value store is the file's. Compared bit for bit, so a NaN the file gave
-// counts as the file's own and is not carried over as the user's.
-bool SameStyle(const TWave& a, const TWave& b) {
-  return SameBits(a.lsize, b.lsize) && a.marker == b.marker && a.mode == b.mode &&
-         SameBits(a.mrkThick, b.mrkThick) && a.msize == b.msize && SameBits(a.offsetx, b.offsetx) &&
-         SameBits(a.offsety, b.offsety) && a.rgb == b.rgb;
-}
-
-void CopyStyle(const TWave& from, TWave& to) {
-  to.lsize = from.lsize;
-  to.marker = from.marker;
-  to.mode = from.mode;
-  to.mrkThick = from.mrkThick;
-  to.msize = from.msize;
-  to.offsetx = from.offsetx;
-  to.offsety = from.offsety;
-  to.rgb = from.rgb;
-}
-
 // Everything a load writes into a document, moved from the document it was
 // read into. Display settings and the layout are not the file's.
 void TakeFileContents(GraphDocument& doc, GraphDocument& read) {
@@ -48,6 +28,23 @@ void TakeFileContents(GraphDocument& doc, GraphDocument& read) {
 }
 
 }  // namespace
+
+bool SameStyle(const TWave& a, const TWave& b) {
+  return SameBits(a.lsize, b.lsize) && a.marker == b.marker && a.mode == b.mode &&
+         SameBits(a.mrkThick, b.mrkThick) && a.msize == b.msize && SameBits(a.offsetx, b.offsetx) &&
+         SameBits(a.offsety, b.offsety) && a.rgb == b.rgb;
+}
+
+void CopyStyle(const TWave& from, TWave& to) {
+  to.lsize = from.lsize;
+  to.marker = from.marker;
+  to.mode = from.mode;
+  to.mrkThick = from.mrkThick;
+  to.msize = from.msize;
+  to.offsetx = from.offsetx;
+  to.offsety = from.offsety;
+  to.rgb = from.rgb;
+}
 
 void StartAside(GraphDocument& aside, const GraphDocument& doc) {
   aside.AxisRange = doc.AxisRange;

@@ -22,6 +22,12 @@ namespace korvelin::document {
 // false again, as the user is then looking at the file's own range.
 bool ViewChosenByUser(const GraphDocument& doc);
 
+// What the dialog's Waves tab sets on one wave, compared bit for bit (a
+// NaN the file gave counts as the file's own), and copied from one wave to
+// another; the wave's place in the value store stays.
+bool SameStyle(const TWave& a, const TWave& b);
+void CopyStyle(const TWave& from, TWave& to);
+
 // Sets up a document a file is read aside into from the shown one's range,
 // layout and settings, so that a file which sets no range reads as an
 // ordinary load of it would.

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "TestWaves.h"
 #include "document/Adding.h"
@@ -245,6 +246,26 @@ TEST_F(AddFilesTest, ReloadReadsEveryFileAgainAndKeepsTheStack) {
   EXPECT_GT(doc_->Waves[doc_->Traces[2].YWave].offsety, 0);
   UnstackTraces(*doc_);
   EXPECT_EQ(doc_->Waves[doc_->Traces[2].YWave].offsety, 0);
+}
+
+// Styles set in the dialog on an added file's waves stay through a reload,
+// on that file's waves only: the shown file's wave of the same name keeps
+// its own, and the stack's offsets are not taken for the user's.
+TEST_F(AddFilesTest, ReloadKeepsTheStylesSetOnAnAddedFilesWaves) {
+  adder_.Add(*doc_, a_, b_);
+  ASSERT_EQ(WaveName(doc_->Waves[3]), "py0");
+  doc_->Waves[3].lsize = 3;
+  doc_->Waves[3].rgb = 0x123456;
+  StackTraces(*doc_);
+  Write(b_, Pattern(2, 4, 10, 0));
+  std::vector<AddRecord> adds;
+  ASSERT_EQ(ReloadPlot(*doc_, reloader_, adder_, a_, adds).result.status, LoadStatus::Loaded);
+  EXPECT_EQ(Points(*doc_, 3), (std::vector<double>{10, 11, 12, 13}));
+  EXPECT_EQ(std::tuple(doc_->Waves[3].lsize, doc_->Waves[3].rgb), std::tuple(3.0, 0x123456u));
+  EXPECT_EQ(doc_->Waves[1].lsize, 1.0);
+  EXPECT_EQ(doc_->Waves[4].rgb, kTracePalette[1]);
+  UnstackTraces(*doc_);
+  EXPECT_EQ(doc_->Waves[3].offsety, 0);
 }
 
 TEST_F(AddFilesTest, ReloadOfAFolderNeighbourShowsItAlone) {
