@@ -14,12 +14,22 @@
 
 namespace korvelin::render::testing {
 
-struct DrawnPlot {
-  document::GraphDocument doc;
+// What one screen redraw of the worked window draws into: a 672 x 496
+// picture and a 552 x 434 surface, the plot's at (60, 14, 612, 448).
+struct ScreenSurface {
   RasterImage raster;
   RecordingPictureCanvas picture{672, 496};
   FixedTextMeasurer label;
   PlotMapping mapping;
+  ScreenPlotTarget target{raster, picture, label, mapping, FontSpec{}, '.'};
+
+  ScreenSurface() { NewRasterImage(raster, 552, 434); }
+  ScreenSurface(const ScreenSurface&) = delete;
+  ScreenSurface& operator=(const ScreenSurface&) = delete;
+};
+
+struct DrawnPlot : ScreenSurface {
+  document::GraphDocument doc;
 
   // prepare may change the document (a setting, the scale) before it is drawn.
   DrawnPlot(const document::TRealRect& range, const std::vector<double>& xs,
@@ -34,8 +44,6 @@ struct DrawnPlot {
     doc.Waves[y].msize = 3;
     doc.Traces[doc.TraceCount++] = {x, y};
     if (prepare) prepare(doc);
-    NewRasterImage(raster, 552, 434);
-    ScreenPlotTarget target{raster, picture, label, mapping, FontSpec{}, '.'};
     DrawScreenPlot(doc, target);
   }
   std::vector<uint8_t> Pixels() const {

@@ -342,16 +342,12 @@ struct RandomLogPlot {
     bool operator==(const Drawn&) const = default;
   };
   Drawn Draw(size_t max_held) const {
-    RasterImage raster;
-    NewRasterImage(raster, 552, 434);
-    testing::RecordingPictureCanvas picture{672, 496};
-    testing::FixedTextMeasurer label;
-    PlotMapping mapping;
-    ScreenPlotTarget target{raster, picture, label, mapping, FontSpec{}, '.'};
-    DrawScreenPlot(doc, target, max_held);
-    Drawn drawn{{raster.Pixels(), raster.Pixels() + 552 * 434}, {}, picture.calls};
+    testing::ScreenSurface screen;
+    DrawScreenPlot(doc, screen.target, max_held);
+    const RasterImage& raster = screen.raster;
+    Drawn drawn{{raster.Pixels(), raster.Pixels() + 552 * 434}, {}, screen.picture.calls};
     for (int i = 0; i < 256; ++i) drawn.palette.push_back(raster.PaletteEntry(i));
-    for (const auto& text : picture.texts) drawn.calls.push_back(text.text);
+    for (const auto& text : screen.picture.texts) drawn.calls.push_back(text.text);
     return drawn;
   }
 };

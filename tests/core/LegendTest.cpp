@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "RecordingCanvas.h"
+#include "DrawnPlot.h"
 #include "render/Legend.h"
 #include "render/ScreenPlot.h"
 #include "render/VectorPlot.h"
@@ -18,7 +18,6 @@ namespace {
 using document::GraphDocument;
 using testing::FixedTextMeasurer;
 using testing::PlacedText;
-using testing::RecordingPictureCanvas;
 using testing::RecordingVectorCanvas;
 using testing::VectorOp;
 
@@ -76,17 +75,9 @@ TEST(PlaceLegend, ControlCharactersInANameAreShownQuoted) {
   EXPECT_EQ(PlaceLegend(*doc, label, 600, 10)[1].text, "$'two\\nlines.pat'");
 }
 
-struct Screen {
+struct Screen : testing::ScreenSurface {
   std::unique_ptr<GraphDocument> doc = TwoFiles();
-  RasterImage raster;
-  RecordingPictureCanvas picture{672, 496};
-  FixedTextMeasurer label;
-  PlotMapping mapping;
-  ScreenPlotTarget target{raster, picture, label, mapping, FontSpec{}, '.'};
-  Screen() {
-    doc->PlotRect = {60, 14, 612, 448};
-    NewRasterImage(raster, 552, 434);
-  }
+  Screen() { doc->PlotRect = {60, 14, 612, 448}; }
 };
 
 TEST(DrawScreenPlot, LegendDrawnOverThePlotInsideTheFrame) {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "RecordingCanvas.h"
+#include "DrawnPlot.h"
 #include "document/TextNumbers.h"
 #include "render/ScreenPlot.h"
 
@@ -17,26 +17,18 @@ namespace {
 using document::FormatGeneral;
 using document::GraphDocument;
 using document::TRealRect;
-using testing::FixedTextMeasurer;
 using testing::PlacedText;
-using testing::RecordingPictureCanvas;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // The window of the worked example: a 672 x 496 client area with the plot
 // at (60, 14, 612, 448), so the surface is 552 x 434.
-struct Window {
+struct Window : testing::ScreenSurface {
   GraphDocument doc;
-  RasterImage raster;
-  RecordingPictureCanvas picture{672, 496};
-  FixedTextMeasurer label;
-  PlotMapping mapping;
-  ScreenPlotTarget target{raster, picture, label, mapping, FontSpec{}, '.'};
 
   Window() {
     doc.PlotRect = {60, 14, 612, 448};
     doc.AxisRange = {0, 10, 10, 0};
-    NewRasterImage(raster, 552, 434);
     SetPaletteEntry(raster, 0, 0xFFFFFF);
   }
   void Draw() { DrawScreenPlot(doc, target); }
