@@ -392,18 +392,22 @@ void TMainForm::miAddFileClick() {
   if (path) AddFiles({*path});
 }
 
-// With nothing shown the first file is opened the ordinary way.
+// With nothing shown the first file is opened the ordinary way. Several
+// files dropped at once are drawn once, and then each says what it must.
 void TMainForm::AddFiles(const std::vector<std::string>& paths) {
+  std::vector<document::AddRecord> adds;
   for (const std::string& path : paths) {
     if (shown_file_.empty()) {
       LoadFile(path);
       continue;
     }
-    const document::AddRecord add = adder_.Add(doc_, shown_file_, path);
+    adds.push_back(adder_.Add(doc_, shown_file_, path));
+  }
+  if (!adds.empty()) {
     DrawScreenPlot();
     if (form_modify_ != nullptr) form_modify_->DocumentLoaded();
-    TellAdd(add);
   }
+  for (const document::AddRecord& add : adds) TellAdd(add);
   FollowPlotFiles();
 }
 
